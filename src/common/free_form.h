@@ -1,0 +1,34 @@
+// Free-form lines, the lines whose spacing is the program's own choice
+// (console prompts, head lines of restart blocks, FEMAP's comma lines):
+// one blank starts the line, text items stand as they are, and every number
+// is preceded by one blank. Integers are plain decimal; reals have the fewest
+// digits that read back to the same value in their precision, and always a
+// decimal point or an exponent, so a reader sees a real.
+//
+//   FreeFormLine(out).Text(" LA,TIME ").Integer(3).Real(0.5).End();
+//   // "  LA,TIME  3 0.5"
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "common/text_output.h"
+
+class FreeFormLine {
+ public:
+  explicit FreeFormLine(TextOutput& out) : out_(out) { out_.Append(' '); }
+  FreeFormLine& Text(std::string_view text);
+  FreeFormLine& Integer(int64_t value);
+  FreeFormLine& Real(double value);         // double precision
+  FreeFormLine& SingleReal(double value);   // rounded to a 4-byte real first
+  void End() { out_.EndLine(); }
+
+ private:
+  TextOutput& out_;
+};
+
+// The shortest text that reads back as `value` (as `value` rounded to a float
+// for the single form), with ".0" added when it would look like an integer.
+// Writes at most 32 bytes; returns the end.
+char* WriteShortestReal(char* out, double value);
+char* WriteShortestSingleReal(char* out, float value);

@@ -1,0 +1,32 @@
+// Fixed-width number and text fields, the building blocks of every fixed-column
+// line the program writes. Each function writes exactly `width` bytes at `out`
+// (right-aligned, blank-filled; asterisks across the field when the text does
+// not fit) and returns the pointer just past them. Nothing is allocated.
+//
+// Reals are correctly rounded from the exact binary value: to nearest, and a
+// value exactly halfway between two mantissas goes to the even one. The
+// exponent is the letter E, a sign and two digits; a three-digit exponent drops
+// the letter. Negative zero is written like zero; infinities and NaN are
+// written as Infinity, -Infinity and NaN.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+// Widest field any layout uses; callers may rely on width <= kMaxFieldWidth.
+inline constexpr int kMaxFieldWidth = 64;
+
+// Integer field: 12 in width 5 is "   12"; 123456 in width 5 is "*****".
+char* WriteIntegerField(char* out, int64_t value, int width);
+
+// Scaled real field: one digit before the point (non-zero for a non-zero
+// value), `digits` after it. 1234.5 at (15, 7) is "  1.2345000E+03";
+// 1.0E-120 at (12, 4) is "  1.0000-120".
+char* WriteScaledRealField(char* out, double value, int width, int digits);
+
+// Fraction real field: "0." and `digits` digits, the first non-zero for a
+// non-zero value. 12.5 at (15, 7) is "  0.1250000E+02".
+char* WriteFractionRealField(char* out, double value, int width, int digits);
+
+// Text field: a shorter text is right-aligned, a longer one cut at the right.
+char* WriteTextField(char* out, std::string_view text, int width);

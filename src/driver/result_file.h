@@ -1,0 +1,49 @@
+// ResultFile: reading a simulator's binary result file into the ModelStore.
+//
+// The file is a sequence of records, each framed by its length (a 4-byte
+// little-endian count L, L data bytes, L again). Five header records (title,
+// node count, nodes, element count, elements) are followed by three records
+// per time step (step header, node results, element results). ProgramFlag
+// selects the layout of the entries: 0 for RX-KORIN results, 1 for RX-DELM.
+//
+// Loading reads the header, then makes a counting pass over every step to
+// learn RecordTotal, rewinds and reads the header again, so that the file
+// stands at the first step. Every fault of the file (end inside a record, a
+// record shorter than its fields, framing lengths that disagree, counts above
+// MaxDim, corner nodes outside 1..NUMNP) throws RunError naming the file.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "driver/model_store.h"
+
+class ResultFile {
+ public:
+  // Opens the file; throws RunError when it cannot be opened.
+  ResultFile(std::string path, int32_t ProgramFlag);
+  ~ResultFile();
+  ResultFile(const ResultFile&) = delete;
+  ResultFile& operator=(const ResultFile&) = delete;
+
+  // Reads the header into `model`, counts the steps, rewinds and reads the
+  // header again. Afterwards the step values of `model` are those of the last
+  // step of the file (untouched when there is none) and RecordTotal() is known.
+  void LoadModel(ModelStore& model);
+  // Reads the next step's three records into the step values of `model`;
+  // false when the file ends where a step header would begin.
+  bool ReadNextStep(ModelStore& model);
+
+  // 5 + 3 x the number of steps; known after LoadModel.
+  int64_t RecordTotal() const { return record_total_; }
+  // True when the file was read as RX-KORIN results but its node record holds
+  // exactly 36 bytes a node, the RX-DELM layout (worth a warning).
+  bool LooksLikeDelmResults() const { return looks_like_delm_; }
+
+ private:
+  class Impl;
+  std::unique_ptr<Impl> impl_;
+  int64_t record_total_ = 0;
+  bool looks_like_delm_ = false;
+};
