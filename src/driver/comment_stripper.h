@@ -1,0 +1,21 @@
+// The data-file conversion mode: copies an analysis data file to
+// "ANALYSIS.DAT" without its comment lines (a "#" in column 1, or the
+// Shift-JIS full-width number sign as its first two bytes) and without the
+// trailing blanks of the other lines, which are kept at least 5 columns long.
+// Lines are cut at 200 columns; other bytes pass through untouched.
+#pragma once
+
+#include <string_view>
+
+#include "common/text_output.h"
+#include "driver/console.h"
+
+inline constexpr std::string_view kStrippedFileName = "ANALYSIS.DAT";
+
+// Asks for the input file's name and copies it; ends at the input's end.
+void RunCommentStripping(Console& console);
+
+// Copies one input line (without its line end) to `out` unless it is a
+// comment. Returns true when the line was blank from column 5 on, which the
+// console reports.
+bool CopyDataLine(std::string_view line, TextOutput& out);

@@ -1,0 +1,82 @@
+#include "driver/console.h"
+
+#include <charconv>
+
+#include "common/run_error.h"
+
+namespace {
+
+bool IsSeparator(char c) { return c == ' ' || c == ',' || c == '\t' || c == '\r'; }
+
+RunError ReplyError(std::string_view question, const std::string& what) {
+  return ErrorAbout("standard input", "answer to \"" + std::string(question) + "\": " + what);
+}
+
+}  // namespace
+
+void Console::Prompt(std::string_view text) {
+  out_.Append(' ');
+  out_.Append(text);
+  out_.EndLine();
+}
+
+void Console::FixedLine(std::string_view text) {
+  out_.Append(text);
+  out_.EndLine();
+}
+
+std::optional<std::string> Console::ReadLine() {
+  out_.Flush();
+  std::string line;
+  if (!std::getline(in_, line)) return std::nullopt;
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return line;
+}
+
+std::string Console::RequireLine(std::string_view question) {
+  std::optional<std::string> line = ReadLine();
+  if (!line) throw ReplyError(question, "end of input before an answer was given");
+  return *line;
+}
+
+int32_t Console::ReadInteger(std::string_view question) {
+  for (;;) {
+    std::string line = RequireLine(question);
+    if (std::optional<int32_t> value = ParseIntegerReply(line, question)) return *value;
+  }
+}
+
+std::string Console::ReadFileName(std::string_view question) {
+  std::string name = FileNameFromLine(RequireLine(question));
+  if (name.empty()) throw ReplyError(question, "the file name is blank");
+  return name;
+}
+
+std::string FileNameFromLine(std::string_view line) {
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  line = line.substr(0, kFileNameWidth);
+  size_t first = line.find_first_not_of(' ');
+  if (first == std::string_view::npos) return "";
+  size_t last = line.find_last_not_of(' ');
+  return std::string(line.substr(first, last - first + 1));
+}
+
+std::optional<int32_t> ParseIntegerReply(std::string_view line, std::string_view question) {
+  size_t start = 0;
+  while (start < line.size() && IsSeparator(line[start])) ++start;
+  if (start == line.size()) return std::nullopt;
+  size_t stop = start;
+  while (stop < line.size() && !IsSeparator(line[stop])) ++stop;
+  std::string_view token = line.substr(start, stop - start);
+  std::string_view digits = token;
+  if (token[0] == '+' && token.size() > 1 && token[1] != '-') digits.remove_prefix(1);
+  int32_t value = 0;
+  auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+  if (error == std::errc::result_out_of_range) {
+    throw ReplyError(question, "\"" + std::string(token) + "\" is out of range");
+  }
+  if (error != std::errc() || end != digits.data() + digits.size() || digits.empty()) {
+    throw ReplyError(question, "\"" + std::string(token) + "\" is not a whole number");
+  }
+  return value;
+}

@@ -1,0 +1,55 @@
+// Console: both ends of the dialogue. Prompts go out as free-form lines (one
+// leading blank), boxes as fixed lines; answers come in one per line, read
+// free-form. Standard output is flushed before every read, so a user at a
+// terminal sees the question before answering it.
+//
+// Every problem with an answer (end of input, a reply that is not a whole
+// number, a blank file name) throws RunError naming the question.
+#pragma once
+
+#include <cstdint>
+#include <istream>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "common/text_output.h"
+
+// Longest file name the dialogue keeps: a longer reply is cut.
+inline constexpr size_t kFileNameWidth = 20;
+
+class Console {
+ public:
+  Console(std::istream& in, TextOutput& out) : in_(in), out_(out) {}
+
+  void Prompt(std::string_view text);     // " " + text
+  void FixedLine(std::string_view text);  // text as it stands
+  void EmptyLine() { out_.EndLine(); }
+  void BlankLine() { Prompt(" "); }  // a free-form line holding one blank
+  TextOutput& out() { return out_; }
+
+  // Reads one integer free-form: blank lines are passed over, values are
+  // separated by blanks or commas, and what follows the first value on its
+  // line is ignored.
+  int32_t ReadInteger(std::string_view question);
+  // Reads the next line's first 20 characters as a file name, without the
+  // blanks around it; a blank name is an error.
+  std::string ReadFileName(std::string_view question);
+  // The next input line without its line end; nothing at end of input.
+  std::optional<std::string> ReadLine();
+
+ private:
+  std::string RequireLine(std::string_view question);
+
+  std::istream& in_;
+  TextOutput& out_;
+};
+
+// The first 20 characters of `line` without surrounding blanks (and without
+// a carriage return left by a CR LF line end).
+std::string FileNameFromLine(std::string_view line);
+
+// The first value of a free-form line as an integer: nothing when the line
+// holds no value; throws RunError (naming `question`) when the value is not a
+// whole number that fits 32 bits.
+std::optional<int32_t> ParseIntegerReply(std::string_view line, std::string_view question);

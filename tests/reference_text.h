@@ -1,0 +1,17 @@
+// Expected output lines worked out independently of the program's own
+// formatting: fields from the C library's printf, node averages by a plain
+// search over the elements, straight from a made model.
+#pragma once
+
+#include <string>
+
+#include "result_file_maker.h"
+
+// Scaled real field of width w with d digits after the point.
+std::string RefReal(double value, int width, int digits);
+std::string RefInt(long long value, int width);
+
+// The output files that a run over every step of `model` should write.
+std::string RefRestartFile(const MadeModel& model, int head_style, bool with_head_lines);
+std::string RefTecplotFile(const MadeModel& model);
+std::string RefMkViewFile(const MadeModel& model);

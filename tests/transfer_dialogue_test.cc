@@ -1,0 +1,199 @@
+// Whole runs of the transfer dialogue: the console transcript byte for byte,
+// the questions that repeat, the file choice, the stop, and the answers that
+// end a run with an error.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "program_run.h"
+#include "result_file_maker.h"
+#include "test_files.h"
+
+namespace {
+
+const std::string kBanner =
+    " ****************************************************\n"
+    " *                                                  *\n"
+    " *  KORIN/DELM RESULT TRANSFER/0 DATAfile CONVERT/1 *\n"
+    " *                                                  *\n"
+    " ****************************************************\n";
+
+const std::string kInformationBox =
+    "\n\n"
+    "**********************************************\n"
+    "* This program is for RX-DELM,RX-KORIN 2023  *\n"
+    "*  It uses the 4th file inWORK.LST.          *\n"
+    "*  rxpost: KORIN/DELM results to text files  *\n"
+    "*   NUMNP= upto 5000000                      *\n"
+    "*   NUMEL= upto 5000000                      *\n"
+    "*--------------------------------------------*\n"
+    "*                               Yes/0  No/1  *\n"
+    "**********************************************\n";
+
+const std::string kInputNo = "   INPUT No. ? =\n";
+const std::string kProgramQuestion = "\n Which program output KORIN/0 DELM/1\n";
+
+const std::string kFileChoiceBox =
+    "\n"
+    "    +--------------------------------------------+\n"
+    "    | You can choose the file to transform.      |\n"
+    "    |   Which is your choice?                    |\n"
+    "    |                                            |\n"
+    "    |   0:  the 4th file in WORK.LST             |\n"
+    "    |   1:  input the file-name.                 |\n"
+    "    +--------------------------------------------+\n"
+    "\n";
+
+const std::string kResultFileQuestion = "   INPUT KORIN/DELM result File Name. \n";
+
+// Title echo and model size for a 12-node, 6-element model titled "DIALOG".
+const std::string kModelSummary =
+    " DIALOG" + std::string(74, ' ') + "\n" +
+    " \x90\xDF\x93\x5F\x91\x8D\x90\x94\x81\x40 12\x20\x20\x97\x76\x91\x66\x91\x8D\x90\x94\x81\x40 6\n"
+    "\n"
+    "                \x83\x66\x81\x7C\x83\x5E\x81\x7C\x82\x6E\x82\x6A\x81\x48\x81\x40\x82\x78"
+    "\x81\x5E\x82\x4F\x81\x40\x82\x6D\x81\x5E\x82\x50\n"
+    "\n" +
+    kInputNo;
+
+const std::string kMenu =
+    "   Select data-Transfer type\n"
+    "   KORIN/DELM-ReStart  ------- 1(-1:NoHeadn)\n"
+    "         TECPLOT  DATA ------- 2\n"
+    "         FEMAP    DATA ------- 3\n"
+    "         MicroAVS DATA ------- 4\n"
+    "         mkVIEW   DATA ------- 5\n"
+    "  INTERP/node/elemDATA ------- 6\n" +
+    kInputNo;
+
+const std::string kHeadStyleQuestion = "   Set Head-style  pres./0 total/1\n" + kInputNo;
+
+const std::string kMainOutputQuestion =
+    "  \n"
+    "  \n"
+    "   INPUT Main-Output File Name\n"
+    "   Caution! the file is OVERWRITE !\n";
+
+const std::string kStepQuestion =
+    "  Input your interest\tNo. OF TIME STEP\n"
+    "  Check file TIMESTEP.CSV on another window\n"
+    "    If input (<0) No., All time step avairable \n"
+    "    If input (0) No., Final time step avairable \n" +
+    kInputNo;
+
+const std::string kClosing = "\n\n   <<<<<  OK! OK!  NORMAL TERMINATION  >>>>> \n  \n";
+
+// A folder holding a 4 x 3 node result file "result.bin" of either simulator.
+std::string FolderWithResults(int32_t program_flag) {
+  std::string dir = MakeScratchDir("dialogue");
+  GridOptions options;
+  options.program_flag = program_flag;
+  MadeModel model = MakeGridModel(options);
+  model.title = "DIALOG";
+  EXPECT_TRUE(WriteResultFile(dir + "/result.bin", model));
+  return dir;
+}
+
+TEST(TransferDialogue, WholeTranscriptOfARunThatSelectsNoOutput) {
+  std::string dir = FolderWithResults(0);
+  ProgramRun run = RunRxpost(dir, "0\n0\n0\n1\nresult.bin\n0\n7\nout.txt\n0\n");
+  EXPECT_EQ(run.exit_status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.out, kBanner + kInformationBox + kInputNo + kProgramQuestion + " OUTPUT of KORIN\n" +
+                         kFileChoiceBox + kInputNo + kResultFileQuestion + kModelSummary + kMenu +
+                         kMainOutputQuestion + kStepQuestion + kClosing);
+  EXPECT_TRUE(FileExists(dir + "/out.txt"));
+  EXPECT_EQ(ReadWholeFile(dir + "/out.txt"), "");
+}
+
+TEST(TransferDialogue, ZeroOrOneQuestionsRepeatAndWorkListNamesTheFile) {
+  std::string dir = FolderWithResults(1);
+  WriteWholeFile(dir + "/WORK.LST", "first\nsecond\nthird\nresult.bin\nfifth\n");
+  // Information box: 2 then 1; program: 2, -1, then 1; file choice: 3 then 0.
+  ProgramRun run = RunRxpost(dir, "0\n2\n1\n2\n-1\n1\n3\n0\n0\n1\nrestart.txt\n0\n");
+  EXPECT_EQ(run.exit_status, 0) << run.err;
+  EXPECT_EQ(run.out, kBanner + kInformationBox + kInputNo + kInputNo + kProgramQuestion +
+                         kProgramQuestion + kProgramQuestion + " OUTPUT of DELM\n" +
+                         kFileChoiceBox + kInputNo + kInputNo + kModelSummary + kMenu +
+                         kMainOutputQuestion + kStepQuestion + kClosing);
+}
+
+TEST(TransferDialogue, HeadStyleIsAskedForKorinRestartOnly) {
+  std::string dir = FolderWithResults(0);
+  ProgramRun run = RunRxpost(dir, "0\n0\n0\n1\nresult.bin\n0\n-1\n1\nrestart.txt\n0\n");
+  EXPECT_EQ(run.exit_status, 0) << run.err;
+  EXPECT_NE(run.out.find(kMenu + kHeadStyleQuestion + kMainOutputQuestion), std::string::npos);
+  ProgramRun tecplot = RunRxpost(dir, "0\n0\n0\n1\nresult.bin\n0\n2\nzone.txt\n0\n");
+  EXPECT_NE(tecplot.out.find(kMenu + kMainOutputQuestion), std::string::npos);
+}
+
+TEST(TransferDialogue, RejectedModelStopsWith1111BeforeAnyOutputFile) {
+  std::string dir = FolderWithResults(0);
+  ProgramRun run = RunRxpost(dir, "0\n0\n0\n1\nresult.bin\n1\n2\nout.txt\n0\n");
+  EXPECT_EQ(run.exit_status, 1111 % 256);
+  EXPECT_EQ(run.err, "STOP 1111\n");
+  EXPECT_EQ(run.out, kBanner + kInformationBox + kInputNo + kProgramQuestion + " OUTPUT of KORIN\n" +
+                         kFileChoiceBox + kInputNo + kResultFileQuestion + kModelSummary);
+  EXPECT_FALSE(FileExists(dir + "/out.txt"));
+}
+
+TEST(TransferDialogue, OutputFileNameIsCutAt20Characters) {
+  std::string dir = FolderWithResults(0);
+  ProgramRun run = RunRxpost(dir, "0\n0\n0\n1\nresult.bin\n0\n2\nabcdefghijklmnopqrstuvwxy\n0\n");
+  EXPECT_EQ(run.exit_status, 0) << run.err;
+  EXPECT_TRUE(FileExists(dir + "/abcdefghijklmnopqrst"));
+  EXPECT_FALSE(FileExists(dir + "/abcdefghijklmnopqrstuvwxy"));
+}
+
+// Every way the dialogue can go wrong ends with one line on standard error
+// that names the file or question, status 2, and no closing banner.
+void ExpectOneLineError(const ProgramRun& run, const std::string& must_contain) {
+  EXPECT_EQ(run.exit_status, 2) << run.err;
+  EXPECT_TRUE(run.err.starts_with("rxpost: ")) << run.err;
+  EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+  EXPECT_NE(run.err.find(must_contain), std::string::npos) << run.err;
+  EXPECT_EQ(run.out.find("NORMAL TERMINATION"), std::string::npos);
+}
+
+TEST(TransferDialogue, EndOfInputAtEveryQuestionIsAnError) {
+  std::string dir = FolderWithResults(0);
+  const std::string answers[] = {"0", "0", "0", "1", "result.bin", "0", "2", "out.txt", "0"};
+  std::string given;
+  for (const std::string& answer : answers) {
+    ProgramRun run = RunRxpost(dir, given);
+    ExpectOneLineError(run, "end of input");
+    given += answer + "\n";
+  }
+}
+
+TEST(TransferDialogue, BadRepliesAndMissingFilesAreErrors) {
+  std::string dir = FolderWithResults(0);
+  ExpectOneLineError(RunRxpost(dir, "zero\n"), "\"zero\" is not a whole number");
+  ExpectOneLineError(RunRxpost(dir, "0\n0\n0\n1\nmissing.bin\n"), "missing.bin");
+  ExpectOneLineError(RunRxpost(dir, "0\n0\n0\n1\n   \n"), "the file name is blank");
+  ExpectOneLineError(RunRxpost(dir, "0\n0\n0\n0\n"), "WORK.LST");
+  WriteWholeFile(dir + "/WORK.LST", "a\nb\nc\n");
+  ExpectOneLineError(RunRxpost(dir, "0\n0\n0\n0\n"), "WORK.LST: holds fewer than four lines");
+  ExpectOneLineError(RunRxpost(dir, "0\n0\n0\n1\nresult.bin\n0\n2\n/no/such/dir/x\n0\n"),
+                     "/no/such/dir/x");
+}
+
+TEST(TransferDialogue, FullDiskIsAnErrorWithoutClosingBanner) {
+  std::string dir = FolderWithResults(0);
+  ProgramRun run = RunRxpost(dir, "0\n0\n0\n1\nresult.bin\n0\n2\n/dev/full\n-1\n");
+  ExpectOneLineError(run, "/dev/full: write failed");
+  // Everything the console showed before the failure is there.
+  EXPECT_TRUE(run.out.ends_with(kStepQuestion)) << run.out;
+}
+
+TEST(TransferDialogue, CorruptResultFileIsAnErrorNamingIt) {
+  std::string dir = MakeScratchDir("corrupt");
+  GridOptions options;
+  MadeModel model = MakeGridModel(options);
+  ASSERT_TRUE(WriteResultFile(dir + "/cut.bin", model, MadeFault::kCutInsideRecord));
+  ProgramRun run = RunRxpost(dir, "0\n0\n0\n1\ncut.bin\n0\n2\nout.txt\n0\n");
+  ExpectOneLineError(run, "cut.bin");
+  EXPECT_FALSE(FileExists(dir + "/out.txt"));
+}
+
+}  // namespace
