@@ -25,9 +25,10 @@ TEST(CommentStrippingRun, AnyNonZeroModeCopiesTheFileWithoutComments) {
                  "\x81\x94 full-width comment\n"
                  "\n"
                  "END\n"
-                 "1,2,3" + std::string(100, ' ') + "\n" +
-                 std::string(250, 'z') + "\n"
-                 "last line without end");
+                 "1,2,3" +
+                     std::string(100, ' ') + "\n" + std::string(250, 'z') +
+                     "\n"
+                     "last line without end");
   for (const char* mode : {"1", "5", "-1"}) {
     ProgramRun run = RunRxpost(dir, std::string(mode) + "\ninput.dat\n");
     EXPECT_EQ(run.exit_status, 0) << run.err;
@@ -39,8 +40,7 @@ TEST(CommentStrippingRun, AnyNonZeroModeCopiesTheFileWithoutComments) {
               "     \n"
               "END  \n"
               "1,2,3\n" +
-                  std::string(200, 'z') + "\n" +
-                  "last line without end\n");
+                  std::string(200, 'z') + "\n" + "last line without end\n");
   }
 }
 

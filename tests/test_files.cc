@@ -9,9 +9,9 @@
 
 std::string MakeScratchDir(const std::string& label) {
   static int counter = 0;
-  std::filesystem::path dir = std::filesystem::temp_directory_path() /
-                              ("rxpost-test-" + std::to_string(getpid()) + "-" + label + "-" +
-                               std::to_string(counter++));
+  std::filesystem::path dir =
+      std::filesystem::temp_directory_path() /
+      ("rxpost-test-" + std::to_string(getpid()) + "-" + label + "-" + std::to_string(counter++));
   std::filesystem::remove_all(dir);
   std::filesystem::create_directories(dir);
   return dir.string();

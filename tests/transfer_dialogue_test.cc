@@ -49,7 +49,8 @@ const std::string kResultFileQuestion = "   INPUT KORIN/DELM result File Name. \
 // Title echo and model size for a 12-node, 6-element model titled "DIALOG".
 const std::string kModelSummary =
     " DIALOG" + std::string(74, ' ') + "\n" +
-    " \x90\xDF\x93\x5F\x91\x8D\x90\x94\x81\x40 12\x20\x20\x97\x76\x91\x66\x91\x8D\x90\x94\x81\x40 6\n"
+    " \x90\xDF\x93\x5F\x91\x8D\x90\x94\x81\x40 12\x20\x20\x97\x76\x91\x66\x91\x8D\x90\x94\x81\x40 "
+    "6\n"
     "\n"
     "                \x83\x66\x81\x7C\x83\x5E\x81\x7C\x82\x6E\x82\x6A\x81\x48\x81\x40\x82\x78"
     "\x81\x5E\x82\x4F\x81\x40\x82\x6D\x81\x5E\x82\x50\n"
@@ -99,9 +100,9 @@ TEST(TransferDialogue, WholeTranscriptOfARunThatSelectsNoOutput) {
   ProgramRun run = RunRxpost(dir, "0\n0\n0\n1\nresult.bin\n0\n7\nout.txt\n0\n");
   EXPECT_EQ(run.exit_status, 0) << run.err;
   EXPECT_EQ(run.err, "");
-  EXPECT_EQ(run.out, kBanner + kInformationBox + kInputNo + kProgramQuestion + " OUTPUT of KORIN\n" +
-                         kFileChoiceBox + kInputNo + kResultFileQuestion + kModelSummary + kMenu +
-                         kMainOutputQuestion + kStepQuestion + kClosing);
+  EXPECT_EQ(run.out, kBanner + kInformationBox + kInputNo + kProgramQuestion +
+                         " OUTPUT of KORIN\n" + kFileChoiceBox + kInputNo + kResultFileQuestion +
+                         kModelSummary + kMenu + kMainOutputQuestion + kStepQuestion + kClosing);
   EXPECT_TRUE(FileExists(dir + "/out.txt"));
   EXPECT_EQ(ReadWholeFile(dir + "/out.txt"), "");
 }
@@ -132,8 +133,9 @@ TEST(TransferDialogue, RejectedModelStopsWith1111BeforeAnyOutputFile) {
   ProgramRun run = RunRxpost(dir, "0\n0\n0\n1\nresult.bin\n1\n2\nout.txt\n0\n");
   EXPECT_EQ(run.exit_status, 1111 % 256);
   EXPECT_EQ(run.err, "STOP 1111\n");
-  EXPECT_EQ(run.out, kBanner + kInformationBox + kInputNo + kProgramQuestion + " OUTPUT of KORIN\n" +
-                         kFileChoiceBox + kInputNo + kResultFileQuestion + kModelSummary);
+  EXPECT_EQ(run.out, kBanner + kInformationBox + kInputNo + kProgramQuestion +
+                         " OUTPUT of KORIN\n" + kFileChoiceBox + kInputNo + kResultFileQuestion +
+                         kModelSummary);
   EXPECT_FALSE(FileExists(dir + "/out.txt"));
 }
 

@@ -54,7 +54,9 @@ enum class MadeFault {
   kCutInsideRecord,          // the file ends in the middle of the last record
   kLastStepWithoutElements,  // the last step lacks its element-results record
   kShortNodeRecord,          // the first node-results record is one entry short
-  kMismatchedFraming,        // the node record's trailing length is wrong
+  kMismatchedFraming,        // the node record's trailing length is wrong: the
+                             // first node-results record's (record 3's when
+                             // there are no steps)
 };
 
 // Writes `model` as a result file; returns false (with errno set) on failure.

@@ -30,3 +30,19 @@ char* WriteFractionRealField(char* out, double value, int width, int digits);
 
 // Text field: a shorter text is right-aligned, a longer one cut at the right.
 char* WriteTextField(char* out, std::string_view text, int width);
+
+// The significand of a real rounded to a number of significant digits:
+// `digits` has exactly that many digits (10^(n-1) <= digits < 10^n) and the
+// value is about digits * 10^(exponent - n + 1), so `exponent` is the power of
+// ten of the first digit.
+struct DecimalSignificand {
+  uint64_t digits;
+  int exponent;
+};
+
+// The fast route of the real fields, open to tests and benchmarks: rounds a
+// positive finite `magnitude` to `significant` (1..18) digits, correctly, using
+// a 128-bit power of ten. Returns false when it cannot be sure of the rounding
+// (the value may lie exactly halfway) or the case is outside the range it was
+// proven for; the fields then ask printf.
+bool RoundSignificandFast(double magnitude, int significant, DecimalSignificand* result);

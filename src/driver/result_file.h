@@ -38,7 +38,8 @@ class ResultFile {
   // 5 + 3 x the number of steps; known after LoadModel.
   int64_t RecordTotal() const { return record_total_; }
   // True when the file was read as RX-KORIN results but its node record holds
-  // exactly 36 bytes a node, the RX-DELM layout (worth a warning).
+  // exactly 36 bytes a node, the RX-DELM layout (worth a warning). Known as
+  // soon as the node record is read, also when LoadModel throws later on.
   bool LooksLikeDelmResults() const { return looks_like_delm_; }
 
  private:

@@ -1,0 +1,338 @@
+#include "common/number_fields.h"
+
+#include <array>
+#include <bit>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "common/pow10_table.h"
+
+// How the real fields round
+// -------------------------
+// A positive double is M * 2^E with M normalized to [2^63, 2^64). Its decimal
+// exponent k = floor(log10 v) is found from E (floor((E+63) * log10 2) is k or
+// k-1) and one comparison with the table's 10^(k+1). For n significant digits
+// we want X = v * 10^q, q = n-1-k, which lies in [10^(n-1), 10^n); its integer
+// part N and fraction decide the rounding.
+//
+// The table holds T = floor(10^q * 2^-b) in [2^127, 2^128). We keep the top 128
+// bits of the 192-bit product M * T, i.e. Y = floor(M*T / 2^64) * 2^(64+E+b).
+// Then Y <= X, and X - Y < (M * 1 + 2^64) * 2^(E+b) < 2^65 * 2^(E+b): once
+// from truncating T, once from the dropped low word. With shift = -(128+E+b),
+// N is the top word >> shift, the fraction F is the remaining shift+64 bits,
+// and the error is below 2 units of F's last bit. So
+//   F >  1/2          : X's fraction is above one half (or X passed N+1): up;
+//   F <= 1/2 - 2 units: X < N + 1/2: down;
+//   otherwise X may be exactly N + 1/2 (a tie) or on either side: the exact
+//   slow path (glibc printf, correctly rounded, ties to even) decides.
+// Any case outside what this argument covers (shift outside 1..63, table range,
+// N outside [10^(n-1), 10^n)) also goes to the slow path.
+
+namespace {
+
+__extension__ using Uint128 = unsigned __int128;
+
+constexpr std::array<uint64_t, 20> kPowersOfTen = [] {
+  std::array<uint64_t, 20> powers{};
+  uint64_t p = 1;
+  for (uint64_t& power : powers) power = p, p *= 10;
+  return powers;
+}();
+
+// "00" "01" ... "99": two digits per lookup.
+constexpr std::array<char, 200> kDigitPairs = [] {
+  std::array<char, 200> pairs{};
+  for (int i = 0; i < 100; ++i) {
+    pairs[2 * i] = static_cast<char>('0' + i / 10);
+    pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
+  }
+  return pairs;
+}();
+
+inline void WritePair(char* p, uint32_t value) { std::memcpy(p, &kDigitPairs[2 * value], 2); }
+
+// Writes the 8 digits of value < 10^8, leading zeros included, computing all
+// of them at once in the lanes of one 64-bit word (first digit in the lowest
+// byte): two lanes of four digits, split into four of two, then eight of one.
+// Checked against printf for every value below 10^8.
+inline void WriteEightDigits(char* p, uint32_t value) {
+  const uint64_t merged = (value / 10000) | (uint64_t{value % 10000} << 32);
+  const uint64_t hundreds = ((merged * 10486) >> 20) & 0x0000007F0000007Full;  // lane / 100
+  const uint64_t pairs = ((merged - 100 * hundreds) << 16) + hundreds;
+  const uint64_t tens = ((pairs * 103) >> 10) & 0x000F000F000F000Full;  // lane / 10
+  const uint64_t digits = tens + ((pairs - 10 * tens) << 8) + 0x3030303030303030ull;
+  std::memcpy(p, &digits, 8);
+}
+
+// Writes the last `count` (<= 18) digits of `value` so that they end at `end`;
+// up to 18 - count leading zeros land before them.
+inline void WriteDigitsEndingAt(char* end, uint64_t value, int count) {
+  if (count <= 8) {
+    WriteEightDigits(end - 8, static_cast<uint32_t>(value));
+    return;
+  }
+  const uint64_t high = value / 100000000;
+  WriteEightDigits(end - 8, static_cast<uint32_t>(value - high * 100000000));
+  if (count <= 16) {
+    WriteEightDigits(end - 16, static_cast<uint32_t>(high));
+    return;
+  }
+  const uint32_t top = static_cast<uint32_t>(high / 100000000);
+  WriteEightDigits(end - 16, static_cast<uint32_t>(high - uint64_t{top} * 100000000));
+  WritePair(end - 18, top);
+}
+
+// Writes the four exponent characters: "E+05", "E-99", "+100", "-308".
+inline void WriteExponent(char* p, int exponent) {
+  char sign = exponent < 0 ? '-' : '+';
+  uint32_t magnitude = static_cast<uint32_t>(exponent < 0 ? -exponent : exponent);
+  if (magnitude <= 99) {
+    p[0] = 'E';
+    p[1] = sign;
+  } else {
+    p[0] = sign;
+    p[1] = static_cast<char>('0' + magnitude / 100);
+  }
+  WritePair(p + 2, magnitude % 100);
+}
+
+char* FillAsterisks(char* out, int width) {
+  if (width <= 0) return out;
+  std::memset(out, '*', width);
+  return out + width;
+}
+
+// Right-aligns `len` bytes of `text` in the field, or fills it with asterisks.
+inline char* PlaceText(char* out, const char* text, int len, int width) {
+  if (width <= 0) return out;
+  if (len > width) return FillAsterisks(out, width);
+  std::memset(out, ' ', width - len);
+  std::memcpy(out + width - len, text, len);
+  return out + width;
+}
+
+char* WriteNonFinite(char* out, double value, int width) {
+  if (std::isnan(value)) return PlaceText(out, "NaN", 3, width);
+  if (value > 0) return PlaceText(out, "Infinity", 8, width);
+  return PlaceText(out, "-Infinity", 9, width);
+}
+
+// Copies n <= 64 bytes with a few fixed-size (overlapping) moves.
+inline void CopyShort(char* to, const char* from, int n) {
+  if (n >= 32) {
+    std::memcpy(to, from, 32);
+    std::memcpy(to + n - 32, from + n - 32, 32);
+  } else if (n >= 16) {
+    std::memcpy(to, from, 16);
+    std::memcpy(to + n - 16, from + n - 16, 16);
+  } else if (n >= 8) {
+    std::memcpy(to, from, 8);
+    std::memcpy(to + n - 8, from + n - 8, 8);
+  } else {
+    for (int i = 0; i < n; ++i) to[i] = from[i];
+  }
+}
+
+// Scratch space in which a real field is put together: the significant
+// digits end at kDigitsEnd and the exponent follows; the point, the leading
+// "0", the sign and the blanks of the field go before. Room before the digits:
+// the most digits a field can show, then a field's width of blanks.
+constexpr int kDigitsEnd = 2 * kMaxFieldWidth + 8;
+constexpr int kScratchSize = kDigitsEnd + 8;
+
+// Finishes the field from `count` digits placed to end at scratch[kDigitsEnd]
+// (whatever lies before them is overwritten).
+char* FinishRealField(char* out, int width, char* scratch, int count, int exponent, bool negative,
+                      bool fraction) {
+  char* const digits_end = scratch + kDigitsEnd;
+  char* const text_end = digits_end + 4;
+  char* start = digits_end - count;
+  std::memset(start - kMaxFieldWidth, ' ', kMaxFieldWidth);
+  WriteExponent(digits_end, exponent);
+  if (fraction) {
+    start[-1] = '.';
+    start[-2] = '0';
+    start -= 2;
+  } else {
+    start[-1] = start[0];
+    start[0] = '.';
+    start -= 1;
+  }
+  start[-1] = negative ? '-' : ' ';
+  start -= negative;
+  const int length = static_cast<int>(text_end - start);
+  if (length > width) return FillAsterisks(out, width);
+  if (width > kMaxFieldWidth) return PlaceText(out, start, length, width);
+  CopyShort(out, text_end - width, width);
+  return out + width;
+}
+
+// The exact route: glibc's printf rounds correctly from the binary value, ties
+// to even. Places the `significant` digits in the scratch; returns the decimal
+// exponent of the first one.
+int PlaceDigitsFromPrintf(char* scratch, double magnitude, int significant) {
+  char printed[kScratchSize + 16];
+  std::snprintf(printed, sizeof printed, "%.*e", significant - 1, magnitude);
+  const char* p = printed;
+  char* digit = scratch + kDigitsEnd - significant;
+  for (; *p != 'e'; ++p) {
+    if (*p >= '0' && *p <= '9') *digit++ = *p;
+  }
+  ++p;
+  bool negative = *p++ == '-';
+  int exponent = 0;
+  for (; *p != '\0'; ++p) exponent = exponent * 10 + (*p - '0');
+  return negative ? -exponent : exponent;
+}
+
+// Both real fields: `significant` digits, the first before the point
+// (scaled) or after "0." (fraction, whose exponent is one higher).
+char* WriteRealField(char* out, double value, int width, int significant, bool fraction) {
+  if (!std::isfinite(value)) return WriteNonFinite(out, value, width);
+  int shortest = significant + (fraction ? 6 : 5);  // digits, "0." or ".", exponent
+  if (significant < 1 || significant > kMaxFieldWidth || shortest > width) {
+    return FillAsterisks(out, width);
+  }
+  char scratch[kScratchSize];
+  bool negative = std::signbit(value) && value != 0;
+  double magnitude = std::fabs(value);
+  int exponent = 0;
+  DecimalSignificand fast;
+  if (magnitude == 0) {
+    std::memset(scratch + kDigitsEnd - significant, '0', significant);
+  } else if (RoundSignificandFast(magnitude, significant, &fast)) {
+    WriteDigitsEndingAt(scratch + kDigitsEnd, fast.digits, significant);
+    exponent = fast.exponent;
+  } else {
+    exponent = PlaceDigitsFromPrintf(scratch, magnitude, significant);
+  }
+  if (fraction && magnitude != 0) ++exponent;
+  return FinishRealField(out, width, scratch, significant, exponent, negative, fraction);
+}
+
+// The top 128 bits of the 192-bit product m * (high * 2^64 + low).
+struct Top128 {
+  uint64_t high;
+  uint64_t low;
+};
+
+inline Top128 MultiplyTop128(uint64_t m, const Pow10Entry& power) {
+  Uint128 low_product = static_cast<Uint128>(m) * power.low;
+  Uint128 top = static_cast<Uint128>(m) * power.high + (low_product >> 64);
+  return {static_cast<uint64_t>(top >> 64), static_cast<uint64_t>(top)};
+}
+
+enum class Rounding { kDown, kUp, kUnsure };
+
+// The fraction is (fraction_high * 2^64 + fraction_low) / 2^(shift + 64), at
+// most 2 units of its last bit below the true one (see the comment on top).
+// Only fraction_high = half or half - 1 needs the low word; otherwise the
+// answer is computed without a branch (up or down is a coin toss).
+inline Rounding DecideRounding(uint64_t fraction_high, uint64_t fraction_low, int shift) {
+  const uint64_t half = uint64_t{1} << (shift - 1);
+  if (fraction_high - (half - 1) > 1) {
+    return fraction_high > half ? Rounding::kUp : Rounding::kDown;
+  }
+  if (fraction_high == half && fraction_low != 0) return Rounding::kUp;
+  if (fraction_high == half - 1 && fraction_low != ~uint64_t{0}) return Rounding::kDown;
+  return Rounding::kUnsure;
+}
+
+// floor(log10 v) for v = m * 2^e, m in [2^63, 2^64).
+inline int DecimalExponent(uint64_t m, int e) {
+  int low_guess = ((e + 63) * 78913) >> 18;  // floor((e + 63) * log10 2), |e + 63| <= 1300
+  int next = low_guess + 1;
+  if (next < kPow10MinExponent || next > kPow10MaxExponent) return low_guess;
+  const Pow10Entry& power = kPow10Table[next - kPow10MinExponent];
+  // 10^next lies in [2^(b+127), 2^(b+128)); v can reach it only in the same
+  // octave, where v >= 10^next means m * 2^64 >= T (+ what T dropped). The
+  // table's low word is zero only where T is 10^next exactly.
+  // Evaluated without branches: whether v reaches 10^next is data-dependent.
+  const bool same_octave = e + 63 == power.binary_exponent + 127;
+  const bool reaches = (m > power.high) | ((m == power.high) & (power.low == 0));
+  return low_guess + static_cast<int>(same_octave & reaches);
+}
+
+}  // namespace
+
+bool RoundSignificandFast(double magnitude, int significant, DecimalSignificand* result) {
+  if (significant < 1 || significant > 18) return false;
+  const uint64_t bits = std::bit_cast<uint64_t>(magnitude);
+  const int biased_exponent = static_cast<int>(bits >> 52);  // sign bit must be clear
+  uint64_t m = bits & ((uint64_t{1} << 52) - 1);
+  int e = -1074;
+  if (biased_exponent >= 0x7ff) return false;
+  if (biased_exponent > 0) {
+    m |= uint64_t{1} << 52;
+    e = biased_exponent - 1075;
+  } else if (m == 0) {
+    return false;
+  }
+  const int normalize = std::countl_zero(m);
+  m <<= normalize;
+  e -= normalize;
+
+  const int exponent = DecimalExponent(m, e);
+  const int q = significant - 1 - exponent;
+  if (q < kPow10MinExponent || q > kPow10MaxExponent) return false;
+  const Pow10Entry& power = kPow10Table[q - kPow10MinExponent];
+  const int shift = -(128 + e + power.binary_exponent);
+  if (shift < 1 || shift > 63) return false;
+
+  const Top128 product = MultiplyTop128(m, power);
+  // X >= 10^(n-1) as the exponent is exact, but Y may lie just below it when
+  // X is exactly 10^(n-1); the rounding then goes up to 10^(n-1).
+  uint64_t digits = product.high >> shift;
+  if (digits >= kPowersOfTen[significant]) return false;
+  const uint64_t fraction_high = product.high & ((uint64_t{1} << shift) - 1);
+  const Rounding rounding = DecideRounding(fraction_high, product.low, shift);
+  if (rounding == Rounding::kUnsure) return false;
+  digits += static_cast<uint64_t>(rounding == Rounding::kUp);
+  if (digits < kPowersOfTen[significant - 1]) return false;
+
+  result->exponent = exponent;
+  if (digits == kPowersOfTen[significant]) {  // 9.99..95 carried into 10.00..0
+    digits = kPowersOfTen[significant - 1];
+    ++result->exponent;
+  }
+  result->digits = digits;
+  return true;
+}
+
+char* WriteIntegerField(char* out, int64_t value, int width) {
+  char text[24];
+  char* const end = text + sizeof text;
+  char* p = end;
+  uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+  while (magnitude >= 100) {
+    p -= 2;
+    WritePair(p, static_cast<uint32_t>(magnitude % 100));
+    magnitude /= 100;
+  }
+  if (magnitude >= 10) {
+    p -= 2;
+    WritePair(p, static_cast<uint32_t>(magnitude));
+  } else {
+    *--p = static_cast<char>('0' + magnitude);
+  }
+  if (value < 0) *--p = '-';
+  return PlaceText(out, p, static_cast<int>(end - p), width);
+}
+
+char* WriteScaledRealField(char* out, double value, int width, int digits) {
+  return WriteRealField(out, value, width, digits + 1, false);
+}
+
+char* WriteFractionRealField(char* out, double value, int width, int digits) {
+  return WriteRealField(out, value, width, digits, true);
+}
+
+char* WriteTextField(char* out, std::string_view text, int width) {
+  if (width <= 0) return out;
+  if (text.size() >= static_cast<size_t>(width)) {
+    std::memcpy(out, text.data(), width);
+    return out + width;
+  }
+  return PlaceText(out, text.data(), static_cast<int>(text.size()), width);
+}

@@ -1,0 +1,136 @@
+#include "writers/average_elem_velocities.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+
+namespace {
+
+// Column stride of the element table in these tests: a small one, so that a
+// writer using any other stride reads the wrong columns.
+constexpr int32_t kStride = 7;
+constexpr int32_t kNodeSlots = 11;  // nodes 0..10; 0 and 10 are never averaged
+
+// Six elements on nine nodes, with the velocity of each and its D:
+//   1: quad 1 2 5 4, (1, 0), D 2        2: quad 2 3 6 5, (3, 0), D 4
+//   3: triangle 3 7 6 6, (5, 5), D 3    4: triangle 7 8 6 0, (2, 0), D 1
+//   5: inactive (attribute 0)           6: inactive (attribute -1)
+// Node 9 belongs to inactive elements only. Slot 7, beyond NUMEL, holds an
+// active element that must be ignored.
+struct AveragingCase {
+  AveragingCase() {
+    SetElem(1, {1, 2, 5, 4, 1}, 1, 0, 2);
+    SetElem(2, {2, 3, 6, 5, 2}, 3, 0, 4);
+    SetElem(3, {3, 7, 6, 6, 1}, 5, 5, 3);
+    SetElem(4, {7, 8, 6, 0, 5}, 2, 0, 1);
+    SetElem(5, {1, 2, 9, 8, 0}, 100, 100, 1);
+    SetElem(6, {9, 8, 7, 7, -1}, 100, 100, 1);
+    SetElem(7, {1, 1, 1, 1, 1}, 1000, 1000, 1);
+    // Leftovers of an earlier step, and sentinels outside 1..NUMNP.
+    NodeElemCount.fill(77);
+    for (auto* work : {&NodeVX, &NodeVY, &NodeWorkA, &NodeWorkB}) work->fill(-7.5);
+  }
+  void SetElem(int32_t e, std::array<int32_t, 5> columns, double vx, double vy, double d) {
+    for (int c = 0; c < 5; ++c) ElemNodes[c * kStride + e] = columns[c];
+    ElemVX[e] = vx, ElemVY[e] = vy, ElemD[e] = d;
+  }
+  void Average(int32_t ProgramFlag) {
+    AverageElemVelocities(NodeElemCount.data(), NodeVX.data(), NodeVY.data(), NodeWorkA.data(),
+                          NodeWorkB.data(), ElemNodes.data(), ElemVX.data(), ElemVY.data(),
+                          ElemD.data(), NUMNP, NUMEL, kStride, ProgramFlag);
+  }
+
+  int32_t NUMNP = 9, NUMEL = 6;
+  std::array<int32_t, 5 * kStride + 1> ElemNodes{};
+  std::array<double, kStride + 1> ElemVX{}, ElemVY{}, ElemD{};
+  std::array<int32_t, kNodeSlots> NodeElemCount;
+  std::array<double, kNodeSlots> NodeVX, NodeVY, NodeWorkA, NodeWorkB;
+};
+
+constexpr double kThird = 1.0 / 3.0;
+
+TEST(AverageElemVelocities, MeansOverActiveElementsAtDistinctCorners) {
+  AveragingCase m;
+  m.Average(0);
+  // Node 6 is met by elements 2, 3, 4: sums (3 + 5 + 2, 0 + 5 + 0) times 1/3.
+  const std::array<int32_t, 10> count = {77, 1, 2, 2, 1, 2, 3, 2, 1, 0};
+  const std::array<double, 10> vx = {-7.5, 1, 2, 4, 1, 2, 10 * kThird, 3.5, 2, 0};
+  const std::array<double, 10> vy = {-7.5, 0, 0, 2.5, 0, 0, 5 * kThird, 2.5, 0, 0};
+  for (int n = 0; n <= 9; ++n) {
+    EXPECT_EQ(m.NodeElemCount[n], count[n]) << "node " << n;
+    EXPECT_EQ(m.NodeVX[n], vx[n]) << "node " << n;
+    EXPECT_EQ(m.NodeVY[n], vy[n]) << "node " << n;
+    // Without D the divided sums are cleared and stay zero.
+    EXPECT_EQ(m.NodeWorkA[n], n == 0 ? -7.5 : 0.0) << "node " << n;
+    EXPECT_EQ(m.NodeWorkB[n], n == 0 ? -7.5 : 0.0) << "node " << n;
+  }
+  // The mean is the sum times the reciprocal of the count, which differs
+  // from a plain division here.
+  ASSERT_NE(5 * kThird, 5 / 3.0);
+  ASSERT_NE(10 * kThird, 10 / 3.0);
+  // Nothing beyond NUMNP is touched.
+  EXPECT_EQ(m.NodeElemCount[10], 77);
+  EXPECT_EQ(m.NodeVX[10], -7.5);
+}
+
+TEST(AverageElemVelocities, DividedValuesUseTheReciprocalOfD) {
+  AveragingCase m;
+  m.Average(1);
+  // Element quotients: 1: (0.5, 0)  2: (0.75, 0)  3: (q3, q3)  4: (2, 0)
+  // with q3 = 5 * 1/3, which differs from 5 / 3.
+  const double q3 = 5 * kThird;
+  ASSERT_NE(q3, 5 / 3.0);
+  const std::array<double, 10> a = {
+      -7.5,           0.5, 0.625, (0.75 + q3) * 0.5, 0.5, 0.625, (0.75 + q3 + 2) * kThird,
+      (q3 + 2) * 0.5, 2,   0};
+  const std::array<double, 10> b = {-7.5, 0, 0, q3 * 0.5, 0, 0, q3 * kThird, q3 * 0.5, 0, 0};
+  for (int n = 0; n <= 9; ++n) {
+    EXPECT_EQ(m.NodeWorkA[n], a[n]) << "node " << n;
+    EXPECT_EQ(m.NodeWorkB[n], b[n]) << "node " << n;
+  }
+  EXPECT_EQ(m.NodeVX[3], 4.0);
+  EXPECT_EQ(m.NodeVY[7], 2.5);
+}
+
+TEST(AverageElemVelocities, AllInactiveOrNoElementsLeaveZeros) {
+  AveragingCase m;
+  for (int32_t e = 1; e <= 4; ++e) m.ElemNodes[4 * kStride + e] = 0;
+  m.Average(1);
+  for (int n = 1; n <= 9; ++n) {
+    EXPECT_EQ(m.NodeElemCount[n], 0);
+    EXPECT_EQ(m.NodeVX[n], 0.0);
+    EXPECT_EQ(m.NodeVY[n], 0.0);
+    EXPECT_EQ(m.NodeWorkA[n], 0.0);
+    EXPECT_EQ(m.NodeWorkB[n], 0.0);
+  }
+  AveragingCase empty;
+  empty.NUMEL = 0;
+  empty.Average(0);
+  EXPECT_EQ(empty.NodeElemCount[1], 0);
+  EXPECT_EQ(empty.NodeVX[9], 0.0);
+}
+
+TEST(AverageElemVelocities, CountsActiveElementsOnly) {
+  AveragingCase m;
+  EXPECT_EQ(CountActiveElems(m.ElemNodes.data(), 6, kStride), 4);
+  EXPECT_EQ(CountActiveElems(m.ElemNodes.data(), 7, kStride), 5);
+  EXPECT_EQ(CountActiveElems(m.ElemNodes.data(), 0, kStride), 0);
+  EXPECT_EQ(CountActiveElems(m.ElemNodes.data(), -3, kStride), 0);
+}
+
+TEST(ElemColumns, TrianglesAndWrittenFourthCorner) {
+  AveragingCase m;
+  const ElemColumns elems(m.ElemNodes.data(), kStride);
+  EXPECT_FALSE(elems.IsTriangle(1));
+  EXPECT_TRUE(elems.IsTriangle(3));
+  EXPECT_TRUE(elems.IsTriangle(4));
+  EXPECT_EQ(elems.WrittenCorner4(1), 4);
+  EXPECT_EQ(elems.WrittenCorner4(3), 6);
+  EXPECT_EQ(elems.WrittenCorner4(4), 6);
+  EXPECT_TRUE(elems.IsActive(4));
+  EXPECT_FALSE(elems.IsActive(5));
+  EXPECT_FALSE(elems.IsActive(6));
+}
+
+}  // namespace

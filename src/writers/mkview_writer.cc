@@ -1,0 +1,193 @@
+#include "writers/mkview_writer.h"
+
+#include <cmath>
+#include <string_view>
+
+#include "common/line_layout.h"
+#include "writers/average_elem_velocities.h"
+
+namespace {
+
+constexpr LayoutItem kTimeLine[] = {LiteralItem("TIME="), ScaledRealItem(12, 4)};
+constexpr LayoutItem kTitleLine[] = {LiteralItem("TITTLE= \""), TextItem(80), LiteralItem("\"")};
+constexpr LayoutItem kKorinZoneLine[] = {
+    LiteralItem("ZONE N= "), IntegerItem(8), LiteralItem(", E= "),         IntegerItem(8),
+    LiteralItem(", M="),     IntegerItem(5), LiteralItem(",NV= 6 ,EV= 5"),
+};
+constexpr LayoutItem kDelmZoneLine[] = {
+    LiteralItem("ZONE N= "),
+    IntegerItem(8),
+    LiteralItem(", E= "),
+    IntegerItem(8),
+    LiteralItem(",M= 1 ,NV= 9 ,EV= 5"),
+};
+constexpr LayoutItem kKorinNodeVariablesLine[] = {
+    LiteralItem("NVARIABLES = \"SW\",\"X\",\"Y\",\"P\",\"H\",\"VX\",\"VY\",\"V\",\"Q\""),
+};
+constexpr LayoutItem kDelmNodeVariablesLine[] = {
+    LiteralItem("NVARIABLES = \"SW\",\"X\",\"Y\",\"H\",\"VX\",\"VY\",\"V\",\"VX*D\",\"VY*D\","
+                "\"V*D\",\"BL\",\"Q\""),
+};
+constexpr LayoutItem kElemVariablesLine[] = {
+    LiteralItem(
+        "EVARIABLES = \"SW\",\"I\",\"J\",\"K\",\"L\",\"P\",\"X\",\"Y\",\"VX\",\"VY\",\"V\""),
+};
+// SW, then 8 reals and a comma at the end (RX-KORIN) or 11 reals (RX-DELM).
+constexpr LayoutItem kKorinNodeLine[] = {
+    IntegerItem(2), GroupItem(8, 2), LiteralItem(","), ScaledRealItem(12, 4), LiteralItem(","),
+};
+constexpr LayoutItem kDelmNodeLine[] = {
+    IntegerItem(2),
+    GroupItem(11, 2),
+    LiteralItem(","),
+    ScaledRealItem(12, 4),
+};
+// SW, corners I J K L, property P, centre X Y, velocity VX VY V.
+constexpr LayoutItem kElemLine[] = {
+    IntegerItem(2),  GroupItem(5, 2),  LiteralItem(","),      IntegerItem(8),
+    GroupItem(5, 2), LiteralItem(","), ScaledRealItem(12, 4),
+};
+
+// The SW column: always 0.
+constexpr FieldValue kSwitch = IntegerValue(0);
+
+double Magnitude(double x, double y) { return std::sqrt(x * x + y * y); }
+
+void WriteZoneLine(TextOutput& out, int32_t NUMNP, int32_t ActiveElemCount, int32_t ProgramFlag) {
+  if (ProgramFlag == 1) {
+    const FieldValue values[] = {IntegerValue(NUMNP), IntegerValue(ActiveElemCount)};
+    WriteLayout(out, kDelmZoneLine, values);
+  } else {
+    const FieldValue values[] = {IntegerValue(NUMNP), IntegerValue(ActiveElemCount),
+                                 IntegerValue(1)};
+    WriteLayout(out, kKorinZoneLine, values);
+  }
+}
+
+void WriteBlockHead(TextOutput& out, const std::array<char, 80>& Title, double StepTime,
+                    int32_t NUMNP, int32_t ActiveElemCount, int32_t ProgramFlag) {
+  const FieldValue time_values[] = {RealValue(StepTime)};
+  WriteLayout(out, kTimeLine, time_values);
+  const FieldValue title_values[] = {TextValue(std::string_view(Title.data(), Title.size()))};
+  WriteLayout(out, kTitleLine, title_values);
+  WriteZoneLine(out, NUMNP, ActiveElemCount, ProgramFlag);
+  if (ProgramFlag == 1) {
+    WriteLayout(out, kDelmNodeVariablesLine, {});
+  } else {
+    WriteLayout(out, kKorinNodeVariablesLine, {});
+  }
+}
+
+void WriteKorinNodeLines(TextOutput& out, const double* NodeX, const double* NodeY,
+                         const double* NodeHead, const double* NodeVX, const double* NodeVY,
+                         const double* NodeFlow, int32_t NUMNP) {
+  for (int32_t n = 1; n <= NUMNP; ++n) {
+    const double vx = NodeVX[n], vy = NodeVY[n];
+    const FieldValue values[] = {
+        kSwitch,
+        RealValue(NodeX[n]),
+        RealValue(NodeY[n]),
+        RealValue(NodeHead[n]),
+        RealValue(NodeHead[n] + NodeY[n]),
+        RealValue(vx),
+        RealValue(vy),
+        RealValue(Magnitude(vx, vy)),
+        RealValue(NodeFlow[n]),
+    };
+    WriteLayout(out, kKorinNodeLine, values);
+  }
+}
+
+// NodeWorkA, NodeWorkB hold the velocity, NodeVX, NodeVY the flow on the
+// layer (D times velocity).
+void WriteDelmNodeLines(TextOutput& out, const double* NodeX, const double* NodeY,
+                        const double* NodeHead, const double* NodeVX, const double* NodeVY,
+                        const double* NodeWorkA, const double* NodeWorkB, const double* NodeExtraB,
+                        const double* NodeFlow, int32_t NUMNP) {
+  for (int32_t n = 1; n <= NUMNP; ++n) {
+    const double vx = NodeWorkA[n], vy = NodeWorkB[n];
+    const double flow_x = NodeVX[n], flow_y = NodeVY[n];
+    const FieldValue values[] = {
+        kSwitch,
+        RealValue(NodeX[n]),
+        RealValue(NodeY[n]),
+        RealValue(NodeHead[n]),
+        RealValue(vx),
+        RealValue(vy),
+        RealValue(Magnitude(vx, vy)),
+        RealValue(flow_x),
+        RealValue(flow_y),
+        RealValue(Magnitude(flow_x, flow_y)),
+        RealValue(NodeExtraB[n]),
+        RealValue(NodeFlow[n]),
+    };
+    WriteLayout(out, kDelmNodeLine, values);
+  }
+}
+
+struct Point {
+  double X, Y;
+};
+
+// Mean of the coordinates of the element's distinct corners.
+Point ElemCentre(const ElemColumns& elems, int32_t e, const double* NodeX, const double* NodeY) {
+  const int32_t n1 = elems.Corner1[e], n2 = elems.Corner2[e], n3 = elems.Corner3[e];
+  const double x = NodeX[n1] + NodeX[n2] + NodeX[n3];
+  const double y = NodeY[n1] + NodeY[n2] + NodeY[n3];
+  if (elems.IsTriangle(e)) return {x / 3.0, y / 3.0};
+  const int32_t n4 = elems.Corner4[e];
+  return {(x + NodeX[n4]) / 4.0, (y + NodeY[n4]) / 4.0};
+}
+
+// RX-KORIN: P is the attribute, the velocity as stored. RX-DELM: P is 1, the
+// stored values (D times velocity) times the reciprocal of D.
+void WriteElemLines(TextOutput& out, const int32_t* ElemNodes, const double* NodeX,
+                    const double* NodeY, const double* ElemVX, const double* ElemVY,
+                    const double* ElemD, int32_t NUMEL, int32_t MaxDim, int32_t ProgramFlag) {
+  const ElemColumns elems(ElemNodes, MaxDim);
+  const bool delm = ProgramFlag == 1;
+  for (int32_t e = 1; e <= NUMEL; ++e) {
+    if (!elems.IsActive(e)) continue;
+    const Point centre = ElemCentre(elems, e, NodeX, NodeY);
+    const double vx = ElemVX[e], vy = ElemVY[e];
+    const double scale = delm ? 1.0 / ElemD[e] : 1.0;
+    const FieldValue values[] = {
+        kSwitch,
+        IntegerValue(elems.Corner1[e]),
+        IntegerValue(elems.Corner2[e]),
+        IntegerValue(elems.Corner3[e]),
+        IntegerValue(elems.WrittenCorner4(e)),
+        IntegerValue(delm ? 1 : elems.Attribute[e]),
+        RealValue(centre.X),
+        RealValue(centre.Y),
+        RealValue(vx * scale),
+        RealValue(vy * scale),
+        RealValue(Magnitude(vx, vy) * scale),
+    };
+    WriteLayout(out, kElemLine, values);
+  }
+}
+
+}  // namespace
+
+void WriteMkViewStep(TextOutput& out, const std::array<char, 80>& Title, const double* NodeX,
+                     const double* NodeY, const double* NodeHead, const double* ElemVX,
+                     const double* ElemVY, const int32_t* ElemNodes, double* NodeVX, double* NodeVY,
+                     int32_t* NodeElemCount, const double* NodeExtraB, const double* NodeFlow,
+                     double* NodeWorkA, double* NodeWorkB, const double* ElemD, int32_t NUMNP,
+                     int32_t NUMEL, int32_t MaxDim, double StepTime, int32_t ProgramFlag) {
+  const int32_t active_elem_count = CountActiveElems(ElemNodes, NUMEL, MaxDim);
+  WriteBlockHead(out, Title, StepTime, NUMNP, active_elem_count, ProgramFlag);
+  AverageElemVelocities(NodeElemCount, NodeVX, NodeVY, NodeWorkA, NodeWorkB, ElemNodes, ElemVX,
+                        ElemVY, ElemD, NUMNP, NUMEL, MaxDim, ProgramFlag);
+  if (ProgramFlag == 1) {
+    WriteDelmNodeLines(out, NodeX, NodeY, NodeHead, NodeVX, NodeVY, NodeWorkA, NodeWorkB,
+                       NodeExtraB, NodeFlow, NUMNP);
+  } else {
+    WriteKorinNodeLines(out, NodeX, NodeY, NodeHead, NodeVX, NodeVY, NodeFlow, NUMNP);
+  }
+  WriteLayout(out, kElemVariablesLine, {});
+  if (active_elem_count > 0) {
+    WriteElemLines(out, ElemNodes, NodeX, NodeY, ElemVX, ElemVY, ElemD, NUMEL, MaxDim, ProgramFlag);
+  }
+}

@@ -1,0 +1,205 @@
+#include "writers/restart_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "text_capture.h"
+
+namespace {
+
+// Node arrays of a restart block, indexed from 1.
+struct RestartNodes {
+  explicit RestartNodes(int32_t count)
+      : NUMNP(count),
+        NodeCode(count + 1),
+        NodeExtraCode(count + 1),
+        NodeX(count + 1),
+        NodeY(count + 1),
+        NodeHead(count + 1),
+        NodeFlow(count + 1),
+        NodeExtraA(count + 1),
+        NodeExtraB(count + 1) {}
+  int32_t NUMNP;
+  std::vector<int32_t> NodeCode, NodeExtraCode;
+  std::vector<double> NodeX, NodeY, NodeHead, NodeFlow, NodeExtraA, NodeExtraB;
+};
+
+std::string WriteBlock(const RestartNodes& m, int32_t StepNo, double StepTime, int32_t HeadStyle,
+                       int32_t ProgramFlag, int32_t NoHeadFlag) {
+  return CaptureText([&](TextOutput& out) {
+    WriteRestartStep(out, m.NodeCode.data(), m.NodeX.data(), m.NodeY.data(), m.NodeHead.data(),
+                     m.NodeFlow.data(), m.NodeExtraCode.data(), m.NodeExtraA.data(),
+                     m.NodeExtraB.data(), m.NUMNP, StepNo, StepTime, HeadStyle, ProgramFlag,
+                     NoHeadFlag);
+  });
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream stream(text);
+  for (std::string line; std::getline(stream, line);) lines.push_back(line);
+  return lines;
+}
+
+// Reads a real field back as a Fortran reader would: a three-digit exponent
+// has no letter before its sign.
+double ReadRealField(const std::string& field) {
+  std::string text;
+  const size_t sign = field.find_last_of("+-");
+  if (field.find('E') == std::string::npos && sign != std::string::npos && sign > 2) {
+    text.append(field, 0, sign).append(1, 'E').append(field, sign, std::string::npos);
+  } else {
+    text = field;
+  }
+  char* end = nullptr;
+  const double value = std::strtod(text.c_str(), &end);
+  EXPECT_EQ(*end, '\0') << field;
+  return value;
+}
+
+// The real fields of a node line: everything after the `first_real` comma.
+std::vector<double> RealFields(const std::string& line, int first_real) {
+  std::vector<std::string> fields;
+  std::istringstream stream(line);
+  for (std::string field; std::getline(stream, field, ',');) fields.push_back(field);
+  std::vector<double> reals;
+  for (size_t i = first_real; i < fields.size(); ++i) {
+    EXPECT_EQ(fields[i].size(), 25u) << line;
+    reals.push_back(ReadRealField(fields[i]));
+  }
+  return reals;
+}
+
+RestartNodes ExampleNode() {
+  RestartNodes m(1);
+  m.NodeX[1] = 10, m.NodeY[1] = 2.5, m.NodeHead[1] = -1.25;
+  return m;
+}
+
+TEST(RestartWriter, KorinLinesWithPressureOrTotalHead) {
+  const RestartNodes m = ExampleNode();
+  EXPECT_EQ(WriteBlock(m, 3, 0.5, 0, 0, 0),
+            "  LA,TIME  3 0.5\n"
+            "         1,    0,  1.00000000000000000E+01,  2.50000000000000000E+00,"
+            " -1.25000000000000000E+00,  0.00000000000000000E+00,\n");
+  // Total head: -1.25 + 2.5.
+  EXPECT_EQ(WriteBlock(m, 3, 0.5, 1, 0, 0),
+            "  LA,TIME  3 0.5\n"
+            "         1,    0,  1.00000000000000000E+01,  2.50000000000000000E+00,"
+            "  1.25000000000000000E+00,  0.00000000000000000E+00,\n");
+}
+
+TEST(RestartWriter, DelmLinesCarryExtraCodeAndRealsWithoutFinalComma) {
+  RestartNodes m = ExampleNode();
+  m.NodeHead[1] = 12, m.NodeExtraCode[1] = 3, m.NodeExtraA[1] = 1, m.NodeExtraB[1] = 2;
+  EXPECT_EQ(WriteBlock(m, 3, 0.5, 0, 1, 0),
+            "  LA,TIME  3 0.5\n"
+            "         1,    0,    3,  1.00000000000000000E+01,  2.50000000000000000E+00,"
+            "  1.20000000000000000E+01,  0.00000000000000000E+00,  1.00000000000000000E+00,"
+            "  2.00000000000000000E+00\n");
+}
+
+TEST(RestartWriter, HeadLineAndEmptyModels) {
+  const RestartNodes none(0);
+  EXPECT_EQ(WriteBlock(none, 7, 2.25, 0, 0, 0), "  LA,TIME  7 2.25\n");
+  EXPECT_EQ(WriteBlock(none, 7, 2.25, 0, 1, 0), "  LA,TIME  7 2.25\n");
+  EXPECT_EQ(WriteBlock(none, 7, 2.25, 0, 0, 1), "");
+
+  // Without head lines two steps are a plain concatenation of node lists.
+  const RestartNodes m = ExampleNode();
+  const std::string node_line =
+      "         1,    0,  1.00000000000000000E+01,  2.50000000000000000E+00,"
+      " -1.25000000000000000E+00,  0.00000000000000000E+00,\n";
+  const std::string two_steps = CaptureText([&](TextOutput& out) {
+    for (int32_t step = 1; step <= 2; ++step) {
+      WriteRestartStep(out, m.NodeCode.data(), m.NodeX.data(), m.NodeY.data(), m.NodeHead.data(),
+                       m.NodeFlow.data(), m.NodeExtraCode.data(), m.NodeExtraA.data(),
+                       m.NodeExtraB.data(), m.NUMNP, step, step * 0.5, 0, 0, 1);
+    }
+  });
+  EXPECT_EQ(two_steps, node_line + node_line);
+}
+
+TEST(RestartWriter, NodeNumbersAndCodesKeepTheirColumns) {
+  RestartNodes m(6);
+  const int32_t codes[] = {-1, 99999, 100000, -9999, -10000, 12};
+  const char* written[] = {",   -1", ",99999", ",*****", ",-9999", ",*****", ",   12"};
+  for (int32_t n = 1; n <= 6; ++n)
+    m.NodeCode[n] = codes[n - 1], m.NodeExtraCode[7 - n] = codes[n - 1];
+  const std::vector<std::string> korin = SplitLines(WriteBlock(m, 1, 1.0, 0, 0, 1));
+  const std::vector<std::string> delm = SplitLines(WriteBlock(m, 1, 1.0, 0, 1, 1));
+  ASSERT_EQ(korin.size(), 6u);
+  ASSERT_EQ(delm.size(), 6u);
+  for (int32_t n = 1; n <= 6; ++n) {
+    const std::string number = std::string(9, ' ') + std::to_string(n);
+    EXPECT_EQ(korin[n - 1].substr(0, 10), number);
+    EXPECT_EQ(korin[n - 1].substr(10, 6), written[n - 1]);
+    EXPECT_EQ(korin[n - 1].size(), 10 + 6 + 4 * 26 + 1u);
+    EXPECT_EQ(delm[n - 1].substr(10, 6), written[n - 1]);
+    EXPECT_EQ(delm[n - 1].substr(16, 6), written[6 - n]);
+    EXPECT_EQ(delm[n - 1].size(), 10 + 6 + 6 + 6 * 26u);
+  }
+}
+
+// Any finite double, with exponents anywhere in its range.
+double RandomFiniteDouble(std::mt19937_64& random) {
+  for (;;) {
+    const uint64_t bits = random();
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    if (std::isfinite(value)) return value;
+  }
+}
+
+TEST(RestartWriter, RealsReadBackToTheStoredDoubles) {
+  std::mt19937_64 random(2024);
+  RestartNodes m(400);
+  const double chosen[] = {DBL_MAX,
+                           -DBL_MAX,
+                           DBL_MIN,
+                           std::numeric_limits<double>::denorm_min(),
+                           1e-300,
+                           -1e300,
+                           0.1,
+                           0.0,
+                           9.999999999999999e99,
+                           1e100};
+  std::vector<double>* columns[] = {&m.NodeX,    &m.NodeY,      &m.NodeHead,
+                                    &m.NodeFlow, &m.NodeExtraA, &m.NodeExtraB};
+  for (int32_t n = 1; n <= m.NUMNP; ++n) {
+    for (int c = 0; c < 6; ++c) {
+      (*columns[c])[n] = n <= 10 ? chosen[(n - 1 + c) % 10] : RandomFiniteDouble(random);
+    }
+  }
+  const std::vector<std::string> delm = SplitLines(WriteBlock(m, 1, 0.0, 0, 1, 1));
+  const std::vector<std::string> korin = SplitLines(WriteBlock(m, 1, 0.0, 0, 0, 1));
+  ASSERT_EQ(delm.size(), 400u);
+  ASSERT_EQ(korin.size(), 400u);
+  for (int32_t n = 1; n <= m.NUMNP; ++n) {
+    const std::vector<double> d = RealFields(delm[n - 1], 3);
+    ASSERT_EQ(d.size(), 6u);
+    EXPECT_EQ(d[0], m.NodeX[n]);
+    EXPECT_EQ(d[1], m.NodeY[n]);
+    EXPECT_EQ(d[2], m.NodeHead[n]);
+    EXPECT_EQ(d[3], m.NodeFlow[n]);
+    EXPECT_EQ(d[4], m.NodeExtraA[n]);
+    EXPECT_EQ(d[5], m.NodeExtraB[n]);
+    ASSERT_EQ(korin[n - 1].back(), ',');
+    const std::vector<double> k = RealFields(korin[n - 1].substr(0, korin[n - 1].size() - 1), 2);
+    ASSERT_EQ(k.size(), 4u);
+    EXPECT_EQ(k[0], m.NodeX[n]);
+    EXPECT_EQ(k[2], m.NodeHead[n]);
+    EXPECT_EQ(k[3], m.NodeFlow[n]);
+  }
+}
+
+}  // namespace
