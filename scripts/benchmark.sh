@@ -23,34 +23,42 @@ echo "result file: $(stat -c %s "$work/result.bin") bytes, $nx x $ny nodes, 3 st
 
 now() { date +%s.%N; }
 
+# Seconds of the fastest of three runs of a command, each after a sync so that
+# no run pays for the write-back of an earlier one.
+fastest_of_three() {
+  local best="" start end seconds
+  for _ in 1 2 3; do
+    sync
+    start=$(now)
+    "$@"
+    end=$(now)
+    seconds=$(echo "$end - $start" | bc -l)
+    if [ -z "$best" ] || [ "$(echo "$seconds < $best" | bc -l)" = 1 ]; then best=$seconds; fi
+  done
+  echo "$best"
+}
+
+convert() { (cd "$work" && /usr/bin/time -f '%M' -o "$1.rss" "$rxpost" < "$1.answers" > /dev/null); }
+copy_output() { cp "$work/$1.out" "$work/$1.copy"; }
+
 # kind-name menu-answer head-style-answer(empty when not asked)
 run_kind() {
   local name=$1 answer=$2 head_style=$3
-  local out="$work/$name.out"
   printf '0\n0\n0\n1\nresult.bin\n0\n%s\n%s%s\n-1\n' "$answer" "$head_style" "$name.out" \
     > "$work/$name.answers"
-  rm -f "$out" "$work/$name.copy"
-  local start end
-  start=$(now)
-  (cd "$work" && /usr/bin/time -f '%M' -o "$name.rss" "$rxpost" < "$name.answers" > /dev/null)
-  end=$(now)
-  local seconds bytes numbers rss_kb
-  seconds=$(echo "$end - $start" | bc -l)
-  bytes=$(stat -c %s "$out")
+  local seconds cp_seconds bytes numbers rss_kb
+  seconds=$(fastest_of_three convert "$name")
   rss_kb=$(tail -n 1 "$work/$name.rss")
+  bytes=$(stat -c %s "$work/$name.out")
+  cp_seconds=$(fastest_of_three copy_output "$name")
   # Every comma-separated field holding a digit is one written number.
-  numbers=$(awk -F, '{ for (i = 1; i <= NF; i++) if ($i ~ /[0-9]/) n++ } END { print n }' "$out")
-  start=$(now)
-  cp "$out" "$work/$name.copy"
-  end=$(now)
-  local cp_seconds
-  cp_seconds=$(echo "$end - $start" | bc -l)
-  rm -f "$work/$name.copy"
+  numbers=$(awk -F, '{ for (i = 1; i <= NF; i++) if ($i ~ /[0-9]/) n++ } END { print n }' \
+    "$work/$name.out")
   printf '%-8s wall %6.3f s  %7.1f MB/s  %5.1f ns/number  peak RSS %6.1f MB  cp %6.3f s  wall/cp %5.2f  (%d bytes, %d numbers)\n' \
     "$name" "$seconds" "$(echo "$bytes / $seconds / 1000000" | bc -l)" \
     "$(echo "$seconds * 1000000000 / $numbers" | bc -l)" "$(echo "$rss_kb / 1024" | bc -l)" \
     "$cp_seconds" "$(echo "$seconds / $cp_seconds" | bc -l)" "$bytes" "$numbers"
-  rm -f "$out"
+  rm -f "$work/$name.out" "$work/$name.copy"
 }
 
 run_kind tecplot 2 ""

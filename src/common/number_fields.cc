@@ -27,7 +27,7 @@
 //   otherwise X may be exactly N + 1/2 (a tie) or on either side: the exact
 //   slow path (glibc printf, correctly rounded, ties to even) decides.
 // Any case outside what this argument covers (shift outside 1..63, table range,
-// N outside [10^(n-1), 10^n)) also goes to the slow path.
+// N outside [10^(n-1) - 1, 10^n)) also goes to the slow path.
 
 namespace {
 
@@ -52,41 +52,64 @@ constexpr std::array<char, 200> kDigitPairs = [] {
 
 inline void WritePair(char* p, uint32_t value) { std::memcpy(p, &kDigitPairs[2 * value], 2); }
 
-// Writes the 8 digits of value < 10^8, leading zeros included, computing all
-// of them at once in the lanes of one 64-bit word (first digit in the lowest
-// byte): two lanes of four digits, split into four of two, then eight of one.
-// Checked against printf for every value below 10^8.
-inline void WriteEightDigits(char* p, uint32_t value) {
+// The 8 digits of value < 10^8 (leading zeros included) as the bytes of one
+// word, first digit in the lowest byte, all computed at once in lanes: two
+// lanes of four digits, split into four of two, then eight of one. Checked
+// against printf for every value below 10^8.
+inline uint64_t EightDigits(uint32_t value) {
   const uint64_t merged = (value / 10000) | (uint64_t{value % 10000} << 32);
   const uint64_t hundreds = ((merged * 10486) >> 20) & 0x0000007F0000007Full;  // lane / 100
   const uint64_t pairs = ((merged - 100 * hundreds) << 16) + hundreds;
   const uint64_t tens = ((pairs * 103) >> 10) & 0x000F000F000F000Full;  // lane / 10
-  const uint64_t digits = tens + ((pairs - 10 * tens) << 8) + 0x3030303030303030ull;
-  std::memcpy(p, &digits, 8);
+  return tens + ((pairs - 10 * tens) << 8) + 0x3030303030303030ull;
 }
 
-// Writes the last `count` (<= 18) digits of `value` so that they end at `end`;
-// up to 18 - count leading zeros land before them.
-inline void WriteDigitsEndingAt(char* end, uint64_t value, int count) {
-  if (count <= 8) {
-    WriteEightDigits(end - 8, static_cast<uint32_t>(value));
-    return;
+// Stores the last `count` (1..8) of the eight digits of `value` at `at`, and
+// 8 - count bytes of rubbish after them; returns the first digit stored.
+inline char StoreLastDigits(char* at, uint32_t value, int count) {
+  const uint64_t digits = EightDigits(value) >> (8 * (8 - count));
+  std::memcpy(at, &digits, 8);
+  return static_cast<char>(digits);
+}
+
+// Writes `value` (< 10^18) as exactly `count` digits at `at`, leading zeros
+// included, and returns the first. May write up to 4 bytes of rubbish just
+// past the digits.
+inline char WriteDigits(char* at, uint64_t value, int count) {
+  if (count > 18) {
+    std::memset(at, '0', count - 18);
+    WriteDigits(at + count - 18, value, 18);
+    return '0';
   }
+  if (count < 4) {
+    for (int i = count - 1; i >= 0; --i, value /= 10) at[i] = static_cast<char>('0' + value % 10);
+    return at[0];
+  }
+  if (count <= 8) return StoreLastDigits(at, static_cast<uint32_t>(value), count);
   const uint64_t high = value / 100000000;
-  WriteEightDigits(end - 8, static_cast<uint32_t>(value - high * 100000000));
+  const uint32_t low = static_cast<uint32_t>(value - high * 100000000);
+  char first;
   if (count <= 16) {
-    WriteEightDigits(end - 16, static_cast<uint32_t>(high));
-    return;
+    first = StoreLastDigits(at, static_cast<uint32_t>(high), count - 8);
+  } else {
+    const uint32_t top = static_cast<uint32_t>(value / 10000000000000000);  // beside `high`
+    if (count == 18) {
+      WritePair(at, top);
+      first = kDigitPairs[2 * top];
+    } else {
+      first = static_cast<char>('0' + top);
+      at[0] = first;
+    }
+    StoreLastDigits(at + count - 16, static_cast<uint32_t>(high - uint64_t{top} * 100000000), 8);
   }
-  const uint32_t top = static_cast<uint32_t>(high / 100000000);
-  WriteEightDigits(end - 16, static_cast<uint32_t>(high - uint64_t{top} * 100000000));
-  WritePair(end - 18, top);
+  StoreLastDigits(at + count - 8, low, 8);  // over the rubbish of the higher digits
+  return first;
 }
 
 // Writes the four exponent characters: "E+05", "E-99", "+100", "-308".
 inline void WriteExponent(char* p, int exponent) {
-  char sign = exponent < 0 ? '-' : '+';
-  uint32_t magnitude = static_cast<uint32_t>(exponent < 0 ? -exponent : exponent);
+  const char sign = exponent < 0 ? '-' : '+';
+  const uint32_t magnitude = static_cast<uint32_t>(exponent < 0 ? -exponent : exponent);
   if (magnitude <= 99) {
     p[0] = 'E';
     p[1] = sign;
@@ -95,6 +118,22 @@ inline void WriteExponent(char* p, int exponent) {
     p[1] = static_cast<char>('0' + magnitude / 100);
   }
   WritePair(p + 2, magnitude % 100);
+}
+
+// Fills n bytes with c; for up to 64 bytes with a few fixed-size stores.
+inline void Fill(char* p, char c, int n) {
+  if (n >= 32 && n <= 64) {
+    std::memset(p, c, 32);
+    std::memset(p + n - 32, c, 32);
+  } else if (n >= 16 && n < 32) {
+    std::memset(p, c, 16);
+    std::memset(p + n - 16, c, 16);
+  } else if (n >= 8 && n < 16) {
+    std::memset(p, c, 8);
+    std::memset(p + n - 8, c, 8);
+  } else {
+    std::memset(p, c, n);
+  }
 }
 
 char* FillAsterisks(char* out, int width) {
@@ -118,97 +157,73 @@ char* WriteNonFinite(char* out, double value, int width) {
   return PlaceText(out, "-Infinity", 9, width);
 }
 
-// Copies n <= 64 bytes with a few fixed-size (overlapping) moves.
-inline void CopyShort(char* to, const char* from, int n) {
-  if (n >= 32) {
-    std::memcpy(to, from, 32);
-    std::memcpy(to + n - 32, from + n - 32, 32);
-  } else if (n >= 16) {
-    std::memcpy(to, from, 16);
-    std::memcpy(to + n - 16, from + n - 16, 16);
-  } else if (n >= 8) {
-    std::memcpy(to, from, 8);
-    std::memcpy(to + n - 8, from + n - 8, 8);
-  } else {
-    for (int i = 0; i < n; ++i) to[i] = from[i];
-  }
-}
-
-// Scratch space in which a real field is put together: the significant
-// digits end at kDigitsEnd and the exponent follows; the point, the leading
-// "0", the sign and the blanks of the field go before. Room before the digits:
-// the most digits a field can show, then a field's width of blanks.
-constexpr int kDigitsEnd = 2 * kMaxFieldWidth + 8;
-constexpr int kScratchSize = kDigitsEnd + 8;
-
-// Finishes the field from `count` digits placed to end at scratch[kDigitsEnd]
-// (whatever lies before them is overwritten).
-char* FinishRealField(char* out, int width, char* scratch, int count, int exponent, bool negative,
-                      bool fraction) {
-  char* const digits_end = scratch + kDigitsEnd;
-  char* const text_end = digits_end + 4;
-  char* start = digits_end - count;
-  std::memset(start - kMaxFieldWidth, ' ', kMaxFieldWidth);
-  WriteExponent(digits_end, exponent);
-  if (fraction) {
-    start[-1] = '.';
-    start[-2] = '0';
-    start -= 2;
-  } else {
-    start[-1] = start[0];
-    start[0] = '.';
-    start -= 1;
-  }
-  start[-1] = negative ? '-' : ' ';
-  start -= negative;
-  const int length = static_cast<int>(text_end - start);
+// Writes a real field straight into `out`: `count` significant digits, put
+// at their place by `write_digits(at)`, which returns the first digit and may
+// spill up to 4 bytes past them, onto the exponent written afterwards. The
+// first digit goes before the point (scaled) or after "0." (fraction).
+template <typename WriteDigitsAt>
+inline char* WriteRealText(char* out, int width, int count, int exponent, bool negative,
+                           bool fraction, WriteDigitsAt write_digits) {
+  const int length = static_cast<int>(negative) + count + (fraction ? 6 : 5);
   if (length > width) return FillAsterisks(out, width);
-  if (width > kMaxFieldWidth) return PlaceText(out, start, length, width);
-  CopyShort(out, text_end - width, width);
+  Fill(out, ' ', width);
+  char* const exponent_at = out + width - 4;
+  char* const digits_at = exponent_at - count;
+  out[width - length] = '-';  // overwritten by the first character unless negative
+  const char first_digit = write_digits(digits_at);
+  if (fraction) {
+    digits_at[-1] = '.';
+    digits_at[-2] = '0';
+  } else {
+    digits_at[-1] = first_digit;
+    digits_at[0] = '.';
+  }
+  WriteExponent(exponent_at, exponent);
   return out + width;
 }
 
 // The exact route: glibc's printf rounds correctly from the binary value, ties
-// to even. Places the `significant` digits in the scratch; returns the decimal
-// exponent of the first one.
-int PlaceDigitsFromPrintf(char* scratch, double magnitude, int significant) {
-  char printed[kScratchSize + 16];
+// to even.
+[[gnu::noinline]] char* WriteRealFieldFromPrintf(char* out, double magnitude, bool negative,
+                                                 int width, int significant, bool fraction) {
+  char printed[kMaxFieldWidth + 16];
   std::snprintf(printed, sizeof printed, "%.*e", significant - 1, magnitude);
+  char digits[kMaxFieldWidth];
+  int count = 0;
   const char* p = printed;
-  char* digit = scratch + kDigitsEnd - significant;
   for (; *p != 'e'; ++p) {
-    if (*p >= '0' && *p <= '9') *digit++ = *p;
+    if (*p >= '0' && *p <= '9' && count < kMaxFieldWidth) digits[count++] = *p;
   }
   ++p;
-  bool negative = *p++ == '-';
+  const bool negative_exponent = *p++ == '-';
   int exponent = 0;
   for (; *p != '\0'; ++p) exponent = exponent * 10 + (*p - '0');
-  return negative ? -exponent : exponent;
+  if (negative_exponent) exponent = -exponent;
+  if (fraction) ++exponent;
+  return WriteRealText(out, width, significant, exponent, negative, fraction, [&](char* at) {
+    std::memcpy(at, digits, count);
+    return digits[0];
+  });
 }
 
 // Both real fields: `significant` digits, the first before the point
 // (scaled) or after "0." (fraction, whose exponent is one higher).
 char* WriteRealField(char* out, double value, int width, int significant, bool fraction) {
   if (!std::isfinite(value)) return WriteNonFinite(out, value, width);
-  int shortest = significant + (fraction ? 6 : 5);  // digits, "0." or ".", exponent
-  if (significant < 1 || significant > kMaxFieldWidth || shortest > width) {
+  if (significant < 1 || significant > kMaxFieldWidth || significant + (fraction ? 6 : 5) > width) {
     return FillAsterisks(out, width);
   }
-  char scratch[kScratchSize];
-  bool negative = std::signbit(value) && value != 0;
-  double magnitude = std::fabs(value);
-  int exponent = 0;
-  DecimalSignificand fast;
-  if (magnitude == 0) {
-    std::memset(scratch + kDigitsEnd - significant, '0', significant);
-  } else if (RoundSignificandFast(magnitude, significant, &fast)) {
-    WriteDigitsEndingAt(scratch + kDigitsEnd, fast.digits, significant);
-    exponent = fast.exponent;
-  } else {
-    exponent = PlaceDigitsFromPrintf(scratch, magnitude, significant);
+  const bool negative = std::signbit(value) && value != 0;
+  const double magnitude = std::fabs(value);
+  DecimalSignificand decimal{0, 0};
+  if (magnitude != 0) {
+    if (!RoundSignificandFast(magnitude, significant, &decimal)) {
+      return WriteRealFieldFromPrintf(out, magnitude, negative, width, significant, fraction);
+    }
+    if (fraction) ++decimal.exponent;
   }
-  if (fraction && magnitude != 0) ++exponent;
-  return FinishRealField(out, width, scratch, significant, exponent, negative, fraction);
+  return WriteRealText(out, width, significant, decimal.exponent, negative, fraction,
+                       [&](char* at) { return WriteDigits(at, decimal.digits, significant); });
 }
 
 // The top 128 bits of the 192-bit product m * (high * 2^64 + low).
@@ -218,8 +233,8 @@ struct Top128 {
 };
 
 inline Top128 MultiplyTop128(uint64_t m, const Pow10Entry& power) {
-  Uint128 low_product = static_cast<Uint128>(m) * power.low;
-  Uint128 top = static_cast<Uint128>(m) * power.high + (low_product >> 64);
+  const Uint128 low_product = static_cast<Uint128>(m) * power.low;
+  const Uint128 top = static_cast<Uint128>(m) * power.high + (low_product >> 64);
   return {static_cast<uint64_t>(top >> 64), static_cast<uint64_t>(top)};
 }
 
@@ -241,14 +256,14 @@ inline Rounding DecideRounding(uint64_t fraction_high, uint64_t fraction_low, in
 
 // floor(log10 v) for v = m * 2^e, m in [2^63, 2^64).
 inline int DecimalExponent(uint64_t m, int e) {
-  int low_guess = ((e + 63) * 78913) >> 18;  // floor((e + 63) * log10 2), |e + 63| <= 1300
-  int next = low_guess + 1;
+  const int low_guess = ((e + 63) * 78913) >> 18;  // floor((e + 63) * log10 2), |e + 63| <= 1300
+  const int next = low_guess + 1;
   if (next < kPow10MinExponent || next > kPow10MaxExponent) return low_guess;
   const Pow10Entry& power = kPow10Table[next - kPow10MinExponent];
   // 10^next lies in [2^(b+127), 2^(b+128)); v can reach it only in the same
   // octave, where v >= 10^next means m * 2^64 >= T (+ what T dropped). The
-  // table's low word is zero only where T is 10^next exactly.
-  // Evaluated without branches: whether v reaches 10^next is data-dependent.
+  // table's low word is zero only where T is 10^next exactly. Evaluated
+  // without branches: whether v reaches 10^next depends on the data.
   const bool same_octave = e + 63 == power.binary_exponent + 127;
   const bool reaches = (m > power.high) | ((m == power.high) & (power.low == 0));
   return low_guess + static_cast<int>(same_octave & reaches);

@@ -20,12 +20,14 @@ inline constexpr int kMaxFieldWidth = 64;
 char* WriteIntegerField(char* out, int64_t value, int width);
 
 // Scaled real field: one digit before the point (non-zero for a non-zero
-// value), `digits` after it. 1234.5 at (15, 7) is "  1.2345000E+03";
-// 1.0E-120 at (12, 4) is "  1.0000-120".
+// value), `digits` (0 or more) after it. 1234.5 at (15, 7) is
+// "  1.2345000E+03"; 1.0E-120 at (12, 4) is "  1.0000-120". A negative
+// `digits` gives asterisks.
 char* WriteScaledRealField(char* out, double value, int width, int digits);
 
-// Fraction real field: "0." and `digits` digits, the first non-zero for a
-// non-zero value. 12.5 at (15, 7) is "  0.1250000E+02".
+// Fraction real field: "0." and `digits` (1 or more) digits, the first
+// non-zero for a non-zero value. 12.5 at (15, 7) is "  0.1250000E+02".
+// `digits` below 1 gives asterisks.
 char* WriteFractionRealField(char* out, double value, int width, int digits);
 
 // Text field: a shorter text is right-aligned, a longer one cut at the right.

@@ -211,6 +211,23 @@ std::vector<double> ExactTies(int significant, int count, uint64_t seed) {
   return ties;
 }
 
+// The doubles nearest to decimal texts that lie halfway at `significant`
+// digits, like 1.2345 at 4: not exact ties, so they round by their binary
+// value (1.2345 is stored as 1.23449999..., which rounds down).
+std::vector<double> DecimalHalfwayTexts(int significant, int count, uint64_t seed) {
+  std::mt19937_64 random(seed);
+  std::vector<double> values;
+  for (int i = 0; i < count; ++i) {
+    std::string text = std::to_string(1 + random() % 9);
+    for (int digit = 1; digit < significant; ++digit)
+      text += static_cast<char>('0' + random() % 10);
+    const int exponent = static_cast<int>(random() % 600) - 300;
+    text += "5e" + std::to_string(exponent);
+    values.push_back(std::strtod(text.c_str(), nullptr));
+  }
+  return values;
+}
+
 // The doubles nearest to 99...9.5 * 10^j (`significant` nines): rounding to
 // `significant` digits carries into the next power of ten just above them.
 std::vector<double> CarryBoundaries(int significant) {
@@ -322,6 +339,11 @@ TEST(ScaledRealFieldTest, RoundsExactTiesToEven) {
   // 19 digits, so at 18 they are ties.
   EXPECT_EQ(Scaled(1.0 + std::ldexp(1.0, -18), 25, 17), "  1.00000381469726562E+00");
   EXPECT_EQ(Scaled(1.0 + std::ldexp(3.0, -18), 25, 17), "  1.00001144409179688E+00");
+  // Decimal texts halfway between fields are not ties in binary: 2.675 is
+  // stored as 2.67499999999999982236431605997495353221893310546875 and 1.2345
+  // as 1.2344999999999999307220832633902318775653839111328125.
+  EXPECT_EQ(Scaled(2.675, 10, 2), "  2.67E+00");
+  EXPECT_EQ(Scaled(1.2345, 12, 3), "   1.234E+00");
   // One ulp off a tie decides it.
   EXPECT_EQ(Scaled(std::nextafter(12344.5, 1e9), 12, 4), "  1.2345E+04");
   EXPECT_EQ(Scaled(std::nextafter(12345.5, 0.0), 12, 4), "  1.2345E+04");
@@ -399,12 +421,12 @@ TEST(TextFieldTest, RightAlignsOrCuts) {
 // The fields against the printf reference over many values.
 
 TEST(RealFieldsMatchPrintfTest, RandomBitPatterns) {
-  ExpectAllMatch(RandomBitPatterns(150000, 1), kProgramFields);
+  ExpectAllMatch(RandomBitPatterns(250000, 1), kProgramFields);
   ExpectAllMatch(RandomBitPatterns(20000, 2), kOtherFields);
 }
 
 TEST(RealFieldsMatchPrintfTest, EngineeringRange) {
-  ExpectAllMatch(EngineeringValues(150000, 3), kProgramFields);
+  ExpectAllMatch(EngineeringValues(250000, 3), kProgramFields);
   ExpectAllMatch(EngineeringValues(20000, 4), kOtherFields);
 }
 
@@ -418,6 +440,16 @@ TEST(RealFieldsMatchPrintfTest, ExactTiesAndTheirNeighbours) {
       }
       ASSERT_GT(values.size(), 1000u);
       EXPECT_EQ(CountMismatches(values, kind), 0);
+    }
+  }
+}
+
+TEST(RealFieldsMatchPrintfTest, DecimalTextsHalfwayBetweenFields) {
+  for (const auto* kinds : {&kProgramFields, &kOtherFields}) {
+    for (const RealFieldKind& kind : *kinds) {
+      const std::vector<double> values = DecimalHalfwayTexts(kind.Significant(), 5000, kind.width);
+      EXPECT_EQ(CountMismatches(values, kind), 0);
+      EXPECT_EQ(CountMismatches(Negated(values), kind), 0);
     }
   }
 }
