@@ -1,18 +1,27 @@
 #include "common/line_layout.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "common/number_fields.h"
 
 namespace {
 
-// Walks a layout over the values of one write.
+[[noreturn]] void WrongValueKind() {
+  throw std::logic_error("a layout field was given a value of the wrong kind");
+}
+
+// Walks a layout over the values of one write, straight into the output's
+// buffer: `p_` is the write position and `limit_` the end of the room that
+// the buffer has, so most items cost one comparison besides their own bytes.
 class LayoutWriter {
  public:
-  LayoutWriter(TextOutput& out, std::span<const FieldValue> values) : out_(out), values_(values) {}
+  LayoutWriter(TextOutput& out, std::span<const FieldValue> values)
+      : out_(out), values_(values), p_(out.Reserve(kMaxFieldWidth)), limit_(out.Limit()) {}
+  ~LayoutWriter() { out_.Commit(p_); }
 
-  // Writes items [begin, end) of the layout, expanding groups; false when a
-  // field found no value left (the write is over).
+  // Writes the items, repeating groups; false when a field found no value
+  // left (the write is over).
   bool WriteItems(std::span<const LayoutItem> items) {
     for (size_t i = 0; i < items.size(); ++i) {
       const LayoutItem& item = items[i];
@@ -20,75 +29,94 @@ class LayoutWriter {
         if (!WriteItem(item)) return false;
         continue;
       }
-      std::span<const LayoutItem> body = items.subspan(i + 1, item.size);
+      const LayoutItem* body = &items[i + 1];
       for (int r = 0; r < item.repeat; ++r) {
-        if (!WriteItems(body)) return false;
+        for (int j = 0; j < item.size; ++j) {
+          if (!WriteItem(body[j])) return false;
+        }
       }
       i += item.size;
     }
     return true;
   }
 
+  void EndLine() {
+    Room(1);
+    *p_++ = '\n';
+  }
   bool ValuesLeft() const { return next_ < values_.size(); }
   size_t ValuesTaken() const { return next_; }
 
  private:
+  void Room(size_t n) {
+    if (static_cast<size_t>(limit_ - p_) >= n) return;
+    out_.Commit(p_);
+    p_ = out_.Reserve(n);
+    limit_ = out_.Limit();
+  }
+
   bool WriteItem(const LayoutItem& item) {
     switch (item.kind) {
       case LayoutItem::kLiteral:
-        out_.Append(item.text);
+        WriteText(item.text);
         return true;
       case LayoutItem::kBlanks:
-        WriteBlanks(item.width);
+        Room(item.width);
+        p_ = std::fill_n(p_, item.width, ' ');
         return true;
       case LayoutItem::kLineBreak:
-        out_.EndLine();
+        EndLine();
         return true;
       default:
         if (!ValuesLeft()) return false;
-        WriteField(item, values_[next_++]);
+        Room(kMaxFieldWidth);
+        p_ = WriteField(p_, item, values_[next_++]);
         return true;
     }
   }
 
-  void WriteBlanks(int count) {
-    char* p = out_.Reserve(static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i) *p++ = ' ';
-    out_.Commit(p);
+  void WriteText(std::string_view text) {
+    if (text.size() > TextOutput::kMaxReserve) {
+      out_.Commit(p_);
+      out_.Append(text);
+      p_ = out_.Reserve(kMaxFieldWidth);
+      limit_ = out_.Limit();
+      return;
+    }
+    Room(text.size());
+    for (char c : text) *p_++ = c;
   }
 
-  void WriteField(const LayoutItem& item, const FieldValue& value) {
-    char* p = out_.Reserve(kMaxFieldWidth);
+  static char* WriteField(char* p, const LayoutItem& item, const FieldValue& value) {
     switch (item.kind) {
-      case LayoutItem::kInteger:
-        p = WriteIntegerField(p, AsInteger(value), item.width);
-        break;
       case LayoutItem::kScaledReal:
-        p = WriteScaledRealField(p, AsReal(value), item.width, item.digits);
-        break;
+        return WriteScaledRealField(p, AsReal(value), item.width, item.digits);
+      case LayoutItem::kInteger:
+        return WriteIntegerField(p, AsInteger(value), item.width);
       case LayoutItem::kFractionReal:
-        p = WriteFractionRealField(p, AsReal(value), item.width, item.digits);
-        break;
+        return WriteFractionRealField(p, AsReal(value), item.width, item.digits);
       default:
-        if (value.kind != FieldValue::kText) throw std::logic_error("text field given a number");
-        p = WriteTextField(p, value.text, item.width);
-        break;
+        if (value.kind != FieldValue::kText) WrongValueKind();
+        return WriteTextField(p, value.text, item.width);
     }
-    out_.Commit(p);
   }
 
   static int64_t AsInteger(const FieldValue& v) {
-    if (v.kind == FieldValue::kText) throw std::logic_error("integer field given a text");
-    return v.kind == FieldValue::kInteger ? v.integer : static_cast<int64_t>(v.real);
+    if (v.kind == FieldValue::kInteger) return v.integer;
+    if (v.kind != FieldValue::kReal) WrongValueKind();
+    return static_cast<int64_t>(v.real);
   }
   static double AsReal(const FieldValue& v) {
-    if (v.kind == FieldValue::kText) throw std::logic_error("real field given a text");
-    return v.kind == FieldValue::kReal ? v.real : static_cast<double>(v.integer);
+    if (v.kind == FieldValue::kReal) return v.real;
+    if (v.kind != FieldValue::kInteger) WrongValueKind();
+    return static_cast<double>(v.integer);
   }
 
   TextOutput& out_;
   std::span<const FieldValue> values_;
   size_t next_ = 0;
+  char* p_;
+  char* limit_;
 };
 
 // Where writing resumes when the layout ends with values left: the last
@@ -109,14 +137,14 @@ size_t ResumePoint(std::span<const LayoutItem> layout) {
 void WriteLayout(TextOutput& out, std::span<const LayoutItem> layout,
                  std::span<const FieldValue> values) {
   LayoutWriter writer(out, values);
-  std::span<const LayoutItem> items = layout;
-  const size_t resume = ResumePoint(layout);
-  for (;;) {
-    size_t taken_before = writer.ValuesTaken();
-    if (!writer.WriteItems(items) || !writer.ValuesLeft()) break;
-    if (writer.ValuesTaken() == taken_before) throw std::logic_error("layout takes no values");
-    out.EndLine();
-    items = layout.subspan(resume);
+  if (writer.WriteItems(layout) && writer.ValuesLeft()) {
+    const std::span<const LayoutItem> rest = layout.subspan(ResumePoint(layout));
+    for (;;) {
+      size_t taken_before = writer.ValuesTaken();
+      writer.EndLine();
+      if (!writer.WriteItems(rest) || !writer.ValuesLeft()) break;
+      if (writer.ValuesTaken() == taken_before) throw std::logic_error("layout takes no values");
+    }
   }
-  out.EndLine();
+  writer.EndLine();
 }

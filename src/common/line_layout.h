@@ -79,13 +79,17 @@ struct FieldValue {
   std::string_view text = {};
 };
 
-constexpr FieldValue IntegerValue(int64_t v) { return {.kind = FieldValue::kInteger, .integer = v}; }
+constexpr FieldValue IntegerValue(int64_t v) {
+  return {.kind = FieldValue::kInteger, .integer = v};
+}
 constexpr FieldValue RealValue(double v) { return {.kind = FieldValue::kReal, .real = v}; }
 // A real written in single precision: rounded to a 4-byte real first.
 constexpr FieldValue SingleRealValue(double v) {
   return {.kind = FieldValue::kReal, .real = static_cast<double>(static_cast<float>(v))};
 }
-constexpr FieldValue TextValue(std::string_view v) { return {.kind = FieldValue::kText, .text = v}; }
+constexpr FieldValue TextValue(std::string_view v) {
+  return {.kind = FieldValue::kText, .text = v};
+}
 
 void WriteLayout(TextOutput& out, std::span<const LayoutItem> layout,
                  std::span<const FieldValue> values);

@@ -64,8 +64,8 @@ TEST(LineLayout, TrailingTextIsWrittenWhenEveryFieldIsFilled) {
 }
 
 TEST(LineLayout, FieldsOfEveryKindAndLineBreaks) {
-  constexpr LayoutItem kMixed[] = {TextItem(5), LiteralItem("|"), FractionRealItem(15, 7),
-                                   LineBreakItem(), IntegerItem(8), TextItem(3)};
+  constexpr LayoutItem kMixed[] = {TextItem(5),     LiteralItem("|"), FractionRealItem(15, 7),
+                                   LineBreakItem(), IntegerItem(8),   TextItem(3)};
   std::vector<FieldValue> values = {TextValue(",x,y"), RealValue(12.5), IntegerValue(-1),
                                     TextValue("abcdef")};
   EXPECT_EQ(Apply(kMixed, values), " ,x,y|  0.1250000E+02\n      -1abc\n");

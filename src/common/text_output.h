@@ -37,6 +37,9 @@ class TextOutput {
   }
   // Marks the bytes up to `end` (from the last Reserve) as written.
   void Commit(char* end) { cursor_ = end; }
+  // The end of the room after the last Reserve: a writer may fill the buffer
+  // up to here before it commits.
+  char* Limit() const { return end_; }
 
   void Append(std::string_view text);
   void Append(char c) { *Reserve(1) = c, ++cursor_; }

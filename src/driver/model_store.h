@@ -26,6 +26,13 @@ struct ModelStore {
   ModelStore(const ModelStore&) = delete;
   ModelStore& operator=(const ModelStore&) = delete;
 
+  // Once a count is known, and before its arrays are filled: asks the system
+  // for large pages over the entries a model of that size uses, which makes
+  // the first touch of a large model's arrays far cheaper. Small models keep
+  // ordinary pages, so they stay small in memory.
+  void PrepareNodeArrays(int32_t node_count);
+  void PrepareElemArrays(int32_t elem_count);
+
   // Mesh.
   std::array<char, 80> Title{};
   int32_t NUMNP = 0;

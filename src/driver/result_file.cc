@@ -241,9 +241,11 @@ class ResultFile::Impl {
     ReadTitle(model);
     node_count_ = ReadCount(HeaderRecord(2, "node count"), "NUMNP");
     model.NUMNP = node_count_;
+    model.PrepareNodeArrays(node_count_);
     ReadNodes(model, looks_like_delm);
     element_count_ = ReadCount(HeaderRecord(4, "element count"), "NUMEL");
     model.NUMEL = element_count_;
+    model.PrepareElemArrays(element_count_);
     ReadElements(model);
   }
 
