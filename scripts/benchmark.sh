@@ -4,7 +4,7 @@
 # restart data (total head) and to mkVIEW, and prints for each kind the wall
 # time, output megabytes per second, nanoseconds per written number, peak
 # resident memory, and the time of a plain `cp` of the same output with the
-# ratio of the two.
+# ratio of the two. Each time is the median of three runs.
 #
 #   scripts/benchmark.sh [NX NY]
 set -euo pipefail
@@ -23,19 +23,18 @@ echo "result file: $(stat -c %s "$work/result.bin") bytes, $nx x $ny nodes, 3 st
 
 now() { date +%s.%N; }
 
-# Seconds of the fastest of three runs of a command, each after a sync so that
-# no run pays for the write-back of an earlier one.
-fastest_of_three() {
-  local best="" start end seconds
+# Seconds of the middle one of three runs of a command, each after a sync so
+# that no run pays for the write-back of an earlier one.
+median_of_three() {
+  local start end times=()
   for _ in 1 2 3; do
     sync
     start=$(now)
     "$@"
     end=$(now)
-    seconds=$(echo "$end - $start" | bc -l)
-    if [ -z "$best" ] || [ "$(echo "$seconds < $best" | bc -l)" = 1 ]; then best=$seconds; fi
+    times+=("$(echo "$end - $start" | bc -l)")
   done
-  echo "$best"
+  printf '%s\n' "${times[@]}" | sort -g | sed -n 2p
 }
 
 convert() { (cd "$work" && /usr/bin/time -f '%M' -o "$1.rss" "$rxpost" < "$1.answers" > /dev/null); }
@@ -47,10 +46,10 @@ run_kind() {
   printf '0\n0\n0\n1\nresult.bin\n0\n%s\n%s%s\n-1\n' "$answer" "$head_style" "$name.out" \
     > "$work/$name.answers"
   local seconds cp_seconds bytes numbers rss_kb
-  seconds=$(fastest_of_three convert "$name")
+  seconds=$(median_of_three convert "$name")
   rss_kb=$(tail -n 1 "$work/$name.rss")
   bytes=$(stat -c %s "$work/$name.out")
-  cp_seconds=$(fastest_of_three copy_output "$name")
+  cp_seconds=$(median_of_three copy_output "$name")
   # Every comma-separated field holding a digit is one written number.
   numbers=$(awk -F, '{ for (i = 1; i <= NF; i++) if ($i ~ /[0-9]/) n++ } END { print n }' \
     "$work/$name.out")

@@ -199,3 +199,27 @@ TEST(TransferDialogue, CorruptResultFileIsAnErrorNamingIt) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(TransferDialogue, DelmResultsAnsweredAsKorinGetAWarningOrAHint) {
+  std::string dir = MakeScratchDir("wrong-program");
+  GridOptions options;
+  options.program_flag = 1;
+  MadeModel delm = MakeGridModel(options);
+  ASSERT_TRUE(WriteResultFile(dir + "/delm.bin", delm));
+  // Its element record is too short for the RX-KORIN layout: an error, with a hint.
+  ProgramRun failed = RunRxpost(dir, "0\n0\n0\n1\ndelm.bin\n0\n2\nout.txt\n0\n");
+  ExpectOneLineError(failed, "answer 1 to the program question");
+  // Without elements it loads; the run goes on after a warning.
+  delm.elements.clear();
+  for (MadeStep& step : delm.steps) step.elements.clear();
+  ASSERT_TRUE(WriteResultFile(dir + "/nodes-only.bin", delm));
+  ProgramRun warned = RunRxpost(dir, "0\n0\n0\n1\nnodes-only.bin\n0\n7\nout.txt\n0\n");
+  EXPECT_EQ(warned.exit_status, 0);
+  EXPECT_EQ(warned.err,
+            "rxpost: warning: nodes-only.bin: the node record holds 36 bytes a node, as RX-DELM "
+            "results do; it is read as RX-KORIN results, as answered\n");
+}
+
+}  // namespace

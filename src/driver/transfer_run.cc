@@ -126,11 +126,23 @@ void PassOverSteps(ResultFile& file, ModelStore& model, const TransferSettings& 
   }
 }
 
-void WarnIfLooksLikeDelm(const ResultFile& file, const std::string& name) {
-  if (!file.LooksLikeDelmResults()) return;
-  std::cerr << "rxpost: warning: " << name
-            << ": the node record holds 36 bytes a node, as RX-DELM results do;"
-               " it is read as RX-KORIN results as answered\n";
+constexpr std::string_view kLooksLikeDelm =
+    "the node record holds 36 bytes a node, as RX-DELM results do";
+
+// Loads the model; a file that looks like RX-DELM results read as RX-KORIN
+// gets a warning, or a hint in the error it causes.
+void LoadModelOrExplain(ResultFile& file, ModelStore& model, const std::string& name) {
+  try {
+    file.LoadModel(model);
+  } catch (const RunError& error) {
+    if (!file.LooksLikeDelmResults()) throw;
+    throw RunError(std::string(error.what()) + " (" + std::string(kLooksLikeDelm) +
+                   ": answer 1 to the program question)");
+  }
+  if (file.LooksLikeDelmResults()) {
+    std::cerr << "rxpost: warning: " << name << ": " << kLooksLikeDelm
+              << "; it is read as RX-KORIN results, as answered\n";
+  }
 }
 
 }  // namespace
@@ -146,8 +158,7 @@ void RunTransfer(Console& console) {
   settings.ResultFileName = AskResultFileName(console);
 
   ResultFile result_file(settings.ResultFileName, settings.ProgramFlag);
-  result_file.LoadModel(*model);
-  WarnIfLooksLikeDelm(result_file, settings.ResultFileName);
+  LoadModelOrExplain(result_file, *model, settings.ResultFileName);
   ConfirmModel(console, *model);
 
   AskOutputKind(console, settings);
