@@ -1,0 +1,80 @@
+#include "driver/record_reader.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+RecordReader::RecordReader(std::string path) : path_(std::move(path)) {
+  fd_ = ::open(path_.c_str(), O_RDONLY);
+  if (fd_ < 0) Fail(std::string("cannot open result file: ") + std::strerror(errno));
+  struct stat status;
+  if (::fstat(fd_, &status) != 0) {
+    int error = errno;
+    ::close(fd_);
+    Fail(std::string("cannot read result file: ") + std::strerror(error));
+  }
+  file_size_ = status.st_size;
+  buffer_.resize(kBufferBytes);
+}
+
+RecordReader::~RecordReader() { ::close(fd_); }
+
+bool RecordReader::Begin(const RecordName& name, bool end_allowed) {
+  name_ = name;
+  size_t available = Fill(4);
+  if (available == 0 && end_allowed) return false;
+  if (available == 0) Fail("the file ends where " + name_.Describe() + " should begin");
+  if (available < 4) FailInside("in its leading length");
+  length_ = Decode<int32_t>(Cursor());
+  Consume(4);
+  if (length_ < 0) {
+    Fail(name_.Describe() + " has a negative length (" + std::to_string(length_) + ")");
+  }
+  left_ = length_;
+  data_start_ = Offset();
+  return true;
+}
+
+void RecordReader::End() {
+  if (data_start_ + length_ > file_size_) FailCutData();
+  SkipBytes(left_);
+  left_ = 0;
+  if (Fill(4) < 4) FailInside("in its trailing length");
+  int32_t trailing = Decode<int32_t>(Cursor());
+  Consume(4);
+  if (trailing == length_) return;
+  Fail(name_.Describe() + " is framed inconsistently: it starts with length " +
+       std::to_string(length_) + " but ends with " + std::to_string(trailing));
+}
+
+void RecordReader::FailCutData() const {
+  int64_t present = std::clamp<int64_t>(file_size_ - data_start_, 0, length_);
+  FailInside("after " + std::to_string(present) + " of its " + std::to_string(length_) + " bytes");
+}
+
+void RecordReader::SkipBytes(int64_t count) {
+  int64_t buffered = static_cast<int64_t>(end_ - begin_);
+  if (count <= buffered) {
+    begin_ += static_cast<size_t>(count);
+  } else {
+    buffer_offset_ = Offset() + count;
+    begin_ = end_ = 0;
+  }
+}
+
+size_t RecordReader::Fill(size_t count) {
+  if (end_ - begin_ >= count) return end_ - begin_;
+  std::memmove(buffer_.data(), Cursor(), end_ - begin_);
+  buffer_offset_ += static_cast<int64_t>(begin_);
+  end_ -= begin_;
+  begin_ = 0;
+  while (end_ < count) {
+    ssize_t got = ::pread(fd_, buffer_.data() + end_, kBufferBytes - end_,
+                          buffer_offset_ + static_cast<int64_t>(end_));
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) Fail("cannot read " + name_.Describe() + ": " + std::strerror(errno));
+    if (got == 0) break;
+    end_ += static_cast<size_t>(got);
+  }
+  return end_;
+}
