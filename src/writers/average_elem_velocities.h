@@ -1,10 +1,16 @@
 // Node averages of element velocities, shared by the writers that need node
 // values (TECPLOT, mkVIEW, MicroAVS), and the view of the element table those
 // writers read: its five columns as separate pointers, active elements
-// (attribute above 0) and their corners (3 for a triangle, 4 otherwise).
+// (attribute above 0) and their corners (3 for a triangle, 4 otherwise). Also
+// the velocity magnitude those writers show.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
+
+// Length of the vector (x, y) as sqrt(x*x + y*y); not hypot, whose result can
+// differ in the last bit and so in the written digits.
+inline double Magnitude(double x, double y) { return std::sqrt(x * x + y * y); }
 
 // The column-major element table seen as five columns indexed by element
 // number. A triangle stores its third corner again in column 4, or 0 there.

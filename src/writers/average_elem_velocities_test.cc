@@ -2,56 +2,47 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+
+#include "tiny_model.h"
 
 namespace {
 
 // Column stride of the element table in these tests: a small one, so that a
 // writer using any other stride reads the wrong columns.
 constexpr int32_t kStride = 7;
-constexpr int32_t kNodeSlots = 11;  // nodes 0..10; 0 and 10 are never averaged
 
 // Six elements on nine nodes, with the velocity of each and its D:
 //   1: quad 1 2 5 4, (1, 0), D 2        2: quad 2 3 6 5, (3, 0), D 4
 //   3: triangle 3 7 6 6, (5, 5), D 3    4: triangle 7 8 6 0, (2, 0), D 1
 //   5: inactive (attribute 0)           6: inactive (attribute -1)
-// Node 9 belongs to inactive elements only. Slot 7, beyond NUMEL, holds an
-// active element that must be ignored.
-struct AveragingCase {
-  AveragingCase() {
-    SetElem(1, {1, 2, 5, 4, 1}, 1, 0, 2);
-    SetElem(2, {2, 3, 6, 5, 2}, 3, 0, 4);
-    SetElem(3, {3, 7, 6, 6, 1}, 5, 5, 3);
-    SetElem(4, {7, 8, 6, 0, 5}, 2, 0, 1);
-    SetElem(5, {1, 2, 9, 8, 0}, 100, 100, 1);
-    SetElem(6, {9, 8, 7, 7, -1}, 100, 100, 1);
-    SetElem(7, {1, 1, 1, 1, 1}, 1000, 1000, 1);
-    // Leftovers of an earlier step, and sentinels outside 1..NUMNP.
-    NodeElemCount.fill(77);
-    for (auto* work : {&NodeVX, &NodeVY, &NodeWorkA, &NodeWorkB}) work->fill(-7.5);
+// Node 9 belongs to inactive elements only. Room is made for node 10 and
+// element 7 beyond NUMNP and NUMEL: node 10 is never averaged, and element 7
+// is active and must be ignored.
+TinyModel AveragingModel() {
+  TinyModel m(10, 7, kStride);
+  m.NUMNP = 9, m.NUMEL = 6;
+  m.SetElem(1, {1, 2, 5, 4, 1}, 1, 0, 2);
+  m.SetElem(2, {2, 3, 6, 5, 2}, 3, 0, 4);
+  m.SetElem(3, {3, 7, 6, 6, 1}, 5, 5, 3);
+  m.SetElem(4, {7, 8, 6, 0, 5}, 2, 0, 1);
+  m.SetElem(5, {1, 2, 9, 8, 0}, 100, 100, 1);
+  m.SetElem(6, {9, 8, 7, 7, -1}, 100, 100, 1);
+  m.SetElem(7, {1, 1, 1, 1, 1}, 1000, 1000, 1);
+  // Leftovers of an earlier step, and sentinels outside 1..NUMNP.
+  std::ranges::fill(m.NodeElemCount, 77);
+  for (auto* work : {&m.NodeVX, &m.NodeVY, &m.NodeWorkA, &m.NodeWorkB}) {
+    std::ranges::fill(*work, -7.5);
   }
-  void SetElem(int32_t e, std::array<int32_t, 5> columns, double vx, double vy, double d) {
-    for (int c = 0; c < 5; ++c) ElemNodes[c * kStride + e] = columns[c];
-    ElemVX[e] = vx, ElemVY[e] = vy, ElemD[e] = d;
-  }
-  void Average(int32_t ProgramFlag) {
-    AverageElemVelocities(NodeElemCount.data(), NodeVX.data(), NodeVY.data(), NodeWorkA.data(),
-                          NodeWorkB.data(), ElemNodes.data(), ElemVX.data(), ElemVY.data(),
-                          ElemD.data(), NUMNP, NUMEL, kStride, ProgramFlag);
-  }
-
-  int32_t NUMNP = 9, NUMEL = 6;
-  std::array<int32_t, 5 * kStride + 1> ElemNodes{};
-  std::array<double, kStride + 1> ElemVX{}, ElemVY{}, ElemD{};
-  std::array<int32_t, kNodeSlots> NodeElemCount;
-  std::array<double, kNodeSlots> NodeVX, NodeVY, NodeWorkA, NodeWorkB;
-};
+  return m;
+}
 
 constexpr double kThird = 1.0 / 3.0;
 
 TEST(AverageElemVelocities, MeansOverActiveElementsAtDistinctCorners) {
-  AveragingCase m;
+  TinyModel m = AveragingModel();
   m.Average(0);
   // Node 6 is met by elements 2, 3, 4: sums (3 + 5 + 2, 0 + 5 + 0) times 1/3.
   const std::array<int32_t, 10> count = {77, 1, 2, 2, 1, 2, 3, 2, 1, 0};
@@ -75,7 +66,7 @@ TEST(AverageElemVelocities, MeansOverActiveElementsAtDistinctCorners) {
 }
 
 TEST(AverageElemVelocities, DividedValuesUseTheReciprocalOfD) {
-  AveragingCase m;
+  TinyModel m = AveragingModel();
   m.Average(1);
   // Element quotients: 1: (0.5, 0)  2: (0.75, 0)  3: (q3, q3)  4: (2, 0)
   // with q3 = 5 * 1/3, which differs from 5 / 3.
@@ -94,7 +85,7 @@ TEST(AverageElemVelocities, DividedValuesUseTheReciprocalOfD) {
 }
 
 TEST(AverageElemVelocities, AllInactiveOrNoElementsLeaveZeros) {
-  AveragingCase m;
+  TinyModel m = AveragingModel();
   for (int32_t e = 1; e <= 4; ++e) m.ElemNodes[4 * kStride + e] = 0;
   m.Average(1);
   for (int n = 1; n <= 9; ++n) {
@@ -104,7 +95,7 @@ TEST(AverageElemVelocities, AllInactiveOrNoElementsLeaveZeros) {
     EXPECT_EQ(m.NodeWorkA[n], 0.0);
     EXPECT_EQ(m.NodeWorkB[n], 0.0);
   }
-  AveragingCase empty;
+  TinyModel empty = AveragingModel();
   empty.NUMEL = 0;
   empty.Average(0);
   EXPECT_EQ(empty.NodeElemCount[1], 0);
@@ -112,7 +103,7 @@ TEST(AverageElemVelocities, AllInactiveOrNoElementsLeaveZeros) {
 }
 
 TEST(AverageElemVelocities, CountsActiveElementsOnly) {
-  AveragingCase m;
+  TinyModel m = AveragingModel();
   EXPECT_EQ(CountActiveElems(m.ElemNodes.data(), 6, kStride), 4);
   EXPECT_EQ(CountActiveElems(m.ElemNodes.data(), 7, kStride), 5);
   EXPECT_EQ(CountActiveElems(m.ElemNodes.data(), 0, kStride), 0);
@@ -120,7 +111,7 @@ TEST(AverageElemVelocities, CountsActiveElementsOnly) {
 }
 
 TEST(ElemColumns, TrianglesAndWrittenFourthCorner) {
-  AveragingCase m;
+  TinyModel m = AveragingModel();
   const ElemColumns elems(m.ElemNodes.data(), kStride);
   EXPECT_FALSE(elems.IsTriangle(1));
   EXPECT_TRUE(elems.IsTriangle(3));

@@ -1,6 +1,5 @@
 #include "writers/mkview_writer.h"
 
-#include <cmath>
 #include <string_view>
 
 #include "common/line_layout.h"
@@ -50,8 +49,6 @@ constexpr LayoutItem kElemLine[] = {
 
 // The SW column: always 0.
 constexpr FieldValue kSwitch = IntegerValue(0);
-
-double Magnitude(double x, double y) { return std::sqrt(x * x + y * y); }
 
 void WriteZoneLine(TextOutput& out, int32_t NUMNP, int32_t ActiveElemCount, int32_t ProgramFlag) {
   if (ProgramFlag == 1) {

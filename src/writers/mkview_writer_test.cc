@@ -2,91 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cmath>
-#include <cstdlib>
-#include <cstring>
-#include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "text_capture.h"
-#include "writers/tecplot_writer.h"
+#include "tiny_model.h"
 
 namespace {
-
-// A small model in plain arrays indexed from 1; the element table has a
-// column stride of its own (not the program's MaxDim).
-struct TinyModel {
-  TinyModel(int32_t nodes, int32_t elems)
-      : NUMNP(nodes),
-        NUMEL(elems),
-        MaxDim(elems + 2),
-        NodeX(nodes + 1),
-        NodeY(nodes + 1),
-        NodeHead(nodes + 1),
-        NodeFlow(nodes + 1),
-        NodeExtraB(nodes + 1),
-        NodeVX(nodes + 1),
-        NodeVY(nodes + 1),
-        NodeWorkA(nodes + 1),
-        NodeWorkB(nodes + 1),
-        NodeElemCount(nodes + 1),
-        ElemVX(MaxDim + 1),
-        ElemVY(MaxDim + 1),
-        ElemD(MaxDim + 1, 1.0),
-        ElemNodes(5 * MaxDim + 1) {
-    Title.fill(' ');
-    std::memcpy(Title.data(), "MK RUN", 6);
-  }
-  void SetNode(int32_t n, double x, double y, double head) {
-    NodeX[n] = x, NodeY[n] = y, NodeHead[n] = head;
-  }
-  void SetElem(int32_t e, std::array<int32_t, 5> columns, double vx, double vy, double d = 1) {
-    for (int c = 0; c < 5; ++c) ElemNodes[c * MaxDim + e] = columns[c];
-    ElemVX[e] = vx, ElemVY[e] = vy, ElemD[e] = d;
-  }
-  std::string Step(double StepTime, int32_t ProgramFlag) {
-    return CaptureText([&](TextOutput& out) {
-      WriteMkViewStep(out, Title, NodeX.data(), NodeY.data(), NodeHead.data(), ElemVX.data(),
-                      ElemVY.data(), ElemNodes.data(), NodeVX.data(), NodeVY.data(),
-                      NodeElemCount.data(), NodeExtraB.data(), NodeFlow.data(), NodeWorkA.data(),
-                      NodeWorkB.data(), ElemD.data(), NUMNP, NUMEL, MaxDim, StepTime, ProgramFlag);
-    });
-  }
-  std::string TecplotZone(double StepTime, int32_t ProgramFlag) {
-    return CaptureText([&](TextOutput& out) {
-      WriteTecplotZone(out, Title, NodeX.data(), NodeY.data(), NodeHead.data(), ElemVX.data(),
-                       ElemVY.data(), ElemNodes.data(), NodeVX.data(), NodeVY.data(),
-                       NodeElemCount.data(), ElemD.data(), NodeWorkA.data(), NodeWorkB.data(),
-                       NUMNP, NUMEL, MaxDim, StepTime, ProgramFlag);
-    });
-  }
-
-  std::array<char, 80> Title;
-  int32_t NUMNP, NUMEL, MaxDim;
-  std::vector<double> NodeX, NodeY, NodeHead, NodeFlow, NodeExtraB;
-  std::vector<double> NodeVX, NodeVY, NodeWorkA, NodeWorkB;
-  std::vector<int32_t> NodeElemCount;
-  std::vector<double> ElemVX, ElemVY, ElemD;
-  std::vector<int32_t> ElemNodes;
-};
-
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream stream(text);
-  for (std::string line; std::getline(stream, line);) lines.push_back(line);
-  return lines;
-}
-
-std::vector<double> CommaFields(const std::string& line) {
-  std::vector<double> fields;
-  std::istringstream stream(line);
-  for (std::string field; std::getline(stream, field, ',');) {
-    fields.push_back(std::strtod(field.c_str(), nullptr));
-  }
-  return fields;
-}
 
 const char kKorinNodeVariables[] =
     "NVARIABLES = \"SW\",\"X\",\"Y\",\"P\",\"H\",\"VX\",\"VY\",\"V\",\"Q\"";
@@ -96,9 +19,10 @@ const char kElemVariables[] =
 TEST(MkViewWriter, HeadOfBothFlags) {
   // 1150 elements, every 23rd inactive: 1100 active.
   TinyModel m(1234, 1150);
+  m.SetTitle("MK RUN");
   for (int32_t e = 1; e <= 1150; ++e)
     m.SetElem(e, {e, e + 1, e + 2, e + 3, e % 23 == 0 ? 0 : 1}, 0, 0);
-  const std::vector<std::string> korin = SplitLines(m.Step(86400, 0));
+  const std::vector<std::string> korin = SplitLines(m.MkViewStep(86400, 0));
   ASSERT_EQ(korin.size(), 4 + 1234 + 1 + 1100u);
   EXPECT_EQ(korin[0], "TIME=  8.6400E+04");
   EXPECT_EQ(korin[1], "TITTLE= \"MK RUN" + std::string(74, ' ') + "\"");
@@ -106,7 +30,7 @@ TEST(MkViewWriter, HeadOfBothFlags) {
   EXPECT_EQ(korin[3], kKorinNodeVariables);
   EXPECT_EQ(korin[4 + 1234], kElemVariables);
 
-  const std::vector<std::string> delm = SplitLines(m.Step(86400, 1));
+  const std::vector<std::string> delm = SplitLines(m.MkViewStep(86400, 1));
   ASSERT_EQ(delm.size(), 4 + 1234 + 1 + 1100u);
   EXPECT_EQ(delm[0], "TIME=  8.6400E+04");
   EXPECT_EQ(delm[2], "ZONE N=     1234, E=     1100,M= 1 ,NV= 9 ,EV= 5");
@@ -127,33 +51,43 @@ TinyModel OneQuadModel(double vx, double vy, double d) {
   return m;
 }
 
-TEST(MkViewWriter, KorinNodeAndElementLines) {
-  TinyModel m = OneQuadModel(0.003, -0.004, 1);
-  const std::vector<std::string> lines = SplitLines(m.Step(0, 0));
+// Expects the listed lines (index, text) in the block of `m`'s step, which
+// has one line a node and the one quad.
+void ExpectOneQuadLines(TinyModel& m, int32_t ProgramFlag,
+                        const std::vector<std::pair<int, std::string>>& expected) {
+  const std::vector<std::string> lines = SplitLines(m.MkViewStep(0, ProgramFlag));
   ASSERT_EQ(lines.size(), 4 + 27 + 1 + 1u);
-  EXPECT_EQ(lines[4 + 11],
-            " 0,  1.0000E+00,  2.0000E+00, -3.0000E-01,  1.7000E+00,  3.0000E-03, -4.0000E-03,"
-            "  5.0000E-03,  0.0000E+00,");
-  EXPECT_EQ(lines[4],
-            " 0,  0.0000E+00,  0.0000E+00,  0.0000E+00,  0.0000E+00,  0.0000E+00,  0.0000E+00,"
-            "  0.0000E+00,  0.0000E+00,");
-  EXPECT_EQ(lines[31], kElemVariables);
-  EXPECT_EQ(lines[32],
-            " 0,      12,      13,      27,      26,       3,  1.5000E+00,  2.5000E+00,"
-            "  3.0000E-03, -4.0000E-03,  5.0000E-03");
+  for (const auto& [index, text] : expected) {
+    EXPECT_EQ(lines[index], text) << "flag " << ProgramFlag << ", line " << index;
+  }
 }
 
-TEST(MkViewWriter, DelmLinesSplitVelocityAndFlowOnTheLayer) {
-  TinyModel m = OneQuadModel(3, 4, 2);
-  m.NodeHead[12] = 12, m.NodeExtraB[12] = 7, m.NodeFlow[12] = -0.5;
-  const std::vector<std::string> lines = SplitLines(m.Step(0, 1));
-  ASSERT_EQ(lines.size(), 4 + 27 + 1 + 1u);
-  EXPECT_EQ(lines[4 + 11],
-            " 0,  1.0000E+00,  2.0000E+00,  1.2000E+01,  1.5000E+00,  2.0000E+00,  2.5000E+00,"
-            "  3.0000E+00,  4.0000E+00,  5.0000E+00,  7.0000E+00, -5.0000E-01");
-  EXPECT_EQ(lines[32],
-            " 0,      12,      13,      27,      26,       1,  1.5000E+00,  2.5000E+00,"
-            "  1.5000E+00,  2.0000E+00,  2.5000E+00");
+TEST(MkViewWriter, NodeAndElementLinesOfOneQuad) {
+  TinyModel korin = OneQuadModel(0.003, -0.004, 1);
+  ExpectOneQuadLines(
+      korin, 0,
+      {{4 + 11,
+        " 0,  1.0000E+00,  2.0000E+00, -3.0000E-01,  1.7000E+00,  3.0000E-03, -4.0000E-03,"
+        "  5.0000E-03,  0.0000E+00,"},
+       {4,
+        " 0,  0.0000E+00,  0.0000E+00,  0.0000E+00,  0.0000E+00,  0.0000E+00,  0.0000E+00,"
+        "  0.0000E+00,  0.0000E+00,"},
+       {31, kElemVariables},
+       {32,
+        " 0,      12,      13,      27,      26,       3,  1.5000E+00,  2.5000E+00,"
+        "  3.0000E-03, -4.0000E-03,  5.0000E-03"}});
+
+  // RX-DELM lines split velocity and flow on the layer; P is 1.
+  TinyModel delm = OneQuadModel(3, 4, 2);
+  delm.NodeHead[12] = 12, delm.NodeExtraB[12] = 7, delm.NodeFlow[12] = -0.5;
+  ExpectOneQuadLines(
+      delm, 1,
+      {{4 + 11,
+        " 0,  1.0000E+00,  2.0000E+00,  1.2000E+01,  1.5000E+00,  2.0000E+00,  2.5000E+00,"
+        "  3.0000E+00,  4.0000E+00,  5.0000E+00,  7.0000E+00, -5.0000E-01"},
+       {32,
+        " 0,      12,      13,      27,      26,       1,  1.5000E+00,  2.5000E+00,"
+        "  1.5000E+00,  2.0000E+00,  2.5000E+00"}});
 }
 
 TEST(MkViewWriter, ElementCentresVelocitiesAndAttributes) {
@@ -165,7 +99,7 @@ TEST(MkViewWriter, ElementCentresVelocitiesAndAttributes) {
   m.SetElem(3, {1, 2, 4, 4, 1}, 0, 0);
   m.SetElem(4, {3, 5, 3, 3, 0}, 9, 9);
   m.SetElem(5, {2, 5, 6, 0, 2}, 1, 0);
-  const std::vector<std::string> lines = SplitLines(m.Step(0, 0));
+  const std::vector<std::string> lines = SplitLines(m.MkViewStep(0, 0));
   ASSERT_EQ(lines.size(), 4 + 6 + 1 + 4u);
   EXPECT_EQ(lines[2], "ZONE N=        6, E=        4, M=    1,NV= 6 ,EV= 5");
   EXPECT_EQ(lines[11],
@@ -186,7 +120,7 @@ TEST(MkViewWriter, ElementCentresVelocitiesAndAttributes) {
 TEST(MkViewWriter, NoActiveElementsAndNoNodes) {
   TinyModel inactive(3, 1);
   inactive.SetElem(1, {1, 2, 3, 3, 0}, 4, 4);
-  const std::vector<std::string> lines = SplitLines(inactive.Step(0, 0));
+  const std::vector<std::string> lines = SplitLines(inactive.MkViewStep(0, 0));
   ASSERT_EQ(lines.size(), 4 + 3 + 1u);
   EXPECT_EQ(lines[2], "ZONE N=        3, E=        0, M=    1,NV= 6 ,EV= 5");
   for (int i = 4; i < 7; ++i) {
@@ -200,7 +134,7 @@ TEST(MkViewWriter, NoActiveElementsAndNoNodes) {
 
   TinyModel empty(0, 0);
   for (int32_t flag : {0, 1}) {
-    const std::vector<std::string> head = SplitLines(empty.Step(0, flag));
+    const std::vector<std::string> head = SplitLines(empty.MkViewStep(0, flag));
     ASSERT_EQ(head.size(), 5u);
     EXPECT_EQ(head[2].substr(0, 30), "ZONE N=        0, E=        0,");
     EXPECT_EQ(head[4], kElemVariables);
@@ -214,7 +148,7 @@ TEST(MkViewWriter, DelmNodeColumnsMatchTecplotColumns) {
   m.SetElem(2, {2, 3, 6, 5, 1}, -2.6, 0.45, 3.3);
   m.SetElem(3, {4, 5, 8, 7, 1}, 1.7, 2.2, 0.6);
   m.SetElem(4, {5, 6, 9, 8, 1}, 0.05, -0.7, 1.9);
-  const std::vector<std::string> mk = SplitLines(m.Step(0, 1));
+  const std::vector<std::string> mk = SplitLines(m.MkViewStep(0, 1));
   const std::vector<std::string> tec = SplitLines(m.TecplotZone(0, 1));
   ASSERT_EQ(mk.size(), 4 + 9 + 1 + 4u);
   ASSERT_EQ(tec.size(), 3 + 9 + 4u);

@@ -8,47 +8,13 @@
 #include <cstring>
 #include <limits>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "text_capture.h"
+#include "tiny_model.h"
 
 namespace {
-
-// Node arrays of a restart block, indexed from 1.
-struct RestartNodes {
-  explicit RestartNodes(int32_t count)
-      : NUMNP(count),
-        NodeCode(count + 1),
-        NodeExtraCode(count + 1),
-        NodeX(count + 1),
-        NodeY(count + 1),
-        NodeHead(count + 1),
-        NodeFlow(count + 1),
-        NodeExtraA(count + 1),
-        NodeExtraB(count + 1) {}
-  int32_t NUMNP;
-  std::vector<int32_t> NodeCode, NodeExtraCode;
-  std::vector<double> NodeX, NodeY, NodeHead, NodeFlow, NodeExtraA, NodeExtraB;
-};
-
-std::string WriteBlock(const RestartNodes& m, int32_t StepNo, double StepTime, int32_t HeadStyle,
-                       int32_t ProgramFlag, int32_t NoHeadFlag) {
-  return CaptureText([&](TextOutput& out) {
-    WriteRestartStep(out, m.NodeCode.data(), m.NodeX.data(), m.NodeY.data(), m.NodeHead.data(),
-                     m.NodeFlow.data(), m.NodeExtraCode.data(), m.NodeExtraA.data(),
-                     m.NodeExtraB.data(), m.NUMNP, StepNo, StepTime, HeadStyle, ProgramFlag,
-                     NoHeadFlag);
-  });
-}
-
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream stream(text);
-  for (std::string line; std::getline(stream, line);) lines.push_back(line);
-  return lines;
-}
 
 // Reads a real field back as a Fortran reader would: a three-digit exponent
 // has no letter before its sign.
@@ -68,9 +34,7 @@ double ReadRealField(const std::string& field) {
 
 // The real fields of a node line: everything after the `first_real` comma.
 std::vector<double> RealFields(const std::string& line, int first_real) {
-  std::vector<std::string> fields;
-  std::istringstream stream(line);
-  for (std::string field; std::getline(stream, field, ',');) fields.push_back(field);
+  const std::vector<std::string> fields = CommaTexts(line);
   std::vector<double> reals;
   for (size_t i = first_real; i < fields.size(); ++i) {
     EXPECT_EQ(fields[i].size(), 25u) << line;
@@ -79,29 +43,29 @@ std::vector<double> RealFields(const std::string& line, int first_real) {
   return reals;
 }
 
-RestartNodes ExampleNode() {
-  RestartNodes m(1);
+TinyModel ExampleNode() {
+  TinyModel m(1, 0);
   m.NodeX[1] = 10, m.NodeY[1] = 2.5, m.NodeHead[1] = -1.25;
   return m;
 }
 
 TEST(RestartWriter, KorinLinesWithPressureOrTotalHead) {
-  const RestartNodes m = ExampleNode();
-  EXPECT_EQ(WriteBlock(m, 3, 0.5, 0, 0, 0),
+  const TinyModel m = ExampleNode();
+  EXPECT_EQ(m.RestartStep(3, 0.5, 0, 0, 0),
             "  LA,TIME  3 0.5\n"
             "         1,    0,  1.00000000000000000E+01,  2.50000000000000000E+00,"
             " -1.25000000000000000E+00,  0.00000000000000000E+00,\n");
   // Total head: -1.25 + 2.5.
-  EXPECT_EQ(WriteBlock(m, 3, 0.5, 1, 0, 0),
+  EXPECT_EQ(m.RestartStep(3, 0.5, 1, 0, 0),
             "  LA,TIME  3 0.5\n"
             "         1,    0,  1.00000000000000000E+01,  2.50000000000000000E+00,"
             "  1.25000000000000000E+00,  0.00000000000000000E+00,\n");
 }
 
 TEST(RestartWriter, DelmLinesCarryExtraCodeAndRealsWithoutFinalComma) {
-  RestartNodes m = ExampleNode();
+  TinyModel m = ExampleNode();
   m.NodeHead[1] = 12, m.NodeExtraCode[1] = 3, m.NodeExtraA[1] = 1, m.NodeExtraB[1] = 2;
-  EXPECT_EQ(WriteBlock(m, 3, 0.5, 0, 1, 0),
+  EXPECT_EQ(m.RestartStep(3, 0.5, 0, 1, 0),
             "  LA,TIME  3 0.5\n"
             "         1,    0,    3,  1.00000000000000000E+01,  2.50000000000000000E+00,"
             "  1.20000000000000000E+01,  0.00000000000000000E+00,  1.00000000000000000E+00,"
@@ -109,34 +73,32 @@ TEST(RestartWriter, DelmLinesCarryExtraCodeAndRealsWithoutFinalComma) {
 }
 
 TEST(RestartWriter, HeadLineAndEmptyModels) {
-  const RestartNodes none(0);
-  EXPECT_EQ(WriteBlock(none, 7, 2.25, 0, 0, 0), "  LA,TIME  7 2.25\n");
-  EXPECT_EQ(WriteBlock(none, 7, 2.25, 0, 1, 0), "  LA,TIME  7 2.25\n");
-  EXPECT_EQ(WriteBlock(none, 7, 2.25, 0, 0, 1), "");
+  const TinyModel none(0, 0);
+  EXPECT_EQ(none.RestartStep(7, 2.25, 0, 0, 0), "  LA,TIME  7 2.25\n");
+  EXPECT_EQ(none.RestartStep(7, 2.25, 0, 1, 0), "  LA,TIME  7 2.25\n");
+  EXPECT_EQ(none.RestartStep(7, 2.25, 0, 0, 1), "");
 
   // Without head lines two steps are a plain concatenation of node lists.
-  const RestartNodes m = ExampleNode();
+  const TinyModel m = ExampleNode();
   const std::string node_line =
       "         1,    0,  1.00000000000000000E+01,  2.50000000000000000E+00,"
       " -1.25000000000000000E+00,  0.00000000000000000E+00,\n";
   const std::string two_steps = CaptureText([&](TextOutput& out) {
     for (int32_t step = 1; step <= 2; ++step) {
-      WriteRestartStep(out, m.NodeCode.data(), m.NodeX.data(), m.NodeY.data(), m.NodeHead.data(),
-                       m.NodeFlow.data(), m.NodeExtraCode.data(), m.NodeExtraA.data(),
-                       m.NodeExtraB.data(), m.NUMNP, step, step * 0.5, 0, 0, 1);
+      m.AppendRestartStep(out, step, step * 0.5, 0, 0, 1);
     }
   });
   EXPECT_EQ(two_steps, node_line + node_line);
 }
 
 TEST(RestartWriter, NodeNumbersAndCodesKeepTheirColumns) {
-  RestartNodes m(6);
+  TinyModel m(6, 0);
   const int32_t codes[] = {-1, 99999, 100000, -9999, -10000, 12};
   const char* written[] = {",   -1", ",99999", ",*****", ",-9999", ",*****", ",   12"};
   for (int32_t n = 1; n <= 6; ++n)
     m.NodeCode[n] = codes[n - 1], m.NodeExtraCode[7 - n] = codes[n - 1];
-  const std::vector<std::string> korin = SplitLines(WriteBlock(m, 1, 1.0, 0, 0, 1));
-  const std::vector<std::string> delm = SplitLines(WriteBlock(m, 1, 1.0, 0, 1, 1));
+  const std::vector<std::string> korin = SplitLines(m.RestartStep(1, 1.0, 0, 0, 1));
+  const std::vector<std::string> delm = SplitLines(m.RestartStep(1, 1.0, 0, 1, 1));
   ASSERT_EQ(korin.size(), 6u);
   ASSERT_EQ(delm.size(), 6u);
   for (int32_t n = 1; n <= 6; ++n) {
@@ -162,7 +124,7 @@ double RandomFiniteDouble(std::mt19937_64& random) {
 
 TEST(RestartWriter, RealsReadBackToTheStoredDoubles) {
   std::mt19937_64 random(2024);
-  RestartNodes m(400);
+  TinyModel m(400, 0);
   const double chosen[] = {DBL_MAX,
                            -DBL_MAX,
                            DBL_MIN,
@@ -180,8 +142,8 @@ TEST(RestartWriter, RealsReadBackToTheStoredDoubles) {
       (*columns[c])[n] = n <= 10 ? chosen[(n - 1 + c) % 10] : RandomFiniteDouble(random);
     }
   }
-  const std::vector<std::string> delm = SplitLines(WriteBlock(m, 1, 0.0, 0, 1, 1));
-  const std::vector<std::string> korin = SplitLines(WriteBlock(m, 1, 0.0, 0, 0, 1));
+  const std::vector<std::string> delm = SplitLines(m.RestartStep(1, 0.0, 0, 1, 1));
+  const std::vector<std::string> korin = SplitLines(m.RestartStep(1, 0.0, 0, 0, 1));
   ASSERT_EQ(delm.size(), 400u);
   ASSERT_EQ(korin.size(), 400u);
   for (int32_t n = 1; n <= m.NUMNP; ++n) {

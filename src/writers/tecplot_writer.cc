@@ -1,6 +1,5 @@
 #include "writers/tecplot_writer.h"
 
-#include <cmath>
 #include <string_view>
 
 #include "common/line_layout.h"
@@ -41,8 +40,6 @@ constexpr LayoutItem kElemLine[] = {
     LiteralItem(","),
     IntegerItem(8),
 };
-
-double Magnitude(double x, double y) { return std::sqrt(x * x + y * y); }
 
 void WriteZoneHead(TextOutput& out, const std::array<char, 80>& Title, double StepTime,
                    int32_t NUMNP, int32_t ActiveElemCount, int32_t ProgramFlag) {

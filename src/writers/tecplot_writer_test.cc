@@ -2,86 +2,21 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cmath>
-#include <cstdlib>
-#include <cstring>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "text_capture.h"
+#include "tiny_model.h"
 
 namespace {
-
-// A small model in plain arrays indexed from 1; the element table has a
-// column stride of its own (not the program's MaxDim).
-struct TinyModel {
-  TinyModel(int32_t nodes, int32_t elems, const char* title = "TINY")
-      : NUMNP(nodes),
-        NUMEL(elems),
-        MaxDim(elems + 2),
-        NodeX(nodes + 1),
-        NodeY(nodes + 1),
-        NodeHead(nodes + 1),
-        NodeVX(nodes + 1),
-        NodeVY(nodes + 1),
-        NodeWorkA(nodes + 1),
-        NodeWorkB(nodes + 1),
-        NodeElemCount(nodes + 1),
-        ElemVX(MaxDim + 1),
-        ElemVY(MaxDim + 1),
-        ElemD(MaxDim + 1, 1.0),
-        ElemNodes(5 * MaxDim + 1) {
-    Title.fill(' ');
-    std::memcpy(Title.data(), title, std::strlen(title));
-  }
-  void SetNode(int32_t n, double x, double y, double head) {
-    NodeX[n] = x, NodeY[n] = y, NodeHead[n] = head;
-  }
-  void SetElem(int32_t e, std::array<int32_t, 5> columns, double vx, double vy, double d = 1) {
-    for (int c = 0; c < 5; ++c) ElemNodes[c * MaxDim + e] = columns[c];
-    ElemVX[e] = vx, ElemVY[e] = vy, ElemD[e] = d;
-  }
-  void WriteZone(TextOutput& out, double StepTime, int32_t ProgramFlag) {
-    WriteTecplotZone(out, Title, NodeX.data(), NodeY.data(), NodeHead.data(), ElemVX.data(),
-                     ElemVY.data(), ElemNodes.data(), NodeVX.data(), NodeVY.data(),
-                     NodeElemCount.data(), ElemD.data(), NodeWorkA.data(), NodeWorkB.data(), NUMNP,
-                     NUMEL, MaxDim, StepTime, ProgramFlag);
-  }
-  std::string Zone(double StepTime, int32_t ProgramFlag) {
-    return CaptureText([&](TextOutput& out) { WriteZone(out, StepTime, ProgramFlag); });
-  }
-
-  std::array<char, 80> Title;
-  int32_t NUMNP, NUMEL, MaxDim;
-  std::vector<double> NodeX, NodeY, NodeHead, NodeVX, NodeVY, NodeWorkA, NodeWorkB;
-  std::vector<int32_t> NodeElemCount;
-  std::vector<double> ElemVX, ElemVY, ElemD;
-  std::vector<int32_t> ElemNodes;
-};
-
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream stream(text);
-  for (std::string line; std::getline(stream, line);) lines.push_back(line);
-  return lines;
-}
-
-std::vector<double> CommaFields(const std::string& line) {
-  std::vector<double> fields;
-  std::istringstream stream(line);
-  for (std::string field; std::getline(stream, field, ',');) {
-    fields.push_back(std::strtod(field.c_str(), nullptr));
-  }
-  return fields;
-}
 
 // Two quads, a triangle stored with its third corner repeated, one stored
 // with 0 as fourth corner, and two inactive elements; node 8 lies on
 // inactive elements only, node 9 on none.
 TinyModel MixedModel() {
-  TinyModel m(9, 6, "TWO QUADS");
+  TinyModel m(9, 6);
+  m.SetTitle("TWO QUADS");
   const double nodes[9][3] = {{0, 0, 1}, {1, 0, 2}, {2, 0, 3},    {0, 1, 4},  {1, 1, 5},
                               {2, 1, 6}, {3, 1, 7}, {5, 5, -0.5}, {9, 9, -10}};
   for (int n = 1; n <= 9; ++n) m.SetNode(n, nodes[n - 1][0], nodes[n - 1][1], nodes[n - 1][2]);
@@ -98,7 +33,7 @@ TEST(TecplotWriter, KorinZoneOfMixedElements) {
   TinyModel m = MixedModel();
   const std::string title_line =
       "TITTLE = \"TIME=  5.0000000E-01 TWO QUADS" + std::string(71, ' ') + "\"\n";
-  EXPECT_EQ(m.Zone(0.5, 0),
+  EXPECT_EQ(m.TecplotZone(0.5, 0),
             title_line +
                 "VARIABLES = \"X\",\"Y\",\"P\",\"H\",\"VX\",\"VY\",\"V\"\n"
                 "ZONE N=        9, E=        4, F=FEPOINT\n"
@@ -134,7 +69,7 @@ TEST(TecplotWriter, ExampleLinesAndTotalHeadColumn) {
   m.SetNode(1, 1, 2, -0.3);
   m.SetElem(1, {12, 13, 27, 26, 1}, 0, 0);
   for (int32_t n = 2; n <= 27; ++n) m.SetNode(n, 0.5 * n, 3.25 - n, 1.5 * n - 20);
-  const std::vector<std::string> lines = SplitLines(m.Zone(0, 0));
+  const std::vector<std::string> lines = SplitLines(m.TecplotZone(0, 0));
   ASSERT_EQ(lines.size(), 3 + 27 + 1u);
   EXPECT_EQ(lines[3],
             "  1.0000000E+00,  2.0000000E+00, -3.0000000E-01,  1.7000000E+00,  0.0000000E+00,"
@@ -154,7 +89,7 @@ TEST(TecplotWriter, DelmZoneShowsStoredAndDividedValues) {
   for (int n = 1; n <= 6; ++n) m.SetNode(n, n - 1, 0, 10 + n);
   m.SetElem(1, {1, 2, 5, 4, 1}, 3, 4, 2);
   m.SetElem(2, {2, 3, 6, 5, 1}, 1, 0, 4);
-  const std::vector<std::string> lines = SplitLines(m.Zone(86400, 1));
+  const std::vector<std::string> lines = SplitLines(m.TecplotZone(86400, 1));
   ASSERT_EQ(lines.size(), 3 + 6 + 2u);
   EXPECT_EQ(lines[0].substr(0, 31), "TITTLE = \"TIME=  8.6400000E+04 ");
   EXPECT_EQ(lines[1],
@@ -177,7 +112,7 @@ TEST(TecplotWriter, AllElementsInactive) {
   m.SetElem(1, {1, 2, 3, 4, 0}, 5, 5);
   m.SetElem(2, {1, 2, 3, 3, -2}, 5, 5);
   for (int32_t flag : {0, 1}) {
-    const std::vector<std::string> lines = SplitLines(m.Zone(1, flag));
+    const std::vector<std::string> lines = SplitLines(m.TecplotZone(1, flag));
     ASSERT_EQ(lines.size(), 3 + 4u);
     EXPECT_EQ(lines[2], "ZONE N=        4, E=        0, F=FEPOINT");
     for (int i = 3; i < 7; ++i) {
@@ -193,9 +128,9 @@ TEST(TecplotWriter, SecondZoneAveragesItsOwnStepOnly) {
   m.SetElem(1, {1, 2, 5, 4, 1}, 1, 0);
   m.SetElem(2, {2, 3, 6, 5, 1}, 3, 0);
   const std::vector<std::string> lines = SplitLines(CaptureText([&](TextOutput& out) {
-    m.WriteZone(out, 1, 0);
+    m.AppendTecplotZone(out, 1, 0);
     m.ElemVX[1] = 5, m.ElemVX[2] = 5;
-    m.WriteZone(out, 2, 0);
+    m.AppendTecplotZone(out, 2, 0);
   }));
   ASSERT_EQ(lines.size(), 2 * (3 + 6 + 2u));
   EXPECT_EQ(lines[0].substr(0, 30), "TITTLE = \"TIME=  1.0000000E+00");
