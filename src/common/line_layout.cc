@@ -67,11 +67,28 @@ class LayoutWriter {
       case LayoutItem::kLineBreak:
         EndLine();
         return true;
-      default:
+      case LayoutItem::kScaledReal:
         if (!ValuesLeft()) return false;
         Room(kMaxFieldWidth);
-        p_ = WriteField(p_, item, values_[next_++]);
+        p_ = WriteScaledRealField(p_, AsReal(values_[next_++]), item.width, item.digits);
         return true;
+      case LayoutItem::kInteger:
+        if (!ValuesLeft()) return false;
+        Room(kMaxFieldWidth);
+        p_ = WriteIntegerField(p_, AsInteger(values_[next_++]), item.width);
+        return true;
+      case LayoutItem::kFractionReal:
+        if (!ValuesLeft()) return false;
+        Room(kMaxFieldWidth);
+        p_ = WriteFractionRealField(p_, AsReal(values_[next_++]), item.width, item.digits);
+        return true;
+      case LayoutItem::kText:
+        if (!ValuesLeft()) return false;
+        Room(kMaxFieldWidth);
+        p_ = WriteTextField(p_, AsText(values_[next_++]), item.width);
+        return true;
+      default:
+        return true;  // groups are expanded by WriteItems
     }
   }
 
@@ -87,24 +104,14 @@ class LayoutWriter {
     for (char c : text) *p_++ = c;
   }
 
-  static char* WriteField(char* p, const LayoutItem& item, const FieldValue& value) {
-    switch (item.kind) {
-      case LayoutItem::kScaledReal:
-        return WriteScaledRealField(p, AsReal(value), item.width, item.digits);
-      case LayoutItem::kInteger:
-        return WriteIntegerField(p, AsInteger(value), item.width);
-      case LayoutItem::kFractionReal:
-        return WriteFractionRealField(p, AsReal(value), item.width, item.digits);
-      default:
-        if (value.kind != FieldValue::kText) WrongValueKind();
-        return WriteTextField(p, value.text, item.width);
-    }
-  }
-
   static int64_t AsInteger(const FieldValue& v) {
     if (v.kind == FieldValue::kInteger) return v.integer;
     if (v.kind != FieldValue::kReal) WrongValueKind();
     return static_cast<int64_t>(v.real);
+  }
+  static std::string_view AsText(const FieldValue& v) {
+    if (v.kind != FieldValue::kText) WrongValueKind();
+    return v.text;
   }
   static double AsReal(const FieldValue& v) {
     if (v.kind == FieldValue::kReal) return v.real;
