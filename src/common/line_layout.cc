@@ -68,28 +68,32 @@ class LayoutWriter {
         EndLine();
         return true;
       case LayoutItem::kScaledReal:
-        if (!ValuesLeft()) return false;
-        Room(kMaxFieldWidth);
-        p_ = WriteScaledRealField(p_, AsReal(values_[next_++]), item.width, item.digits);
-        return true;
+        return WriteField([&](char* p, const FieldValue& v) {
+          return WriteScaledRealField(p, AsReal(v), item.width, item.digits);
+        });
       case LayoutItem::kInteger:
-        if (!ValuesLeft()) return false;
-        Room(kMaxFieldWidth);
-        p_ = WriteIntegerField(p_, AsInteger(values_[next_++]), item.width);
-        return true;
+        return WriteField([&](char* p, const FieldValue& v) {
+          return WriteIntegerField(p, AsInteger(v), item.width);
+        });
       case LayoutItem::kFractionReal:
-        if (!ValuesLeft()) return false;
-        Room(kMaxFieldWidth);
-        p_ = WriteFractionRealField(p_, AsReal(values_[next_++]), item.width, item.digits);
-        return true;
+        return WriteField([&](char* p, const FieldValue& v) {
+          return WriteFractionRealField(p, AsReal(v), item.width, item.digits);
+        });
       case LayoutItem::kText:
-        if (!ValuesLeft()) return false;
-        Room(kMaxFieldWidth);
-        p_ = WriteTextField(p_, AsText(values_[next_++]), item.width);
-        return true;
+        return WriteField(
+            [&](char* p, const FieldValue& v) { return WriteTextField(p, AsText(v), item.width); });
       default:
         return true;  // groups are expanded by WriteItems
     }
+  }
+
+  // The next value through `format`; false when no value is left.
+  template <typename Format>
+  bool WriteField(Format format) {
+    if (!ValuesLeft()) return false;
+    Room(kMaxFieldWidth);
+    p_ = format(p_, values_[next_++]);
+    return true;
   }
 
   void WriteText(std::string_view text) {
