@@ -18,6 +18,12 @@ constexpr LayoutItem kElemLine[] = {IntegerItem(8), GroupItem(3, 2), LiteralItem
                                     IntegerItem(8)};
 constexpr int kLines = 4096;
 
+// Adds the counter "per_line": the time of one line.
+void ReportTimePerLine(benchmark::State& state) {
+  state.counters["per_line"] = benchmark::Counter(
+      kLines, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
 std::vector<double> Values() {
   std::mt19937_64 random(5);
   std::uniform_real_distribution<double> unit(-100.0, 100.0);
@@ -38,8 +44,7 @@ void BM_NodeLineThroughLayout(benchmark::State& state) {
       WriteLayout(sink, kNodeLine, fields);
     }
   }
-  state.counters["per_line"] = benchmark::Counter(
-      kLines, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+  ReportTimePerLine(state);
 }
 BENCHMARK(BM_NodeLineThroughLayout);
 
@@ -58,8 +63,7 @@ void BM_NodeLineDirect(benchmark::State& state) {
       sink.Commit(p);
     }
   }
-  state.counters["per_line"] = benchmark::Counter(
-      kLines, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+  ReportTimePerLine(state);
 }
 BENCHMARK(BM_NodeLineDirect);
 
@@ -72,8 +76,7 @@ void BM_ElemLineThroughLayout(benchmark::State& state) {
       WriteLayout(sink, kElemLine, fields);
     }
   }
-  state.counters["per_line"] = benchmark::Counter(
-      kLines, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+  ReportTimePerLine(state);
 }
 BENCHMARK(BM_ElemLineThroughLayout);
 
