@@ -26,10 +26,14 @@ struct RecordName {
   }
 };
 
+// A result file holds kHeaderRecords records, then kRecordsPerStep a step.
+inline constexpr int64_t kHeaderRecords = 5;
+inline constexpr int64_t kRecordsPerStep = 3;
+
 inline RecordName HeaderRecord(int64_t number, const char* label) { return {number, 0, label}; }
-// Step k (from 1) occupies records 3k+3 to 3k+5.
+// Step k (from 1) occupies records 3k+3 to 3k+5; `part` counts from 0.
 inline RecordName StepRecord(int64_t step, int part, const char* label) {
-  return {3 * step + 3 + part, step, label};
+  return {kHeaderRecords + kRecordsPerStep * (step - 1) + 1 + part, step, label};
 }
 
 template <typename T>

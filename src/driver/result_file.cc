@@ -6,6 +6,7 @@
 
 #include "common/run_error.h"
 #include "driver/record_reader.h"
+#include "model/elem_columns.h"
 
 static_assert(std::endian::native == std::endian::little,
               "result files are little-endian; entries are decoded by copying bytes");
@@ -126,7 +127,7 @@ class ResultFile::Impl {
     reader_.Require(layout_.element * element_count_);
     reader_.ForEachEntry(element_count_, layout_.element, [&](const char* bytes, int32_t e) {
       for (int column = 1; column <= 5; ++column) {
-        model.ElemNodes[ElemNodesIndex(e, column)] = Decode<int32_t>(bytes + 4 * (column - 1));
+        model.ElemNodes[ElemColumns::Index(e, column)] = Decode<int32_t>(bytes + 4 * (column - 1));
       }
       if (delm_) model.ElemExtra[e] = Decode<double>(bytes + 20);
       CheckCorners(model, e);
@@ -137,7 +138,7 @@ class ResultFile::Impl {
   // Corners 1 to 3 must be nodes; corner 4 is a node or 0 (a triangle).
   void CheckCorners(const ModelStore& model, int32_t e) const {
     for (int corner = 1; corner <= 4; ++corner) {
-      int32_t node = model.ElemNodes[ElemNodesIndex(e, corner)];
+      int32_t node = model.ElemNodes[ElemColumns::Index(e, corner)];
       int32_t lowest = corner == 4 ? 0 : 1;
       if (node >= lowest && node <= node_count_) continue;
       reader_.Fail("record 5 (elements): element " + std::to_string(e) + " has corner " +
@@ -207,21 +208,9 @@ ResultFile::~ResultFile() = default;
 void ResultFile::LoadModel(ModelStore& model) {
   impl_->ReturnTo(0, 0);
   impl_->ReadHeader(model, looks_like_delm_);
-  int64_t first_step = impl_->Offset();
-  int64_t steps = 0;
-  int64_t last_step = first_step;
-  for (int64_t at = first_step; impl_->SkipStep(); at = impl_->Offset()) {
-    last_step = at;
-    ++steps;
-  }
-  record_total_ = 5 + 3 * steps;
-  if (steps > 0) {
-    impl_->ReturnTo(last_step, steps - 1);
-    impl_->ReadStep(model);
-  }
-  // The header records were decoded above from these same bytes; reading them
-  // again would give the same values, so going back to the first step is
-  // enough.
+  const int64_t first_step = impl_->Offset();
+  step_count_ = 0;
+  while (impl_->SkipStep()) ++step_count_;
   impl_->ReturnTo(first_step, 0);
 }
 

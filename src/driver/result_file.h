@@ -6,9 +6,9 @@
 // per time step (step header, node results, element results). ProgramFlag
 // selects the layout of the entries: 0 for RX-KORIN results, 1 for RX-DELM.
 //
-// Loading reads the header, then makes a counting pass over every step to
-// learn RecordTotal, rewinds and reads the header again, so that the file
-// stands at the first step. Every fault of the file (end inside a record, a
+// Loading reads the header, then makes a counting pass that checks every
+// step's records (without decoding them) to learn how many steps there are,
+// and goes back to the first step. Every fault of the file (end inside a record, a
 // record shorter than its fields, framing lengths that disagree, counts above
 // MaxDim, corner nodes outside 1..NUMNP) throws RunError naming the file.
 #pragma once
@@ -17,7 +17,7 @@
 #include <memory>
 #include <string>
 
-#include "driver/model_store.h"
+#include "model/model_store.h"
 
 class ResultFile {
  public:
@@ -27,16 +27,16 @@ class ResultFile {
   ResultFile(const ResultFile&) = delete;
   ResultFile& operator=(const ResultFile&) = delete;
 
-  // Reads the header into `model`, counts the steps, rewinds and reads the
-  // header again. Afterwards the step values of `model` are those of the last
-  // step of the file (untouched when there is none) and RecordTotal() is known.
+  // Reads the header into `model` and counts the steps; afterwards the file
+  // stands at the first step and StepCount() is known. The step values of
+  // `model` are untouched.
   void LoadModel(ModelStore& model);
   // Reads the next step's three records into the step values of `model`;
   // false when the file ends where a step header would begin.
   bool ReadNextStep(ModelStore& model);
 
-  // 5 + 3 x the number of steps; known after LoadModel.
-  int64_t RecordTotal() const { return record_total_; }
+  // The number of steps in the file; known after LoadModel.
+  int64_t StepCount() const { return step_count_; }
   // True when the file was read as RX-KORIN results but its node record holds
   // exactly 36 bytes a node, the RX-DELM layout (worth a warning). Known as
   // soon as the node record is read, also when LoadModel throws later on.
@@ -45,6 +45,6 @@ class ResultFile {
  private:
   class Impl;
   std::unique_ptr<Impl> impl_;
-  int64_t record_total_ = 0;
+  int64_t step_count_ = 0;
   bool looks_like_delm_ = false;
 };

@@ -5,14 +5,15 @@
 #include <memory>
 
 #include "common/free_form.h"
+#include "common/output_files.h"
 #include "common/run_error.h"
 #include "driver/dialogue_texts.h"
-#include "driver/model_store.h"
 #include "driver/result_file.h"
 #include "driver/step_selection.h"
-#include "driver/step_writers.h"
 #include "driver/stop_run.h"
 #include "driver/transfer_settings.h"
+#include "model/model_store.h"
+#include "writers/output_kind.h"
 
 namespace {
 
@@ -86,17 +87,24 @@ void ConfirmModel(Console& console, const ModelStore& model) {
   if (console.ReadInteger("data OK question") != 0) throw StopRun{kRejectedModelStop};
 }
 
-void AskOutputKind(Console& console, TransferSettings& settings) {
+// The menu answer, and the head style when the chosen kind asks for it.
+const OutputKind* AskOutputKind(Console& console, TransferSettings& settings) {
   for (std::string_view line : dialogue::kKindMenu) console.Prompt(line);
   console.Prompt(dialogue::kInputNumber);
   settings.output_kind = console.ReadInteger("output type menu");
-  settings.NoHeadFlag = settings.output_kind == kRestartNoHead ? 1 : 0;
-  bool is_restart = settings.output_kind == kRestart || settings.output_kind == kRestartNoHead;
-  if (is_restart && settings.ProgramFlag == 0) {
+  const OutputKind* kind = FindOutputKind(settings.output_kind);
+  if (kind != nullptr && kind->asks_head_style && settings.ProgramFlag == 0) {
     console.Prompt(dialogue::kHeadStyleQuestion);
     console.Prompt(dialogue::kInputNumber);
     settings.HeadStyle = console.ReadInteger(dialogue::kHeadStyleQuestion);
   }
+  return kind;
+}
+
+WriterOptions OptionsFor(const OutputKind& kind, const TransferSettings& settings) {
+  return {.ProgramFlag = settings.ProgramFlag,
+          .HeadStyle = settings.HeadStyle,
+          .NoHeadFlag = kind.no_head_lines ? 1 : 0};
 }
 
 std::string AskMainOutputName(Console& console) {
@@ -113,15 +121,17 @@ int32_t AskRequestedStep(Console& console) {
   return console.ReadInteger("time step question");
 }
 
-// Reads every remaining step; each selected one goes to the kind's writer.
-void PassOverSteps(ResultFile& file, ModelStore& model, const TransferSettings& settings,
-                   TextOutput& main_output) {
-  int64_t record_counter = 5;
+// Reads every remaining step; each selected one (every one for a kind that
+// follows all steps) goes to the kind's run, when there is one.
+void PassOverSteps(ResultFile& file, ModelStore& model, int32_t RequestedStep,
+                   const OutputKind* kind, KindRun* run) {
+  int64_t steps_read = 0;
   while (file.ReadNextStep(model)) {
-    record_counter += 3;
-    bool is_last_step = record_counter == file.RecordTotal();
-    if (IsStepSelected(model.StepNo, settings.RequestedStep, is_last_step)) {
-      WriteSelectedStep(settings, model, main_output);
+    ++steps_read;
+    if (run == nullptr) continue;
+    const bool is_last_step = steps_read == file.StepCount();
+    if (kind->every_step || IsStepSelected(model.StepNo, RequestedStep, is_last_step)) {
+      run->Step(model);
     }
   }
 }
@@ -157,15 +167,26 @@ void RunTransfer(Console& console) {
   settings.ProgramFlag = AskProgramFlag(console);
   settings.ResultFileName = AskResultFileName(console);
 
+  OutputFiles files;
+  files.RegisterInput(settings.ResultFileName);
   ResultFile result_file(settings.ResultFileName, settings.ProgramFlag);
   LoadModelOrExplain(result_file, *model, settings.ResultFileName);
   ConfirmModel(console, *model);
 
-  AskOutputKind(console, settings);
+  const OutputKind* kind = AskOutputKind(console, settings);
+  if (kind != nullptr && !kind->reads_file.empty()) {
+    files.RegisterInput(std::string(kind->reads_file));
+  }
   settings.MainOutputName = AskMainOutputName(console);
-  auto main_output = TextOutput::Create(settings.MainOutputName);
+  auto main_output = files.Create(settings.MainOutputName);
+  const WriterOptions options = kind ? OptionsFor(*kind, settings) : WriterOptions{};
+  std::unique_ptr<KindRun> run;
+  if (kind != nullptr) run = kind->start({options, *main_output, files});
+
+  if (run) run->Prepare(*model);
   settings.RequestedStep = AskRequestedStep(console);
-  PassOverSteps(result_file, *model, settings, *main_output);
+  PassOverSteps(result_file, *model, settings.RequestedStep, kind, run.get());
+  if (run) run->Finish(*model);
   main_output->Flush();
 
   console.EmptyLine();

@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "common/line_layout.h"
-#include "writers/average_elem_velocities.h"
+#include "model/elem_columns.h"
 
 namespace {
 
@@ -61,13 +61,13 @@ void WriteZoneLine(TextOutput& out, int32_t NUMNP, int32_t ActiveElemCount, int3
   }
 }
 
-void WriteBlockHead(TextOutput& out, const std::array<char, 80>& Title, double StepTime,
-                    int32_t NUMNP, int32_t ActiveElemCount, int32_t ProgramFlag) {
-  const FieldValue time_values[] = {RealValue(StepTime)};
+void WriteBlockHead(TextOutput& out, const ModelStore& model, int32_t ActiveElemCount,
+                    int32_t ProgramFlag) {
+  const FieldValue time_values[] = {RealValue(model.StepTime)};
   WriteLayout(out, kTimeLine, time_values);
-  const FieldValue title_values[] = {TextValue(std::string_view(Title.data(), Title.size()))};
+  const FieldValue title_values[] = {TextValue(model.TitleText())};
   WriteLayout(out, kTitleLine, title_values);
-  WriteZoneLine(out, NUMNP, ActiveElemCount, ProgramFlag);
+  WriteZoneLine(out, model.NUMNP, ActiveElemCount, ProgramFlag);
   if (ProgramFlag == 1) {
     WriteLayout(out, kDelmNodeVariablesLine, {});
   } else {
@@ -75,21 +75,19 @@ void WriteBlockHead(TextOutput& out, const std::array<char, 80>& Title, double S
   }
 }
 
-void WriteKorinNodeLines(TextOutput& out, const double* NodeX, const double* NodeY,
-                         const double* NodeHead, const double* NodeVX, const double* NodeVY,
-                         const double* NodeFlow, int32_t NUMNP) {
-  for (int32_t n = 1; n <= NUMNP; ++n) {
-    const double vx = NodeVX[n], vy = NodeVY[n];
+void WriteKorinNodeLines(TextOutput& out, const ModelStore& m, const NodeAverages& a) {
+  for (int32_t n = 1; n <= m.NUMNP; ++n) {
+    const double vx = a.NodeVX[n], vy = a.NodeVY[n];
     const FieldValue values[] = {
         kSwitch,
-        RealValue(NodeX[n]),
-        RealValue(NodeY[n]),
-        RealValue(NodeHead[n]),
-        RealValue(NodeHead[n] + NodeY[n]),
+        RealValue(m.NodeX[n]),
+        RealValue(m.NodeY[n]),
+        RealValue(m.NodeHead[n]),
+        RealValue(m.NodeHead[n] + m.NodeY[n]),
         RealValue(vx),
         RealValue(vy),
         RealValue(Magnitude(vx, vy)),
-        RealValue(NodeFlow[n]),
+        RealValue(m.NodeFlow[n]),
     };
     WriteLayout(out, kKorinNodeLine, values);
   }
@@ -97,26 +95,23 @@ void WriteKorinNodeLines(TextOutput& out, const double* NodeX, const double* Nod
 
 // NodeWorkA, NodeWorkB hold the velocity, NodeVX, NodeVY the flow on the
 // layer (D times velocity).
-void WriteDelmNodeLines(TextOutput& out, const double* NodeX, const double* NodeY,
-                        const double* NodeHead, const double* NodeVX, const double* NodeVY,
-                        const double* NodeWorkA, const double* NodeWorkB, const double* NodeExtraB,
-                        const double* NodeFlow, int32_t NUMNP) {
-  for (int32_t n = 1; n <= NUMNP; ++n) {
-    const double vx = NodeWorkA[n], vy = NodeWorkB[n];
-    const double flow_x = NodeVX[n], flow_y = NodeVY[n];
+void WriteDelmNodeLines(TextOutput& out, const ModelStore& m, const NodeAverages& a) {
+  for (int32_t n = 1; n <= m.NUMNP; ++n) {
+    const double vx = a.NodeWorkA[n], vy = a.NodeWorkB[n];
+    const double flow_x = a.NodeVX[n], flow_y = a.NodeVY[n];
     const FieldValue values[] = {
         kSwitch,
-        RealValue(NodeX[n]),
-        RealValue(NodeY[n]),
-        RealValue(NodeHead[n]),
+        RealValue(m.NodeX[n]),
+        RealValue(m.NodeY[n]),
+        RealValue(m.NodeHead[n]),
         RealValue(vx),
         RealValue(vy),
         RealValue(Magnitude(vx, vy)),
         RealValue(flow_x),
         RealValue(flow_y),
         RealValue(Magnitude(flow_x, flow_y)),
-        RealValue(NodeExtraB[n]),
-        RealValue(NodeFlow[n]),
+        RealValue(m.NodeExtraB[n]),
+        RealValue(m.NodeFlow[n]),
     };
     WriteLayout(out, kDelmNodeLine, values);
   }
@@ -127,7 +122,9 @@ struct Point {
 };
 
 // Mean of the coordinates of the element's distinct corners.
-Point ElemCentre(const ElemColumns& elems, int32_t e, const double* NodeX, const double* NodeY) {
+Point ElemCentre(const ElemColumns& elems, int32_t e, const ModelStore& model) {
+  const double* NodeX = model.NodeX;
+  const double* NodeY = model.NodeY;
   const int32_t n1 = elems.Corner1[e], n2 = elems.Corner2[e], n3 = elems.Corner3[e];
   const double x = NodeX[n1] + NodeX[n2] + NodeX[n3];
   const double y = NodeY[n1] + NodeY[n2] + NodeY[n3];
@@ -138,16 +135,14 @@ Point ElemCentre(const ElemColumns& elems, int32_t e, const double* NodeX, const
 
 // RX-KORIN: P is the attribute, the velocity as stored. RX-DELM: P is 1, the
 // stored values (D times velocity) times the reciprocal of D.
-void WriteElemLines(TextOutput& out, const int32_t* ElemNodes, const double* NodeX,
-                    const double* NodeY, const double* ElemVX, const double* ElemVY,
-                    const double* ElemD, int32_t NUMEL, int32_t MaxDim, int32_t ProgramFlag) {
-  const ElemColumns elems(ElemNodes, MaxDim);
+void WriteElemLines(TextOutput& out, const ModelStore& model, int32_t ProgramFlag) {
+  const ElemColumns elems(model);
   const bool delm = ProgramFlag == 1;
-  for (int32_t e = 1; e <= NUMEL; ++e) {
+  for (int32_t e = 1; e <= model.NUMEL; ++e) {
     if (!elems.IsActive(e)) continue;
-    const Point centre = ElemCentre(elems, e, NodeX, NodeY);
-    const double vx = ElemVX[e], vy = ElemVY[e];
-    const double scale = delm ? 1.0 / ElemD[e] : 1.0;
+    const Point centre = ElemCentre(elems, e, model);
+    const double vx = model.ElemVX[e], vy = model.ElemVY[e];
+    const double scale = delm ? 1.0 / model.ElemD[e] : 1.0;
     const FieldValue values[] = {
         kSwitch,
         IntegerValue(elems.Corner1[e]),
@@ -167,24 +162,38 @@ void WriteElemLines(TextOutput& out, const int32_t* ElemNodes, const double* Nod
 
 }  // namespace
 
-void WriteMkViewStep(TextOutput& out, const std::array<char, 80>& Title, const double* NodeX,
-                     const double* NodeY, const double* NodeHead, const double* ElemVX,
-                     const double* ElemVY, const int32_t* ElemNodes, double* NodeVX, double* NodeVY,
-                     int32_t* NodeElemCount, const double* NodeExtraB, const double* NodeFlow,
-                     double* NodeWorkA, double* NodeWorkB, const double* ElemD, int32_t NUMNP,
-                     int32_t NUMEL, int32_t MaxDim, double StepTime, int32_t ProgramFlag) {
-  const int32_t active_elem_count = CountActiveElems(ElemNodes, NUMEL, MaxDim);
-  WriteBlockHead(out, Title, StepTime, NUMNP, active_elem_count, ProgramFlag);
-  AverageElemVelocities(NodeElemCount, NodeVX, NodeVY, NodeWorkA, NodeWorkB, ElemNodes, ElemVX,
-                        ElemVY, ElemD, NUMNP, NUMEL, MaxDim, ProgramFlag);
+void WriteMkViewStep(TextOutput& out, const ModelStore& model, int32_t ProgramFlag,
+                     NodeAverages& averages) {
+  const int32_t active_elem_count = CountActiveElems(model);
+  WriteBlockHead(out, model, active_elem_count, ProgramFlag);
+  AverageElemVelocities(model, ProgramFlag, averages);
   if (ProgramFlag == 1) {
-    WriteDelmNodeLines(out, NodeX, NodeY, NodeHead, NodeVX, NodeVY, NodeWorkA, NodeWorkB,
-                       NodeExtraB, NodeFlow, NUMNP);
+    WriteDelmNodeLines(out, model, averages);
   } else {
-    WriteKorinNodeLines(out, NodeX, NodeY, NodeHead, NodeVX, NodeVY, NodeFlow, NUMNP);
+    WriteKorinNodeLines(out, model, averages);
   }
   WriteLayout(out, kElemVariablesLine, {});
-  if (active_elem_count > 0) {
-    WriteElemLines(out, ElemNodes, NodeX, NodeY, ElemVX, ElemVY, ElemD, NUMEL, MaxDim, ProgramFlag);
+  if (active_elem_count > 0) WriteElemLines(out, model, ProgramFlag);
+}
+
+namespace {
+
+class MkViewRun : public KindRun {
+ public:
+  explicit MkViewRun(const KindContext& context)
+      : out_(context.main_output), program_flag_(context.options.ProgramFlag) {}
+  void Step(const ModelStore& model) override {
+    WriteMkViewStep(out_, model, program_flag_, averages_);
   }
+
+ private:
+  TextOutput& out_;
+  int32_t program_flag_;
+  NodeAverages averages_;
+};
+
+}  // namespace
+
+std::unique_ptr<KindRun> StartMkViewKind(const KindContext& context) {
+  return std::make_unique<MkViewRun>(context);
 }

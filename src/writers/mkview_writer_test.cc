@@ -79,7 +79,7 @@ TEST(MkViewWriter, NodeAndElementLinesOfOneQuad) {
 
   // RX-DELM lines split velocity and flow on the layer; P is 1.
   TinyModel delm = OneQuadModel(3, 4, 2);
-  delm.NodeHead[12] = 12, delm.NodeExtraB[12] = 7, delm.NodeFlow[12] = -0.5;
+  delm.model.NodeHead[12] = 12, delm.model.NodeExtraB[12] = 7, delm.model.NodeFlow[12] = -0.5;
   ExpectOneQuadLines(
       delm, 1,
       {{4 + 11,

@@ -17,32 +17,27 @@ constexpr LayoutItem kDelmNodeLine[] = {
     IntegerItem(5),  GroupItem(6, 2),  LiteralItem(","), ScaledRealItem(25, 17),
 };
 
-void WriteKorinNodeLines(TextOutput& out, const int32_t* NodeCode, const double* NodeX,
-                         const double* NodeY, const double* NodeHead, const double* NodeFlow,
-                         int32_t NUMNP, int32_t HeadStyle) {
+void WriteKorinNodeLines(TextOutput& out, const ModelStore& m, int32_t HeadStyle) {
   const double elevation_share = static_cast<double>(HeadStyle);
-  for (int32_t n = 1; n <= NUMNP; ++n) {
+  for (int32_t n = 1; n <= m.NUMNP; ++n) {
     const FieldValue values[] = {
         IntegerValue(n),
-        IntegerValue(NodeCode[n]),
-        RealValue(NodeX[n]),
-        RealValue(NodeY[n]),
-        RealValue(NodeHead[n] + elevation_share * NodeY[n]),
-        RealValue(NodeFlow[n]),
+        IntegerValue(m.NodeCode[n]),
+        RealValue(m.NodeX[n]),
+        RealValue(m.NodeY[n]),
+        RealValue(m.NodeHead[n] + elevation_share * m.NodeY[n]),
+        RealValue(m.NodeFlow[n]),
     };
     WriteLayout(out, kKorinNodeLine, values);
   }
 }
 
-void WriteDelmNodeLines(TextOutput& out, const int32_t* NodeCode, const double* NodeX,
-                        const double* NodeY, const double* NodeHead, const double* NodeFlow,
-                        const int32_t* NodeExtraCode, const double* NodeExtraA,
-                        const double* NodeExtraB, int32_t NUMNP) {
-  for (int32_t n = 1; n <= NUMNP; ++n) {
+void WriteDelmNodeLines(TextOutput& out, const ModelStore& m) {
+  for (int32_t n = 1; n <= m.NUMNP; ++n) {
     const FieldValue values[] = {
-        IntegerValue(n),        IntegerValue(NodeCode[n]), IntegerValue(NodeExtraCode[n]),
-        RealValue(NodeX[n]),    RealValue(NodeY[n]),       RealValue(NodeHead[n]),
-        RealValue(NodeFlow[n]), RealValue(NodeExtraA[n]),  RealValue(NodeExtraB[n]),
+        IntegerValue(n),          IntegerValue(m.NodeCode[n]), IntegerValue(m.NodeExtraCode[n]),
+        RealValue(m.NodeX[n]),    RealValue(m.NodeY[n]),       RealValue(m.NodeHead[n]),
+        RealValue(m.NodeFlow[n]), RealValue(m.NodeExtraA[n]),  RealValue(m.NodeExtraB[n]),
     };
     WriteLayout(out, kDelmNodeLine, values);
   }
@@ -50,17 +45,33 @@ void WriteDelmNodeLines(TextOutput& out, const int32_t* NodeCode, const double* 
 
 }  // namespace
 
-void WriteRestartStep(TextOutput& out, const int32_t* NodeCode, const double* NodeX,
-                      const double* NodeY, const double* NodeHead, const double* NodeFlow,
-                      const int32_t* NodeExtraCode, const double* NodeExtraA,
-                      const double* NodeExtraB, int32_t NUMNP, int32_t StepNo, double StepTime,
-                      int32_t HeadStyle, int32_t ProgramFlag, int32_t NoHeadFlag) {
-  if (NoHeadFlag == 0) FreeFormLine(out).Text(" LA,TIME ").Integer(StepNo).Real(StepTime).End();
-  if (NUMNP < 1) return;
-  if (ProgramFlag == 1) {
-    WriteDelmNodeLines(out, NodeCode, NodeX, NodeY, NodeHead, NodeFlow, NodeExtraCode, NodeExtraA,
-                       NodeExtraB, NUMNP);
-  } else {
-    WriteKorinNodeLines(out, NodeCode, NodeX, NodeY, NodeHead, NodeFlow, NUMNP, HeadStyle);
+void WriteRestartStep(TextOutput& out, const ModelStore& model, const WriterOptions& options) {
+  if (options.NoHeadFlag == 0) {
+    FreeFormLine(out).Text(" LA,TIME ").Integer(model.StepNo).Real(model.StepTime).End();
   }
+  if (model.NUMNP < 1) return;
+  if (options.ProgramFlag == 1) {
+    WriteDelmNodeLines(out, model);
+  } else {
+    WriteKorinNodeLines(out, model, options.HeadStyle);
+  }
+}
+
+namespace {
+
+class RestartRun : public KindRun {
+ public:
+  explicit RestartRun(const KindContext& context)
+      : out_(context.main_output), options_(context.options) {}
+  void Step(const ModelStore& model) override { WriteRestartStep(out_, model, options_); }
+
+ private:
+  TextOutput& out_;
+  const WriterOptions& options_;
+};
+
+}  // namespace
+
+std::unique_ptr<KindRun> StartRestartKind(const KindContext& context) {
+  return std::make_unique<RestartRun>(context);
 }

@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "common/line_layout.h"
-#include "writers/average_elem_velocities.h"
+#include "model/elem_columns.h"
 
 namespace {
 
@@ -41,30 +41,27 @@ constexpr LayoutItem kElemLine[] = {
     IntegerItem(8),
 };
 
-void WriteZoneHead(TextOutput& out, const std::array<char, 80>& Title, double StepTime,
-                   int32_t NUMNP, int32_t ActiveElemCount, int32_t ProgramFlag) {
-  const FieldValue title_values[] = {RealValue(StepTime),
-                                     TextValue(std::string_view(Title.data(), Title.size()))};
+void WriteZoneHead(TextOutput& out, const ModelStore& model, int32_t ActiveElemCount,
+                   int32_t ProgramFlag) {
+  const FieldValue title_values[] = {RealValue(model.StepTime), TextValue(model.TitleText())};
   WriteLayout(out, kTitleLine, title_values);
   if (ProgramFlag == 1) {
     WriteLayout(out, kDelmVariablesLine, {});
   } else {
     WriteLayout(out, kKorinVariablesLine, {});
   }
-  const FieldValue zone_values[] = {IntegerValue(NUMNP), IntegerValue(ActiveElemCount)};
+  const FieldValue zone_values[] = {IntegerValue(model.NUMNP), IntegerValue(ActiveElemCount)};
   WriteLayout(out, kZoneLine, zone_values);
 }
 
-void WriteKorinNodeLines(TextOutput& out, const double* NodeX, const double* NodeY,
-                         const double* NodeHead, const double* NodeVX, const double* NodeVY,
-                         int32_t NUMNP) {
-  for (int32_t n = 1; n <= NUMNP; ++n) {
-    const double vx = NodeVX[n], vy = NodeVY[n];
+void WriteKorinNodeLines(TextOutput& out, const ModelStore& m, const NodeAverages& a) {
+  for (int32_t n = 1; n <= m.NUMNP; ++n) {
+    const double vx = a.NodeVX[n], vy = a.NodeVY[n];
     const FieldValue values[] = {
-        RealValue(NodeX[n]),
-        RealValue(NodeY[n]),
-        RealValue(NodeHead[n]),
-        RealValue(NodeHead[n] + NodeY[n]),
+        RealValue(m.NodeX[n]),
+        RealValue(m.NodeY[n]),
+        RealValue(m.NodeHead[n]),
+        RealValue(m.NodeHead[n] + m.NodeY[n]),
         RealValue(vx),
         RealValue(vy),
         RealValue(Magnitude(vx, vy)),
@@ -73,14 +70,12 @@ void WriteKorinNodeLines(TextOutput& out, const double* NodeX, const double* Nod
   }
 }
 
-void WriteDelmNodeLines(TextOutput& out, const double* NodeX, const double* NodeY,
-                        const double* NodeHead, const double* NodeVX, const double* NodeVY,
-                        const double* NodeWorkA, const double* NodeWorkB, int32_t NUMNP) {
-  for (int32_t n = 1; n <= NUMNP; ++n) {
-    const double vx = NodeVX[n], vy = NodeVY[n];
-    const double divided_vx = NodeWorkA[n], divided_vy = NodeWorkB[n];
+void WriteDelmNodeLines(TextOutput& out, const ModelStore& m, const NodeAverages& a) {
+  for (int32_t n = 1; n <= m.NUMNP; ++n) {
+    const double vx = a.NodeVX[n], vy = a.NodeVY[n];
+    const double divided_vx = a.NodeWorkA[n], divided_vy = a.NodeWorkB[n];
     const FieldValue values[] = {
-        RealValue(NodeX[n]),   RealValue(NodeY[n]),   RealValue(NodeHead[n]),
+        RealValue(m.NodeX[n]), RealValue(m.NodeY[n]), RealValue(m.NodeHead[n]),
         RealValue(vx),         RealValue(vy),         RealValue(Magnitude(vx, vy)),
         RealValue(divided_vx), RealValue(divided_vy), RealValue(Magnitude(divided_vx, divided_vy)),
     };
@@ -88,9 +83,9 @@ void WriteDelmNodeLines(TextOutput& out, const double* NodeX, const double* Node
   }
 }
 
-void WriteElemLines(TextOutput& out, const int32_t* ElemNodes, int32_t NUMEL, int32_t MaxDim) {
-  const ElemColumns elems(ElemNodes, MaxDim);
-  for (int32_t e = 1; e <= NUMEL; ++e) {
+void WriteElemLines(TextOutput& out, const ModelStore& model) {
+  const ElemColumns elems(model);
+  for (int32_t e = 1; e <= model.NUMEL; ++e) {
     if (!elems.IsActive(e)) continue;
     const FieldValue values[] = {
         IntegerValue(elems.Corner1[e]),
@@ -104,20 +99,37 @@ void WriteElemLines(TextOutput& out, const int32_t* ElemNodes, int32_t NUMEL, in
 
 }  // namespace
 
-void WriteTecplotZone(TextOutput& out, const std::array<char, 80>& Title, const double* NodeX,
-                      const double* NodeY, const double* NodeHead, const double* ElemVX,
-                      const double* ElemVY, const int32_t* ElemNodes, double* NodeVX,
-                      double* NodeVY, int32_t* NodeElemCount, const double* ElemD,
-                      double* NodeWorkA, double* NodeWorkB, int32_t NUMNP, int32_t NUMEL,
-                      int32_t MaxDim, double StepTime, int32_t ProgramFlag) {
-  const int32_t active_elem_count = CountActiveElems(ElemNodes, NUMEL, MaxDim);
-  WriteZoneHead(out, Title, StepTime, NUMNP, active_elem_count, ProgramFlag);
-  AverageElemVelocities(NodeElemCount, NodeVX, NodeVY, NodeWorkA, NodeWorkB, ElemNodes, ElemVX,
-                        ElemVY, ElemD, NUMNP, NUMEL, MaxDim, ProgramFlag);
+void WriteTecplotZone(TextOutput& out, const ModelStore& model, int32_t ProgramFlag,
+                      NodeAverages& averages) {
+  const int32_t active_elem_count = CountActiveElems(model);
+  WriteZoneHead(out, model, active_elem_count, ProgramFlag);
+  AverageElemVelocities(model, ProgramFlag, averages);
   if (ProgramFlag == 1) {
-    WriteDelmNodeLines(out, NodeX, NodeY, NodeHead, NodeVX, NodeVY, NodeWorkA, NodeWorkB, NUMNP);
+    WriteDelmNodeLines(out, model, averages);
   } else {
-    WriteKorinNodeLines(out, NodeX, NodeY, NodeHead, NodeVX, NodeVY, NUMNP);
+    WriteKorinNodeLines(out, model, averages);
   }
-  if (active_elem_count > 0) WriteElemLines(out, ElemNodes, NUMEL, MaxDim);
+  if (active_elem_count > 0) WriteElemLines(out, model);
+}
+
+namespace {
+
+class TecplotRun : public KindRun {
+ public:
+  explicit TecplotRun(const KindContext& context)
+      : out_(context.main_output), program_flag_(context.options.ProgramFlag) {}
+  void Step(const ModelStore& model) override {
+    WriteTecplotZone(out_, model, program_flag_, averages_);
+  }
+
+ private:
+  TextOutput& out_;
+  int32_t program_flag_;
+  NodeAverages averages_;
+};
+
+}  // namespace
+
+std::unique_ptr<KindRun> StartTecplotKind(const KindContext& context) {
+  return std::make_unique<TecplotRun>(context);
 }

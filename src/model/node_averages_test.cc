@@ -1,4 +1,4 @@
-#include "writers/average_elem_velocities.h"
+#include "model/node_averages.h"
 
 #include <gtest/gtest.h>
 
@@ -6,13 +6,10 @@
 #include <array>
 #include <cstdint>
 
+#include "model/elem_columns.h"
 #include "tiny_model.h"
 
 namespace {
-
-// Column stride of the element table in these tests: a small one, so that a
-// writer using any other stride reads the wrong columns.
-constexpr int32_t kStride = 7;
 
 // Six elements on nine nodes, with the velocity of each and its D:
 //   1: quad 1 2 5 4, (1, 0), D 2        2: quad 2 3 6 5, (3, 0), D 4
@@ -22,7 +19,7 @@ constexpr int32_t kStride = 7;
 // element 7 beyond NUMNP and NUMEL: node 10 is never averaged, and element 7
 // is active and must be ignored.
 TinyModel AveragingModel() {
-  TinyModel m(10, 7, kStride);
+  TinyModel m(10, 7);
   m.NUMNP = 9, m.NUMEL = 6;
   m.SetElem(1, {1, 2, 5, 4, 1}, 1, 0, 2);
   m.SetElem(2, {2, 3, 6, 5, 2}, 3, 0, 4);
@@ -32,10 +29,9 @@ TinyModel AveragingModel() {
   m.SetElem(6, {9, 8, 7, 7, -1}, 100, 100, 1);
   m.SetElem(7, {1, 1, 1, 1, 1}, 1000, 1000, 1);
   // Leftovers of an earlier step, and sentinels outside 1..NUMNP.
-  std::ranges::fill(m.NodeElemCount, 77);
-  for (auto* work : {&m.NodeVX, &m.NodeVY, &m.NodeWorkA, &m.NodeWorkB}) {
-    std::ranges::fill(*work, -7.5);
-  }
+  NodeAverages& a = *m.averages;
+  std::fill_n(a.NodeElemCount, 11, 77);
+  for (double* work : {a.NodeVX, a.NodeVY, a.NodeWorkA, a.NodeWorkB}) std::fill_n(work, 11, -7.5);
   return m;
 }
 
@@ -49,20 +45,20 @@ TEST(AverageElemVelocities, MeansOverActiveElementsAtDistinctCorners) {
   const std::array<double, 10> vx = {-7.5, 1, 2, 4, 1, 2, 10 * kThird, 3.5, 2, 0};
   const std::array<double, 10> vy = {-7.5, 0, 0, 2.5, 0, 0, 5 * kThird, 2.5, 0, 0};
   for (int n = 0; n <= 9; ++n) {
-    EXPECT_EQ(m.NodeElemCount[n], count[n]) << "node " << n;
-    EXPECT_EQ(m.NodeVX[n], vx[n]) << "node " << n;
-    EXPECT_EQ(m.NodeVY[n], vy[n]) << "node " << n;
+    EXPECT_EQ(m.averages->NodeElemCount[n], count[n]) << "node " << n;
+    EXPECT_EQ(m.averages->NodeVX[n], vx[n]) << "node " << n;
+    EXPECT_EQ(m.averages->NodeVY[n], vy[n]) << "node " << n;
     // Without D the divided sums are cleared and stay zero.
-    EXPECT_EQ(m.NodeWorkA[n], n == 0 ? -7.5 : 0.0) << "node " << n;
-    EXPECT_EQ(m.NodeWorkB[n], n == 0 ? -7.5 : 0.0) << "node " << n;
+    EXPECT_EQ(m.averages->NodeWorkA[n], n == 0 ? -7.5 : 0.0) << "node " << n;
+    EXPECT_EQ(m.averages->NodeWorkB[n], n == 0 ? -7.5 : 0.0) << "node " << n;
   }
   // The mean is the sum times the reciprocal of the count, which differs
   // from a plain division here.
   ASSERT_NE(5 * kThird, 5 / 3.0);
   ASSERT_NE(10 * kThird, 10 / 3.0);
   // Nothing beyond NUMNP is touched.
-  EXPECT_EQ(m.NodeElemCount[10], 77);
-  EXPECT_EQ(m.NodeVX[10], -7.5);
+  EXPECT_EQ(m.averages->NodeElemCount[10], 77);
+  EXPECT_EQ(m.averages->NodeVX[10], -7.5);
 }
 
 TEST(AverageElemVelocities, DividedValuesUseTheReciprocalOfD) {
@@ -77,42 +73,43 @@ TEST(AverageElemVelocities, DividedValuesUseTheReciprocalOfD) {
       (q3 + 2) * 0.5, 2,   0};
   const std::array<double, 10> b = {-7.5, 0, 0, q3 * 0.5, 0, 0, q3 * kThird, q3 * 0.5, 0, 0};
   for (int n = 0; n <= 9; ++n) {
-    EXPECT_EQ(m.NodeWorkA[n], a[n]) << "node " << n;
-    EXPECT_EQ(m.NodeWorkB[n], b[n]) << "node " << n;
+    EXPECT_EQ(m.averages->NodeWorkA[n], a[n]) << "node " << n;
+    EXPECT_EQ(m.averages->NodeWorkB[n], b[n]) << "node " << n;
   }
-  EXPECT_EQ(m.NodeVX[3], 4.0);
-  EXPECT_EQ(m.NodeVY[7], 2.5);
+  EXPECT_EQ(m.averages->NodeVX[3], 4.0);
+  EXPECT_EQ(m.averages->NodeVY[7], 2.5);
 }
 
 TEST(AverageElemVelocities, AllInactiveOrNoElementsLeaveZeros) {
   TinyModel m = AveragingModel();
-  for (int32_t e = 1; e <= 4; ++e) m.ElemNodes[4 * kStride + e] = 0;
+  for (int32_t e = 1; e <= 4; ++e) m.model.ElemNodes[ElemColumns::Index(e, 5)] = 0;
   m.Average(1);
   for (int n = 1; n <= 9; ++n) {
-    EXPECT_EQ(m.NodeElemCount[n], 0);
-    EXPECT_EQ(m.NodeVX[n], 0.0);
-    EXPECT_EQ(m.NodeVY[n], 0.0);
-    EXPECT_EQ(m.NodeWorkA[n], 0.0);
-    EXPECT_EQ(m.NodeWorkB[n], 0.0);
+    EXPECT_EQ(m.averages->NodeElemCount[n], 0);
+    EXPECT_EQ(m.averages->NodeVX[n], 0.0);
+    EXPECT_EQ(m.averages->NodeVY[n], 0.0);
+    EXPECT_EQ(m.averages->NodeWorkA[n], 0.0);
+    EXPECT_EQ(m.averages->NodeWorkB[n], 0.0);
   }
   TinyModel empty = AveragingModel();
   empty.NUMEL = 0;
   empty.Average(0);
-  EXPECT_EQ(empty.NodeElemCount[1], 0);
-  EXPECT_EQ(empty.NodeVX[9], 0.0);
+  EXPECT_EQ(empty.averages->NodeElemCount[1], 0);
+  EXPECT_EQ(empty.averages->NodeVX[9], 0.0);
 }
 
 TEST(AverageElemVelocities, CountsActiveElementsOnly) {
   TinyModel m = AveragingModel();
-  EXPECT_EQ(CountActiveElems(m.ElemNodes.data(), 6, kStride), 4);
-  EXPECT_EQ(CountActiveElems(m.ElemNodes.data(), 7, kStride), 5);
-  EXPECT_EQ(CountActiveElems(m.ElemNodes.data(), 0, kStride), 0);
-  EXPECT_EQ(CountActiveElems(m.ElemNodes.data(), -3, kStride), 0);
+  EXPECT_EQ(CountActiveElems(m.model), 4);
+  m.NUMEL = 7;
+  EXPECT_EQ(CountActiveElems(m.model), 5);
+  m.NUMEL = -3;
+  EXPECT_EQ(CountActiveElems(m.model), 0);
 }
 
 TEST(ElemColumns, TrianglesAndWrittenFourthCorner) {
   TinyModel m = AveragingModel();
-  const ElemColumns elems(m.ElemNodes.data(), kStride);
+  const ElemColumns elems(m.model);
   EXPECT_FALSE(elems.IsTriangle(1));
   EXPECT_TRUE(elems.IsTriangle(3));
   EXPECT_TRUE(elems.IsTriangle(4));

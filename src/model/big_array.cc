@@ -1,0 +1,45 @@
+#include "model/big_array.h"
+
+#include <sys/mman.h>
+
+#include <new>
+
+namespace {
+
+constexpr uintptr_t kLargePage = 2 << 20;
+// Below this many bytes in use an array keeps ordinary pages.
+constexpr int64_t kLargePageThreshold = 4 << 20;
+
+uintptr_t RoundDown(uintptr_t at) { return at & ~(kLargePage - 1); }
+uintptr_t RoundUp(uintptr_t at) { return RoundDown(at + kLargePage - 1); }
+
+}  // namespace
+
+// Fresh zero pages from the system, starting on a large-page boundary and
+// filling whole large pages; nothing is committed until it is touched.
+void* MapPages(size_t bytes) {
+  bytes = RoundUp(bytes);
+  void* block = mmap(nullptr, bytes + kLargePage, PROT_READ | PROT_WRITE,
+                     MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+  if (block == MAP_FAILED) throw std::bad_alloc();
+  uintptr_t base = reinterpret_cast<uintptr_t>(block);
+  uintptr_t aligned = RoundUp(base);
+  // Give back the unaligned head and tail.
+  if (aligned > base) munmap(block, aligned - base);
+  munmap(reinterpret_cast<void*>(aligned + bytes), base + kLargePage - aligned);
+  return reinterpret_cast<void*>(aligned);
+}
+
+void UnmapPages(void* pages, size_t bytes) { munmap(pages, RoundUp(bytes)); }
+
+// Every array starts and ends on a large-page boundary, so rounding outwards
+// stays inside it.
+void AdviseLargePages(void* array, size_t entry_size, int64_t count) {
+  int64_t bytes = count * static_cast<int64_t>(entry_size);
+  if (bytes < kLargePageThreshold) return;
+  uintptr_t first = reinterpret_cast<uintptr_t>(array) + entry_size;
+  uintptr_t begin = RoundDown(first);
+  uintptr_t end = RoundUp(first + static_cast<uintptr_t>(bytes));
+  // A hint only: where the system declines, ordinary pages serve as well.
+  madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+}

@@ -1,0 +1,65 @@
+// ModelStore: the mesh of one result file and the values of its current step,
+// in arrays of fixed capacity MaxDim indexed from 1 by node or element number
+// (entry 0 is unused). The arrays are allocated once, zero-filled, and cost
+// memory only where they are touched (see BigArray). The reader fills the
+// store; every writer receives it read-only.
+//
+// The element table is stored column by column: column c (1..5) of element e
+// lies at ElemNodes[(c - 1) * MaxDim + e]; columns 1 to 4 hold the corner
+// nodes (a triangle repeats its third corner in column 4, or has 0 there) and
+// column 5 the element attribute (0 or less: inactive). ElemColumns (in
+// elem_columns.h) is the one view of that layout.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+#include "model/big_array.h"
+
+inline constexpr int32_t MaxDim = 5000000;
+
+struct ModelStore {
+  ModelStore();
+  ModelStore(const ModelStore&) = delete;
+  ModelStore& operator=(const ModelStore&) = delete;
+
+  // Once a count is known, and before its arrays are filled: large pages over
+  // the entries a model of that size uses (small models keep ordinary pages).
+  void PrepareNodeArrays(int32_t node_count);
+  void PrepareElemArrays(int32_t elem_count);
+
+  std::string_view TitleText() const { return {Title.data(), Title.size()}; }
+
+ private:
+  // The storage behind the array pointers below; declared first so that it is
+  // built before them.
+  BigArray<double> node_x_, node_y_, node_extra_a_, node_extra_b_;
+  BigArray<int32_t> node_extra_code_, elem_nodes_;
+  BigArray<double> elem_extra_;
+  BigArray<int32_t> node_code_;
+  BigArray<double> node_head_, node_flow_, elem_vx_, elem_vy_, elem_d_;
+
+ public:
+  // Mesh.
+  std::array<char, 80> Title{};
+  int32_t NUMNP = 0;
+  int32_t NUMEL = 0;
+  double* const NodeX;
+  double* const NodeY;
+  double* const NodeExtraA;  // RX-DELM node entries only
+  double* const NodeExtraB;
+  int32_t* const NodeExtraCode;
+  int32_t* const ElemNodes;  // 5 * MaxDim + 1 entries, column by column
+  double* const ElemExtra;   // RX-DELM element entries only; kept, used by no output
+
+  // Current step.
+  int32_t StepNo = 0;
+  double StepTime = 0;
+  int32_t* const NodeCode;
+  double* const NodeHead;  // RX-KORIN: pressure head; RX-DELM: total head
+  double* const NodeFlow;
+  double* const ElemVX;
+  double* const ElemVY;
+  double* const ElemD;  // RX-DELM: the element's D; RX-KORIN: 1.0 for every element
+};

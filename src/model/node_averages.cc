@@ -1,0 +1,93 @@
+#include "model/node_averages.h"
+
+#include <algorithm>
+
+#include "model/elem_columns.h"
+
+namespace {
+
+constexpr int64_t kEntries = MaxDim + 1;
+
+// One element's values, added at each of its corners.
+struct ElemValues {
+  double VX, VY;
+  double DividedVX, DividedVY;
+};
+
+template <bool kWithD>
+inline void AddAtNode(NodeAverages& sums, int32_t n, const ElemValues& values) {
+  ++sums.NodeElemCount[n];
+  sums.NodeVX[n] += values.VX;
+  sums.NodeVY[n] += values.VY;
+  if constexpr (kWithD) {
+    sums.NodeWorkA[n] += values.DividedVX;
+    sums.NodeWorkB[n] += values.DividedVY;
+  }
+}
+
+// Sums, in element order, the values of every active element at its distinct
+// corners; kWithD adds the values divided by ElemD as well.
+template <bool kWithD>
+void AddElemValues(const ModelStore& model, NodeAverages& sums) {
+  const ElemColumns elems(model);
+  for (int32_t e = 1; e <= model.NUMEL; ++e) {
+    if (!elems.IsActive(e)) continue;
+    ElemValues values{model.ElemVX[e], model.ElemVY[e], 0.0, 0.0};
+    if constexpr (kWithD) {
+      const double reciprocal = 1.0 / model.ElemD[e];
+      values.DividedVX = values.VX * reciprocal;
+      values.DividedVY = values.VY * reciprocal;
+    }
+    AddAtNode<kWithD>(sums, elems.Corner1[e], values);
+    AddAtNode<kWithD>(sums, elems.Corner2[e], values);
+    AddAtNode<kWithD>(sums, elems.Corner3[e], values);
+    if (!elems.IsTriangle(e)) AddAtNode<kWithD>(sums, elems.Corner4[e], values);
+  }
+}
+
+}  // namespace
+
+NodeAverages::NodeAverages()
+    : count_(kEntries),
+      vx_(kEntries),
+      vy_(kEntries),
+      work_a_(kEntries),
+      work_b_(kEntries),
+      NodeElemCount(count_.data()),
+      NodeVX(vx_.data()),
+      NodeVY(vy_.data()),
+      NodeWorkA(work_a_.data()),
+      NodeWorkB(work_b_.data()) {}
+
+void NodeAverages::Clear(int32_t node_count) {
+  if (node_count < 1) return;
+  std::fill_n(NodeElemCount + 1, node_count, 0);
+  std::fill_n(NodeVX + 1, node_count, 0.0);
+  std::fill_n(NodeVY + 1, node_count, 0.0);
+  std::fill_n(NodeWorkA + 1, node_count, 0.0);
+  std::fill_n(NodeWorkB + 1, node_count, 0.0);
+}
+
+void NodeAverages::DivideByCounts(int32_t node_count, bool with_d) {
+  for (int32_t n = 1; n <= node_count; ++n) {
+    if (NodeElemCount[n] <= 0) continue;
+    const double reciprocal = 1.0 / NodeElemCount[n];
+    NodeVX[n] *= reciprocal;
+    NodeVY[n] *= reciprocal;
+    if (with_d) {
+      NodeWorkA[n] *= reciprocal;
+      NodeWorkB[n] *= reciprocal;
+    }
+  }
+}
+
+void AverageElemVelocities(const ModelStore& model, int32_t ProgramFlag, NodeAverages& averages) {
+  const bool with_d = ProgramFlag == 1;
+  averages.Clear(model.NUMNP);
+  if (with_d) {
+    AddElemValues<true>(model, averages);
+  } else {
+    AddElemValues<false>(model, averages);
+  }
+  averages.DivideByCounts(model.NUMNP, with_d);
+}

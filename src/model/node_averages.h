@@ -1,0 +1,42 @@
+// NodeAverages: the writers' reusable workspace of node values averaged from
+// element values, and AverageElemVelocities, the averaging shared by the
+// TECPLOT, mkVIEW and MicroAVS writers. Every averaging clears the arrays for
+// nodes 1..NUMNP first, so nothing carries over between steps.
+#pragma once
+
+#include <cstdint>
+
+#include "model/big_array.h"
+#include "model/model_store.h"
+
+class NodeAverages {
+ public:
+  NodeAverages();
+  NodeAverages(const NodeAverages&) = delete;
+  NodeAverages& operator=(const NodeAverages&) = delete;
+
+  // Zeros for nodes 1..node_count in all five arrays.
+  void Clear(int32_t node_count);
+  // Turns the sums of nodes 1..node_count into means over their counts;
+  // nodes with no count keep zeros. `with_d` scales NodeWorkA, NodeWorkB too.
+  void DivideByCounts(int32_t node_count, bool with_d);
+
+ private:
+  BigArray<int32_t> count_;
+  BigArray<double> vx_, vy_, work_a_, work_b_;
+
+ public:
+  int32_t* const NodeElemCount;  // elements (or corners) counted at the node
+  double* const NodeVX;          // mean of ElemVX
+  double* const NodeVY;          // mean of ElemVY
+  double* const NodeWorkA;       // mean of ElemVX / ElemD
+  double* const NodeWorkB;       // mean of ElemVY / ElemD
+};
+
+// Gives each node the mean of ElemVX, ElemVY over the active elements at its
+// distinct corners (NodeVX, NodeVY) and, for ProgramFlag 1, the mean of
+// ElemVX/ElemD and ElemVY/ElemD (NodeWorkA, NodeWorkB, else zero); the
+// quotient is a product with the reciprocal of ElemD. Sums run in element
+// order. Nodes of no active element keep zeros. Every corner of an active
+// element must lie in 1..NUMNP (the reader checks this).
+void AverageElemVelocities(const ModelStore& model, int32_t ProgramFlag, NodeAverages& averages);

@@ -1,0 +1,29 @@
+// The table of output kinds, by menu answer. A menu answer that is not here
+// selects no output: the main output file is created and stays empty.
+#include <array>
+
+#include "writers/mkview_writer.h"
+#include "writers/output_kind.h"
+#include "writers/restart_writer.h"
+#include "writers/tecplot_writer.h"
+
+namespace {
+
+constexpr std::array kOutputKinds = {
+    OutputKind{.menu_answer = 1, .asks_head_style = true, .start = StartRestartKind},
+    OutputKind{.menu_answer = -1,
+               .asks_head_style = true,
+               .no_head_lines = true,
+               .start = StartRestartKind},
+    OutputKind{.menu_answer = 2, .start = StartTecplotKind},
+    OutputKind{.menu_answer = 5, .start = StartMkViewKind},
+};
+
+}  // namespace
+
+const OutputKind* FindOutputKind(int32_t menu_answer) {
+  for (const OutputKind& kind : kOutputKinds) {
+    if (kind.menu_answer == menu_answer) return &kind;
+  }
+  return nullptr;
+}
