@@ -8,9 +8,7 @@
 
 namespace {
 
-struct NodeAverage {
-  double vx = 0, vy = 0, vx_by_d = 0, vy_by_d = 0;
-};
+using NodeAverage = RefNodeAverage;
 
 bool IsActive(const MadeElement& e) { return e.attribute > 0; }
 bool IsTriangle(const MadeElement& e) { return e.corners[3] == e.corners[2] || e.corners[3] == 0; }
@@ -75,6 +73,12 @@ std::string Cat(std::initializer_list<std::string_view> pieces) {
 }
 
 }  // namespace
+
+RefNodeAverage RefAverageAt(const MadeModel& model, const MadeStep& step, int node) {
+  return AverageAt(model, step, node);
+}
+
+bool RefIsTriangle(const MadeElement& e) { return IsTriangle(e); }
 
 std::string RefReal(double value, int width, int digits) {
   char text[64];

@@ -11,6 +11,15 @@
 std::string RefReal(double value, int width, int digits);
 std::string RefInt(long long value, int width);
 
+// The mean of a step's element values over the active elements at `node`
+// (1-based); the values divided by D for RX-DELM only.
+struct RefNodeAverage {
+  double vx = 0, vy = 0, vx_by_d = 0, vy_by_d = 0;
+};
+RefNodeAverage RefAverageAt(const MadeModel& model, const MadeStep& step, int node);
+// Corner 4 repeats corner 3, or is 0.
+bool RefIsTriangle(const MadeElement& e);
+
 // The output files that a run over every step of `model` should write.
 std::string RefRestartFile(const MadeModel& model, int head_style, bool with_head_lines);
 std::string RefTecplotFile(const MadeModel& model);

@@ -1,0 +1,52 @@
+// LineBlockReader: a text file read in big blocks (one system call a block,
+// never one a line) and handed out line by line from memory. A line is held
+// to its first kMaxLineLength characters, the rest of it is skipped, so memory
+// stays the same whatever the file's size or its longest line.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <string_view>
+
+class LineBlockReader {
+ public:
+  static constexpr size_t kBlockSize = 1 << 20;
+  static constexpr size_t kMaxLineLength = 200;
+
+  // Opens the file at `path`; throws RunError naming it when it cannot.
+  explicit LineBlockReader(std::string path);
+  ~LineBlockReader();
+  LineBlockReader(const LineBlockReader&) = delete;
+  LineBlockReader& operator=(const LineBlockReader&) = delete;
+
+  // The next line, without its line end and cut after kMaxLineLength
+  // characters; a last line without a line end counts as a line. False at the
+  // end of the file. The view holds until the next call. Throws RunError
+  // naming the file when a read fails.
+  bool NextLine(std::string_view* line) {
+    const char* end_of_line =
+        static_cast<const char*>(std::memchr(next_, '\n', static_cast<size_t>(end_ - next_)));
+    if (end_of_line == nullptr) return NextLineAcrossBlocks(line);
+    const size_t length = static_cast<size_t>(end_of_line - next_);
+    *line = {next_, length < kMaxLineLength ? length : kMaxLineLength};
+    next_ = end_of_line + 1;
+    return true;
+  }
+
+  const std::string& name() const { return name_; }
+
+ private:
+  bool NextLineAcrossBlocks(std::string_view* line);
+  // Reads the next block; false at the end of the file.
+  bool ReadBlock();
+
+  std::string name_;
+  int fd_;
+  std::unique_ptr<char[]> block_;
+  const char* next_;                // the start of the next line in the block
+  const char* end_;                 // the end of the bytes read into the block
+  char long_line_[kMaxLineLength];  // a line that runs over the end of a block
+};

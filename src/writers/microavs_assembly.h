@@ -1,0 +1,27 @@
+// AssembleMicroAvsFile: the MicroAVS UCD file in its multi-step form with a
+// fixed mesh, put together after the pass over the steps: a head (comment
+// line, number of steps, "data"), the step line of the first block, the mesh
+// (nodes and cells), then every step block of the temporary file, copied line
+// by line at fixed widths. And the MicroAVS kind (menu answer 4), which writes
+// the step blocks to "AVS.tmp" during the pass and assembles the main output
+// file from it after the pass; "AVS.tmp" is left in the working directory.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "common/text_output.h"
+#include "model/model_store.h"
+#include "writers/output_kind.h"
+
+// Writes the whole UCD file to `out`; the blocks are read from the file named
+// TempFileName, which holds AvsStepCount blocks of the ProgramFlag layout
+// (see WriteMicroAvsStep). Each copied line is padded with blanks (or cut) to
+// the width of its kind of line. With no block, only the head is written and
+// the temporary file is not read. Throws RunError naming the temporary file
+// when it cannot be read or ends before its last block does.
+void AssembleMicroAvsFile(TextOutput& out, const ModelStore& model, int32_t ProgramFlag,
+                          int32_t AvsStepCount, const std::string& TempFileName);
+
+std::unique_ptr<KindRun> StartMicroAvsKind(const KindContext& context);
