@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "common/line_layout.h"
+#include "common/parallel_lines.h"
 #include "model/elem_columns.h"
 
 namespace {
@@ -75,8 +76,9 @@ void WriteBlockHead(TextOutput& out, const ModelStore& model, int32_t ActiveElem
   }
 }
 
-void WriteKorinNodeLines(TextOutput& out, const ModelStore& m, const NodeAverages& a) {
-  for (int32_t n = 1; n <= m.NUMNP; ++n) {
+void WriteKorinNodeLines(TextOutput& out, const ModelStore& m, const NodeAverages& a, int32_t first,
+                         int32_t last) {
+  for (int32_t n = first; n <= last; ++n) {
     const double vx = a.NodeVX[n], vy = a.NodeVY[n];
     const FieldValue values[] = {
         kSwitch,
@@ -95,8 +97,9 @@ void WriteKorinNodeLines(TextOutput& out, const ModelStore& m, const NodeAverage
 
 // NodeWorkA, NodeWorkB hold the velocity, NodeVX, NodeVY the flow on the
 // layer (D times velocity).
-void WriteDelmNodeLines(TextOutput& out, const ModelStore& m, const NodeAverages& a) {
-  for (int32_t n = 1; n <= m.NUMNP; ++n) {
+void WriteDelmNodeLines(TextOutput& out, const ModelStore& m, const NodeAverages& a, int32_t first,
+                        int32_t last) {
+  for (int32_t n = first; n <= last; ++n) {
     const double vx = a.NodeWorkA[n], vy = a.NodeWorkB[n];
     const double flow_x = a.NodeVX[n], flow_y = a.NodeVY[n];
     const FieldValue values[] = {
@@ -135,10 +138,11 @@ Point ElemCentre(const ElemColumns& elems, int32_t e, const ModelStore& model) {
 
 // RX-KORIN: P is the attribute, the velocity as stored. RX-DELM: P is 1, the
 // stored values (D times velocity) times the reciprocal of D.
-void WriteElemLines(TextOutput& out, const ModelStore& model, int32_t ProgramFlag) {
+void WriteElemLines(TextOutput& out, const ModelStore& model, int32_t ProgramFlag, int32_t first,
+                    int32_t last) {
   const ElemColumns elems(model);
   const bool delm = ProgramFlag == 1;
-  for (int32_t e = 1; e <= model.NUMEL; ++e) {
+  for (int32_t e = first; e <= last; ++e) {
     if (!elems.IsActive(e)) continue;
     const Point centre = ElemCentre(elems, e, model);
     const double vx = model.ElemVX[e], vy = model.ElemVY[e];
@@ -167,13 +171,19 @@ void WriteMkViewStep(TextOutput& out, const ModelStore& model, int32_t ProgramFl
   const int32_t active_elem_count = CountActiveElems(model);
   WriteBlockHead(out, model, active_elem_count, ProgramFlag);
   AverageElemVelocities(model, ProgramFlag, averages);
-  if (ProgramFlag == 1) {
-    WriteDelmNodeLines(out, model, averages);
-  } else {
-    WriteKorinNodeLines(out, model, averages);
-  }
+  FormatLinesInOrder(out, 1, model.NUMNP, [&](TextOutput& chunk, int32_t first, int32_t last) {
+    if (ProgramFlag == 1) {
+      WriteDelmNodeLines(chunk, model, averages, first, last);
+    } else {
+      WriteKorinNodeLines(chunk, model, averages, first, last);
+    }
+  });
   WriteLayout(out, kElemVariablesLine, {});
-  if (active_elem_count > 0) WriteElemLines(out, model, ProgramFlag);
+  if (active_elem_count > 0) {
+    FormatLinesInOrder(out, 1, model.NUMEL, [&](TextOutput& chunk, int32_t first, int32_t last) {
+      WriteElemLines(chunk, model, ProgramFlag, first, last);
+    });
+  }
 }
 
 namespace {

@@ -2,6 +2,7 @@
 
 #include "common/free_form.h"
 #include "common/line_layout.h"
+#include "common/parallel_lines.h"
 
 namespace {
 
@@ -17,9 +18,10 @@ constexpr LayoutItem kDelmNodeLine[] = {
     IntegerItem(5),  GroupItem(6, 2),  LiteralItem(","), ScaledRealItem(25, 17),
 };
 
-void WriteKorinNodeLines(TextOutput& out, const ModelStore& m, int32_t HeadStyle) {
+void WriteKorinNodeLines(TextOutput& out, const ModelStore& m, int32_t HeadStyle, int32_t first,
+                         int32_t last) {
   const double elevation_share = static_cast<double>(HeadStyle);
-  for (int32_t n = 1; n <= m.NUMNP; ++n) {
+  for (int32_t n = first; n <= last; ++n) {
     const FieldValue values[] = {
         IntegerValue(n),
         IntegerValue(m.NodeCode[n]),
@@ -32,8 +34,8 @@ void WriteKorinNodeLines(TextOutput& out, const ModelStore& m, int32_t HeadStyle
   }
 }
 
-void WriteDelmNodeLines(TextOutput& out, const ModelStore& m) {
-  for (int32_t n = 1; n <= m.NUMNP; ++n) {
+void WriteDelmNodeLines(TextOutput& out, const ModelStore& m, int32_t first, int32_t last) {
+  for (int32_t n = first; n <= last; ++n) {
     const FieldValue values[] = {
         IntegerValue(n),          IntegerValue(m.NodeCode[n]), IntegerValue(m.NodeExtraCode[n]),
         RealValue(m.NodeX[n]),    RealValue(m.NodeY[n]),       RealValue(m.NodeHead[n]),
@@ -50,11 +52,13 @@ void WriteRestartStep(TextOutput& out, const ModelStore& model, const WriterOpti
     FreeFormLine(out).Text(" LA,TIME ").Integer(model.StepNo).Real(model.StepTime).End();
   }
   if (model.NUMNP < 1) return;
-  if (options.ProgramFlag == 1) {
-    WriteDelmNodeLines(out, model);
-  } else {
-    WriteKorinNodeLines(out, model, options.HeadStyle);
-  }
+  FormatLinesInOrder(out, 1, model.NUMNP, [&](TextOutput& chunk, int32_t first, int32_t last) {
+    if (options.ProgramFlag == 1) {
+      WriteDelmNodeLines(chunk, model, first, last);
+    } else {
+      WriteKorinNodeLines(chunk, model, options.HeadStyle, first, last);
+    }
+  });
 }
 
 namespace {

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "common/line_layout.h"
+#include "common/parallel_lines.h"
 #include "model/elem_columns.h"
 
 namespace {
@@ -54,8 +55,9 @@ void WriteZoneHead(TextOutput& out, const ModelStore& model, int32_t ActiveElemC
   WriteLayout(out, kZoneLine, zone_values);
 }
 
-void WriteKorinNodeLines(TextOutput& out, const ModelStore& m, const NodeAverages& a) {
-  for (int32_t n = 1; n <= m.NUMNP; ++n) {
+void WriteKorinNodeLines(TextOutput& out, const ModelStore& m, const NodeAverages& a, int32_t first,
+                         int32_t last) {
+  for (int32_t n = first; n <= last; ++n) {
     const double vx = a.NodeVX[n], vy = a.NodeVY[n];
     const FieldValue values[] = {
         RealValue(m.NodeX[n]),
@@ -70,8 +72,9 @@ void WriteKorinNodeLines(TextOutput& out, const ModelStore& m, const NodeAverage
   }
 }
 
-void WriteDelmNodeLines(TextOutput& out, const ModelStore& m, const NodeAverages& a) {
-  for (int32_t n = 1; n <= m.NUMNP; ++n) {
+void WriteDelmNodeLines(TextOutput& out, const ModelStore& m, const NodeAverages& a, int32_t first,
+                        int32_t last) {
+  for (int32_t n = first; n <= last; ++n) {
     const double vx = a.NodeVX[n], vy = a.NodeVY[n];
     const double divided_vx = a.NodeWorkA[n], divided_vy = a.NodeWorkB[n];
     const FieldValue values[] = {
@@ -83,9 +86,9 @@ void WriteDelmNodeLines(TextOutput& out, const ModelStore& m, const NodeAverages
   }
 }
 
-void WriteElemLines(TextOutput& out, const ModelStore& model) {
+void WriteElemLines(TextOutput& out, const ModelStore& model, int32_t first, int32_t last) {
   const ElemColumns elems(model);
-  for (int32_t e = 1; e <= model.NUMEL; ++e) {
+  for (int32_t e = first; e <= last; ++e) {
     if (!elems.IsActive(e)) continue;
     const FieldValue values[] = {
         IntegerValue(elems.Corner1[e]),
@@ -104,12 +107,18 @@ void WriteTecplotZone(TextOutput& out, const ModelStore& model, int32_t ProgramF
   const int32_t active_elem_count = CountActiveElems(model);
   WriteZoneHead(out, model, active_elem_count, ProgramFlag);
   AverageElemVelocities(model, ProgramFlag, averages);
-  if (ProgramFlag == 1) {
-    WriteDelmNodeLines(out, model, averages);
-  } else {
-    WriteKorinNodeLines(out, model, averages);
+  FormatLinesInOrder(out, 1, model.NUMNP, [&](TextOutput& chunk, int32_t first, int32_t last) {
+    if (ProgramFlag == 1) {
+      WriteDelmNodeLines(chunk, model, averages, first, last);
+    } else {
+      WriteKorinNodeLines(chunk, model, averages, first, last);
+    }
+  });
+  if (active_elem_count > 0) {
+    FormatLinesInOrder(out, 1, model.NUMEL, [&](TextOutput& chunk, int32_t first, int32_t last) {
+      WriteElemLines(chunk, model, first, last);
+    });
   }
-  if (active_elem_count > 0) WriteElemLines(out, model);
 }
 
 namespace {
