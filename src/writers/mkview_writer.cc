@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "common/fixed_line.h"
 #include "common/line_layout.h"
 #include "common/parallel_lines.h"
 #include "model/elem_columns.h"
@@ -49,16 +50,13 @@ constexpr LayoutItem kElemLine[] = {
 };
 
 // The SW column: always 0.
-constexpr FieldValue kSwitch = IntegerValue(0);
+constexpr int32_t kSwitch = 0;
 
 void WriteZoneLine(TextOutput& out, int32_t NUMNP, int32_t ActiveElemCount, int32_t ProgramFlag) {
   if (ProgramFlag == 1) {
-    const FieldValue values[] = {IntegerValue(NUMNP), IntegerValue(ActiveElemCount)};
-    WriteLayout(out, kDelmZoneLine, values);
+    WriteFixedLine<kDelmZoneLine>(out, NUMNP, ActiveElemCount);
   } else {
-    const FieldValue values[] = {IntegerValue(NUMNP), IntegerValue(ActiveElemCount),
-                                 IntegerValue(1)};
-    WriteLayout(out, kKorinZoneLine, values);
+    WriteFixedLine<kKorinZoneLine>(out, NUMNP, ActiveElemCount, 1);
   }
 }
 
@@ -80,18 +78,9 @@ void WriteKorinNodeLines(TextOutput& out, const ModelStore& m, const NodeAverage
                          int32_t last) {
   for (int32_t n = first; n <= last; ++n) {
     const double vx = a.NodeVX[n], vy = a.NodeVY[n];
-    const FieldValue values[] = {
-        kSwitch,
-        RealValue(m.NodeX[n]),
-        RealValue(m.NodeY[n]),
-        RealValue(m.NodeHead[n]),
-        RealValue(m.NodeHead[n] + m.NodeY[n]),
-        RealValue(vx),
-        RealValue(vy),
-        RealValue(Magnitude(vx, vy)),
-        RealValue(m.NodeFlow[n]),
-    };
-    WriteLayout(out, kKorinNodeLine, values);
+    WriteFixedLine<kKorinNodeLine>(out, kSwitch, m.NodeX[n], m.NodeY[n], m.NodeHead[n],
+                                   m.NodeHead[n] + m.NodeY[n], vx, vy, Magnitude(vx, vy),
+                                   m.NodeFlow[n]);
   }
 }
 
@@ -102,21 +91,9 @@ void WriteDelmNodeLines(TextOutput& out, const ModelStore& m, const NodeAverages
   for (int32_t n = first; n <= last; ++n) {
     const double vx = a.NodeWorkA[n], vy = a.NodeWorkB[n];
     const double flow_x = a.NodeVX[n], flow_y = a.NodeVY[n];
-    const FieldValue values[] = {
-        kSwitch,
-        RealValue(m.NodeX[n]),
-        RealValue(m.NodeY[n]),
-        RealValue(m.NodeHead[n]),
-        RealValue(vx),
-        RealValue(vy),
-        RealValue(Magnitude(vx, vy)),
-        RealValue(flow_x),
-        RealValue(flow_y),
-        RealValue(Magnitude(flow_x, flow_y)),
-        RealValue(m.NodeExtraB[n]),
-        RealValue(m.NodeFlow[n]),
-    };
-    WriteLayout(out, kDelmNodeLine, values);
+    WriteFixedLine<kDelmNodeLine>(out, kSwitch, m.NodeX[n], m.NodeY[n], m.NodeHead[n], vx, vy,
+                                  Magnitude(vx, vy), flow_x, flow_y, Magnitude(flow_x, flow_y),
+                                  m.NodeExtraB[n], m.NodeFlow[n]);
   }
 }
 
@@ -147,20 +124,9 @@ void WriteElemLines(TextOutput& out, const ModelStore& model, int32_t ProgramFla
     const Point centre = ElemCentre(elems, e, model);
     const double vx = model.ElemVX[e], vy = model.ElemVY[e];
     const double scale = delm ? 1.0 / model.ElemD[e] : 1.0;
-    const FieldValue values[] = {
-        kSwitch,
-        IntegerValue(elems.Corner1[e]),
-        IntegerValue(elems.Corner2[e]),
-        IntegerValue(elems.Corner3[e]),
-        IntegerValue(elems.WrittenCorner4(e)),
-        IntegerValue(delm ? 1 : elems.Attribute[e]),
-        RealValue(centre.X),
-        RealValue(centre.Y),
-        RealValue(vx * scale),
-        RealValue(vy * scale),
-        RealValue(Magnitude(vx, vy) * scale),
-    };
-    WriteLayout(out, kElemLine, values);
+    WriteFixedLine<kElemLine>(out, kSwitch, elems.Corner1[e], elems.Corner2[e], elems.Corner3[e],
+                              elems.WrittenCorner4(e), delm ? 1 : elems.Attribute[e], centre.X,
+                              centre.Y, vx * scale, vy * scale, Magnitude(vx, vy) * scale);
   }
 }
 

@@ -1,5 +1,6 @@
 #include "writers/restart_writer.h"
 
+#include "common/fixed_line.h"
 #include "common/free_form.h"
 #include "common/line_layout.h"
 #include "common/parallel_lines.h"
@@ -22,26 +23,15 @@ void WriteKorinNodeLines(TextOutput& out, const ModelStore& m, int32_t HeadStyle
                          int32_t last) {
   const double elevation_share = static_cast<double>(HeadStyle);
   for (int32_t n = first; n <= last; ++n) {
-    const FieldValue values[] = {
-        IntegerValue(n),
-        IntegerValue(m.NodeCode[n]),
-        RealValue(m.NodeX[n]),
-        RealValue(m.NodeY[n]),
-        RealValue(m.NodeHead[n] + elevation_share * m.NodeY[n]),
-        RealValue(m.NodeFlow[n]),
-    };
-    WriteLayout(out, kKorinNodeLine, values);
+    WriteFixedLine<kKorinNodeLine>(out, n, m.NodeCode[n], m.NodeX[n], m.NodeY[n],
+                                   m.NodeHead[n] + elevation_share * m.NodeY[n], m.NodeFlow[n]);
   }
 }
 
 void WriteDelmNodeLines(TextOutput& out, const ModelStore& m, int32_t first, int32_t last) {
   for (int32_t n = first; n <= last; ++n) {
-    const FieldValue values[] = {
-        IntegerValue(n),          IntegerValue(m.NodeCode[n]), IntegerValue(m.NodeExtraCode[n]),
-        RealValue(m.NodeX[n]),    RealValue(m.NodeY[n]),       RealValue(m.NodeHead[n]),
-        RealValue(m.NodeFlow[n]), RealValue(m.NodeExtraA[n]),  RealValue(m.NodeExtraB[n]),
-    };
-    WriteLayout(out, kDelmNodeLine, values);
+    WriteFixedLine<kDelmNodeLine>(out, n, m.NodeCode[n], m.NodeExtraCode[n], m.NodeX[n], m.NodeY[n],
+                                  m.NodeHead[n], m.NodeFlow[n], m.NodeExtraA[n], m.NodeExtraB[n]);
   }
 }
 

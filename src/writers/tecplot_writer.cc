@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "common/fixed_line.h"
 #include "common/line_layout.h"
 #include "common/parallel_lines.h"
 #include "model/elem_columns.h"
@@ -59,16 +60,8 @@ void WriteKorinNodeLines(TextOutput& out, const ModelStore& m, const NodeAverage
                          int32_t last) {
   for (int32_t n = first; n <= last; ++n) {
     const double vx = a.NodeVX[n], vy = a.NodeVY[n];
-    const FieldValue values[] = {
-        RealValue(m.NodeX[n]),
-        RealValue(m.NodeY[n]),
-        RealValue(m.NodeHead[n]),
-        RealValue(m.NodeHead[n] + m.NodeY[n]),
-        RealValue(vx),
-        RealValue(vy),
-        RealValue(Magnitude(vx, vy)),
-    };
-    WriteLayout(out, kKorinNodeLine, values);
+    WriteFixedLine<kKorinNodeLine>(out, m.NodeX[n], m.NodeY[n], m.NodeHead[n],
+                                   m.NodeHead[n] + m.NodeY[n], vx, vy, Magnitude(vx, vy));
   }
 }
 
@@ -77,12 +70,9 @@ void WriteDelmNodeLines(TextOutput& out, const ModelStore& m, const NodeAverages
   for (int32_t n = first; n <= last; ++n) {
     const double vx = a.NodeVX[n], vy = a.NodeVY[n];
     const double divided_vx = a.NodeWorkA[n], divided_vy = a.NodeWorkB[n];
-    const FieldValue values[] = {
-        RealValue(m.NodeX[n]), RealValue(m.NodeY[n]), RealValue(m.NodeHead[n]),
-        RealValue(vx),         RealValue(vy),         RealValue(Magnitude(vx, vy)),
-        RealValue(divided_vx), RealValue(divided_vy), RealValue(Magnitude(divided_vx, divided_vy)),
-    };
-    WriteLayout(out, kDelmNodeLine, values);
+    WriteFixedLine<kDelmNodeLine>(out, m.NodeX[n], m.NodeY[n], m.NodeHead[n], vx, vy,
+                                  Magnitude(vx, vy), divided_vx, divided_vy,
+                                  Magnitude(divided_vx, divided_vy));
   }
 }
 
@@ -90,13 +80,8 @@ void WriteElemLines(TextOutput& out, const ModelStore& model, int32_t first, int
   const ElemColumns elems(model);
   for (int32_t e = first; e <= last; ++e) {
     if (!elems.IsActive(e)) continue;
-    const FieldValue values[] = {
-        IntegerValue(elems.Corner1[e]),
-        IntegerValue(elems.Corner2[e]),
-        IntegerValue(elems.Corner3[e]),
-        IntegerValue(elems.WrittenCorner4(e)),
-    };
-    WriteLayout(out, kElemLine, values);
+    WriteFixedLine<kElemLine>(out, elems.Corner1[e], elems.Corner2[e], elems.Corner3[e],
+                              elems.WrittenCorner4(e));
   }
 }
 
