@@ -5,8 +5,10 @@
 # build/write_yardstick writing the same number of bytes in 1 MiB writes over
 # the same, existing output file. It prints, for each kind, the median wall
 # time of both, their ratio, output MB/s, nanoseconds per written number and
-# peak resident memory; for TECPLOT also the ratio to the same conversion
-# written with C fprintf (build/fprintf_tecplot).
+# peak resident memory; for TECPLOT also the ratios to the same conversion
+# written with C fprintf (build/fprintf_tecplot) and with the formatted WRITE
+# of the Fortran run-time library (tools/legacy_tecplot.f90, built here with
+# gfortran when it is installed). All three write the same bytes.
 #
 #   scripts/benchmark.sh [NX NY]
 set -euo pipefail
@@ -16,6 +18,14 @@ ny=${2:-1000}
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j"$(nproc 2>/dev/null || echo 2)" \
   --target rxpost make_result_file write_yardstick fprintf_tecplot >/dev/null
+
+legacy=""
+if command -v gfortran >/dev/null; then
+  gfortran -O2 -o build/legacy_tecplot tools/legacy_tecplot.f90
+  legacy=$(pwd)/build/legacy_tecplot
+else
+  echo "gfortran is not installed: no comparison with the legacy formatted WRITE"
+fi
 
 work=scratch/benchmark
 mkdir -p "$work"
@@ -41,6 +51,7 @@ seconds_of() {
 convert() { (cd "$work" && /usr/bin/time -f '%M' -o "$1.rss" "$bin/rxpost" < "$1.answers" > /dev/null); }
 yardstick() { "$bin/write_yardstick" "$work/$1.out" "$2"; }
 fprintf_tecplot() { "$bin/fprintf_tecplot" "$work/result.bin" 0 "$work/tecplot.out"; }
+legacy_tecplot() { "$legacy" "$work/result.bin" "$work/tecplot.out"; }
 
 # Every comma-separated field holding a digit is one written number.
 count_numbers() {
@@ -75,22 +86,31 @@ run_kind() {
   rm -f "$work/$name.out"
 }
 
-# The TECPLOT conversion against the same conversion written with fprintf.
-compare_fprintf() {
-  local runs=() printfs=()
+# The TECPLOT conversion against the same conversion written with fprintf
+# and with the legacy formatted WRITE, interleaved.
+compare_tecplot_versions() {
+  local runs=() printfs=() legacies=()
   for _ in 1 2 3; do
     runs+=("$(seconds_of convert tecplot)")
     printfs+=("$(seconds_of fprintf_tecplot)")
+    [ -n "$legacy" ] && legacies+=("$(seconds_of legacy_tecplot)")
   done
   local wall printf_wall
   wall=$(median "${runs[@]}")
   printf_wall=$(median "${printfs[@]}")
-  printf '%-8s wall %6.3f s  fprintf version %6.3f s  fprintf/rxpost %5.2f\n' \
+  printf '%-8s wall %6.3f s  fprintf version %6.3f s (%5.2f times rxpost)' \
     tecplot "$wall" "$printf_wall" "$(echo "$printf_wall / $wall" | bc -l)"
+  if [ -n "$legacy" ]; then
+    local legacy_wall
+    legacy_wall=$(median "${legacies[@]}")
+    printf '  legacy WRITE version %6.3f s (%5.2f times rxpost)' \
+      "$legacy_wall" "$(echo "$legacy_wall / $wall" | bc -l)"
+  fi
+  printf '\n'
   rm -f "$work/tecplot.out"
 }
 
 run_kind tecplot 2
 run_kind restart 1 1
 run_kind mkview 5
-compare_fprintf
+compare_tecplot_versions
