@@ -7,8 +7,10 @@
 #include <span>
 #include <string_view>
 
+#include "common/fixed_line.h"
 #include "common/line_block_reader.h"
 #include "common/line_layout.h"
+#include "common/parallel_lines.h"
 #include "common/run_error.h"
 #include "model/elem_columns.h"
 #include "model/node_averages.h"
@@ -110,32 +112,36 @@ void CopyBlockAfterStepLine(PaddedLineCopier& copier, const BlockWidths& widths,
   copier.Copy(model.NUMEL, widths.elem_line);
 }
 
-// The count line, a line per node (x, y, 0) and a cell line per element,
-// active or not, its attribute as the material.
+void WriteNodeLines(TextOutput& out, const ModelStore& model, int32_t first, int32_t last) {
+  for (int32_t n = first; n <= last; ++n) {
+    WriteFixedLine<kNodeLine>(out, n, model.NodeX[n], model.NodeY[n], 0.0);
+  }
+}
+
+// Every element, active or not, with its attribute as the material.
+void WriteCellLines(TextOutput& out, const ModelStore& model, int32_t first, int32_t last) {
+  const ElemColumns elems(model);
+  for (int32_t e = first; e <= last; ++e) {
+    if (elems.IsTriangle(e)) {
+      WriteFixedLine<kTriangleCellLine>(out, e, elems.Attribute[e], elems.Corner1[e],
+                                        elems.Corner2[e], elems.Corner3[e]);
+    } else {
+      WriteFixedLine<kQuadCellLine>(out, e, elems.Attribute[e], elems.Corner1[e], elems.Corner2[e],
+                                    elems.Corner3[e], elems.Corner4[e]);
+    }
+  }
+}
+
+// The count line, a line per node (x, y, 0) and a cell line per element.
 void WriteMesh(TextOutput& out, const ModelStore& model) {
   const FieldValue counts[] = {IntegerValue(model.NUMNP), IntegerValue(model.NUMEL)};
   WriteLayout(out, kCountLine, counts);
-  for (int32_t n = 1; n <= model.NUMNP; ++n) {
-    const FieldValue values[] = {IntegerValue(n), RealValue(model.NodeX[n]),
-                                 RealValue(model.NodeY[n]), RealValue(0.0)};
-    WriteLayout(out, kNodeLine, values);
-  }
-  const ElemColumns elems(model);
-  for (int32_t e = 1; e <= model.NUMEL; ++e) {
-    const FieldValue values[] = {
-        IntegerValue(e),
-        IntegerValue(elems.Attribute[e]),
-        IntegerValue(elems.Corner1[e]),
-        IntegerValue(elems.Corner2[e]),
-        IntegerValue(elems.Corner3[e]),
-        IntegerValue(elems.Corner4[e]),
-    };
-    if (elems.IsTriangle(e)) {
-      WriteLayout(out, kTriangleCellLine, std::span(values).first(5));
-    } else {
-      WriteLayout(out, kQuadCellLine, values);
-    }
-  }
+  FormatLinesInOrder(out, 1, model.NUMNP, [&](TextOutput& chunk, int32_t first, int32_t last) {
+    WriteNodeLines(chunk, model, first, last);
+  });
+  FormatLinesInOrder(out, 1, model.NUMEL, [&](TextOutput& chunk, int32_t first, int32_t last) {
+    WriteCellLines(chunk, model, first, last);
+  });
 }
 
 }  // namespace

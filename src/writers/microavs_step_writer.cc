@@ -3,18 +3,31 @@
 #include <span>
 #include <string_view>
 
+#include "common/fixed_line.h"
 #include "common/line_layout.h"
+#include "common/parallel_lines.h"
 #include "model/elem_columns.h"
 
 namespace {
 
 constexpr LayoutItem kStepLine[] = {LiteralItem("step"), IntegerItem(5), FractionRealItem(15, 7)};
 
-// A node or element number, then up to seven values, each followed by a
-// blank: the line ends after the last value given.
-constexpr LayoutItem kValueLine[] = {
+// A node or element number, then its values, each followed by a blank.
+constexpr LayoutItem kKorinNodeLine[] = {
+    IntegerItem(8), BlanksItem(1), GroupItem(5, 2), ScaledRealItem(12, 5), BlanksItem(1),
+};
+constexpr LayoutItem kDelmNodeLine[] = {
     IntegerItem(8), BlanksItem(1), GroupItem(7, 2), ScaledRealItem(12, 5), BlanksItem(1),
 };
+constexpr LayoutItem kKorinElemLine[] = {
+    IntegerItem(8), BlanksItem(1), GroupItem(3, 2), ScaledRealItem(12, 5), BlanksItem(1),
+};
+constexpr LayoutItem kDelmElemLine[] = {
+    IntegerItem(8), BlanksItem(1), GroupItem(6, 2), ScaledRealItem(12, 5), BlanksItem(1),
+};
+
+// The value written for a real: rounded to a 4-byte real.
+inline double Single(double value) { return static_cast<double>(static_cast<float>(value)); }
 
 // The fixed lines before the node lines (component counts, the node
 // components' sizes and labels) and before the element lines.
@@ -36,75 +49,50 @@ constexpr std::string_view kDelmCellHead[] = {"6   1   1   1   1   1   1",
                                               "Velocity Y,",
                                               "Velocity,"};
 
-void WriteFixedLines(TextOutput& out, std::span<const std::string_view> lines) {
+using FixedLines = std::span<const std::string_view>;
+
+void WriteFixedLines(TextOutput& out, FixedLines lines) {
   for (std::string_view line : lines) {
     const LayoutItem layout[] = {LiteralItem(line)};
     WriteLayout(out, layout, {});
   }
 }
 
-void WriteKorinNodeLines(TextOutput& out, const ModelStore& m, const NodeAverages& a) {
-  for (int32_t n = 1; n <= m.NUMNP; ++n) {
+void WriteKorinNodeLines(TextOutput& out, const ModelStore& m, const NodeAverages& a, int32_t first,
+                         int32_t last) {
+  for (int32_t n = first; n <= last; ++n) {
     const double vx = a.NodeVX[n], vy = a.NodeVY[n];
-    const FieldValue values[] = {
-        IntegerValue(n),
-        SingleRealValue(m.NodeHead[n]),
-        SingleRealValue(m.NodeHead[n] + m.NodeY[n]),
-        SingleRealValue(vx),
-        SingleRealValue(vy),
-        SingleRealValue(Magnitude(vx, vy)),
-    };
-    WriteLayout(out, kValueLine, values);
+    WriteFixedLine<kKorinNodeLine>(out, n, Single(m.NodeHead[n]),
+                                   Single(m.NodeHead[n] + m.NodeY[n]), Single(vx), Single(vy),
+                                   Single(Magnitude(vx, vy)));
   }
 }
 
-void WriteDelmNodeLines(TextOutput& out, const ModelStore& m, const NodeAverages& a) {
-  for (int32_t n = 1; n <= m.NUMNP; ++n) {
+void WriteDelmNodeLines(TextOutput& out, const ModelStore& m, const NodeAverages& a, int32_t first,
+                        int32_t last) {
+  for (int32_t n = first; n <= last; ++n) {
     const double vx = a.NodeVX[n], vy = a.NodeVY[n];
     const double divided_vx = a.NodeWorkA[n], divided_vy = a.NodeWorkB[n];
-    const FieldValue values[] = {
-        IntegerValue(n),
-        SingleRealValue(m.NodeHead[n]),
-        SingleRealValue(vx),
-        SingleRealValue(vy),
-        SingleRealValue(Magnitude(vx, vy)),
-        SingleRealValue(divided_vx),
-        SingleRealValue(divided_vy),
-        SingleRealValue(Magnitude(divided_vx, divided_vy)),
-    };
-    WriteLayout(out, kValueLine, values);
+    WriteFixedLine<kDelmNodeLine>(out, n, Single(m.NodeHead[n]), Single(vx), Single(vy),
+                                  Single(Magnitude(vx, vy)), Single(divided_vx), Single(divided_vy),
+                                  Single(Magnitude(divided_vx, divided_vy)));
   }
 }
 
-// Every element, active or not.
-void WriteKorinElemLines(TextOutput& out, const ModelStore& m) {
-  for (int32_t e = 1; e <= m.NUMEL; ++e) {
-    const double vx = m.ElemVX[e], vy = m.ElemVY[e];
-    const FieldValue values[] = {
-        IntegerValue(e),
-        SingleRealValue(vx),
-        SingleRealValue(vy),
-        SingleRealValue(Magnitude(vx, vy)),
-    };
-    WriteLayout(out, kValueLine, values);
-  }
-}
-
-// The stored values (D times velocity), then the same times 1/D.
-void WriteDelmElemLines(TextOutput& out, const ModelStore& m) {
-  for (int32_t e = 1; e <= m.NUMEL; ++e) {
+// Every element, active or not. RX-DELM: the stored values (D times
+// velocity), then the same times 1/D.
+void WriteElemLines(TextOutput& out, const ModelStore& m, int32_t ProgramFlag, int32_t first,
+                    int32_t last) {
+  for (int32_t e = first; e <= last; ++e) {
     const double vx = m.ElemVX[e], vy = m.ElemVY[e], v = Magnitude(vx, vy);
+    if (ProgramFlag != 1) {
+      WriteFixedLine<kKorinElemLine>(out, e, Single(vx), Single(vy), Single(v));
+      continue;
+    }
     const double reciprocal = 1.0 / m.ElemD[e];
-    const FieldValue values[] = {
-        IntegerValue(e),
-        SingleRealValue(vx),
-        SingleRealValue(vy),
-        SingleRealValue(v),
-        SingleRealValue(vx * reciprocal),
-        SingleRealValue(vy * reciprocal),
-        SingleRealValue(v * reciprocal),
-    };
-    WriteLayout(out, kValueLine, values);
+    WriteFixedLine<kDelmElemLine>(out, e, Single(vx), Single(vy), Single(v),
+                                  Single(vx * reciprocal), Single(vy * reciprocal),
+                                  Single(v * reciprocal));
   }
 }
 
@@ -116,15 +104,16 @@ void WriteMicroAvsStep(TextOutput& out, const ModelStore& model, int32_t Program
   ++AvsStepCount;
   const FieldValue step_values[] = {IntegerValue(AvsStepCount), RealValue(model.StepTime)};
   WriteLayout(out, kStepLine, step_values);
-  if (ProgramFlag == 1) {
-    WriteFixedLines(out, kDelmNodeHead);
-    WriteDelmNodeLines(out, model, averages);
-    WriteFixedLines(out, kDelmCellHead);
-    WriteDelmElemLines(out, model);
-  } else {
-    WriteFixedLines(out, kKorinNodeHead);
-    WriteKorinNodeLines(out, model, averages);
-    WriteFixedLines(out, kKorinCellHead);
-    WriteKorinElemLines(out, model);
-  }
+  WriteFixedLines(out, ProgramFlag == 1 ? FixedLines(kDelmNodeHead) : FixedLines(kKorinNodeHead));
+  FormatLinesInOrder(out, 1, model.NUMNP, [&](TextOutput& chunk, int32_t first, int32_t last) {
+    if (ProgramFlag == 1) {
+      WriteDelmNodeLines(chunk, model, averages, first, last);
+    } else {
+      WriteKorinNodeLines(chunk, model, averages, first, last);
+    }
+  });
+  WriteFixedLines(out, ProgramFlag == 1 ? FixedLines(kDelmCellHead) : FixedLines(kKorinCellHead));
+  FormatLinesInOrder(out, 1, model.NUMEL, [&](TextOutput& chunk, int32_t first, int32_t last) {
+    WriteElemLines(chunk, model, ProgramFlag, first, last);
+  });
 }
