@@ -67,5 +67,6 @@ void TextOutput::WriteAll(const char* data, size_t size) {
     }
     data += written;
     size -= static_cast<size_t>(written);
+    if (tally_ != nullptr) *tally_ += static_cast<uint64_t>(written);
   }
 }

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -48,6 +49,8 @@ class TextOutput {
   // Hands every buffered byte to the system; throws RunError on failure.
   void Flush();
   const std::string& name() const { return name_; }
+  // From now on also adds every byte handed to the system to `*tally`.
+  void TallyBytesInto(uint64_t* tally) { tally_ = tally; }
 
  private:
   void MakeRoom(size_t n);
@@ -57,6 +60,7 @@ class TextOutput {
   int fd_;
   bool owns_fd_;
   bool failed_ = false;
+  uint64_t* tally_ = nullptr;
   std::unique_ptr<char[]> buffer_;
   char* cursor_;
   char* end_;
