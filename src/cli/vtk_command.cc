@@ -56,9 +56,9 @@ void RunVtk(const VtkOptions& options) {
     progress.Step(index, file.StepCount(), model->StepNo, model->StepTime);
     if (!options.steps.Selects(model->StepNo, index == file.StepCount())) continue;
     const std::string path = StepFilePath(collection_path, std::ssize(data_sets) + 1);
-    auto step_file = files.Create(path);
+    auto step_file = files.CreateOver(path);
     WriteVtuStep(*step_file, *model, program.ProgramFlag, *averages);
-    step_file->Flush();
+    step_file->Finish();
     data_sets.push_back({model->StepTime, FileName(path)});
   }
   WritePvdCollection(*collection, data_sets);

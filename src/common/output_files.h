@@ -22,12 +22,18 @@ class OutputFiles {
   // naming the file when it cannot, or when it is a registered input. The
   // returned output must not outlive this OutputFiles (it tallies into it).
   std::unique_ptr<TextOutput> Create(const std::string& path);
+  // The same for a file written over in place (TextOutput::CreateOver).
+  std::unique_ptr<TextOutput> CreateOver(const std::string& path);
 
   int64_t FilesCreated() const { return files_created_; }
   // Bytes handed to the system so far by every file created here.
   uint64_t BytesWritten() const { return bytes_written_; }
 
  private:
+  // Throws when `path` is a registered input.
+  void RefuseInput(const std::string& path) const;
+  std::unique_ptr<TextOutput> Tallied(std::unique_ptr<TextOutput> output);
+
   struct Input {
     std::string path;
     dev_t device;

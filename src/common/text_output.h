@@ -24,6 +24,10 @@ class TextOutput {
 
   // Creates (or truncates) the file at `path`; throws RunError when it cannot.
   static std::unique_ptr<TextOutput> Create(const std::string& path);
+  // Like Create, but an existing file is written over from its start instead
+  // of being emptied first, and is cut at the written length by Finish (or,
+  // quietly, on destruction): rewriting a big file then needs no new blocks.
+  static std::unique_ptr<TextOutput> CreateOver(const std::string& path);
   // Wraps an open descriptor that the caller keeps (standard output, say).
   TextOutput(std::string name, int fd, bool owns_fd);
   // Flushes what is left, ignoring a failure: call Flush() to learn of it.
@@ -48,11 +52,14 @@ class TextOutput {
 
   // Hands every buffered byte to the system; throws RunError on failure.
   void Flush();
+  // Flush, and for a file from CreateOver, the cut at the written length.
+  void Finish();
   const std::string& name() const { return name_; }
   // From now on also adds every byte handed to the system to `*tally`.
   void TallyBytesInto(uint64_t* tally) { tally_ = tally; }
 
  private:
+  static int OpenOrFail(const std::string& path, int flags);
   void MakeRoom(size_t n);
   void WriteAll(const char* data, size_t size);
 
@@ -61,6 +68,8 @@ class TextOutput {
   bool owns_fd_;
   bool failed_ = false;
   uint64_t* tally_ = nullptr;
+  bool cut_when_done_ = false;  // opened by CreateOver, not yet cut
+  uint64_t written_ = 0;        // bytes handed to the system
   std::unique_ptr<char[]> buffer_;
   char* cursor_;
   char* end_;
