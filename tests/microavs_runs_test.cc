@@ -36,6 +36,7 @@ MadeModel Grid(int32_t program_flag) {
 void ExpectMicroAvsRun(MadeModel model, int request, const std::vector<size_t>& kept) {
   std::string dir = MakeScratchDir("microavs");
   ASSERT_TRUE(WriteResultFile(dir + "/result.bin", model));
+  WriteWholeFile(dir + "/AVS.tmp", std::string(200000, '#'));  // an earlier run's, longer
   ProgramRun run =
       RunRxpost(dir, "0\n0\n" + std::to_string(model.program_flag) +
                          "\n1\nresult.bin\n0\n4\nout.inp\n" + std::to_string(request) + "\n");

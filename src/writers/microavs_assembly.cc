@@ -190,13 +190,14 @@ class MicroAvsRun : public KindRun {
 
   void Prepare(const ModelStore&) override {
     RefuseTempFileAsMainOutput(main_output_.name());
-    temp_ = files_.Create(std::string(kTempFileName));
+    // Written over in place: a big AVS.tmp of an earlier run needs no new blocks.
+    temp_ = files_.CreateOver(std::string(kTempFileName));
   }
   void Step(const ModelStore& model) override {
     WriteMicroAvsStep(*temp_, model, program_flag_, averages_, AvsStepCount_);
   }
   void Finish(const ModelStore& model) override {
-    temp_->Flush();
+    temp_->Finish();
     AssembleMicroAvsFile(main_output_, model, program_flag_, AvsStepCount_, temp_->name());
   }
 
