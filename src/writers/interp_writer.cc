@@ -37,9 +37,7 @@ class InterpRun : public KindRun {
     InterpY = picks.InterpY;
     if (InterpX.empty()) return;
     WriteLayout(out_, kHeadingLines, {});
-    const PointLocator locator(model);
-    for (size_t k = 0; k < InterpX.size(); ++k) {
-      const PointPick pick = locator.Locate(InterpX[k], InterpY[k]);
+    for (const PointPick& pick : LocatePoints(model, InterpX, InterpY)) {
       InterpNodes.push_back(pick.nodes);
       InterpWeights.push_back(pick.weights);
     }
