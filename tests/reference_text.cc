@@ -253,9 +253,9 @@ std::string Rows(const MadeModel& model, size_t columns, Value value) {
   return rows;
 }
 
+template <typename Value>
 std::string NodeTable(const MadeModel& model, const std::string& label,
-                      const std::vector<int>& nodes,
-                      double (*value)(const MadeModel&, const MadeStep&, int)) {
+                      const std::vector<int>& nodes, Value value) {
   if (nodes.empty()) return "";
   std::vector<std::string> numbers, xs, ys;
   for (int n : nodes) {
@@ -265,7 +265,7 @@ std::string NodeTable(const MadeModel& model, const std::string& label,
   }
   return Label(label) + "\n" + Wrapped(",node", numbers, true) + Wrapped(",x", xs, true) +
          Wrapped(",y", ys, true) + Rows(model, nodes.size(), [&](const MadeStep& step, size_t i) {
-           return value(model, step, nodes[i]);
+           return value(step, nodes[i] - 1);
          });
 }
 
@@ -286,30 +286,25 @@ std::string ElemTable(const MadeModel& model, const std::string& label,
 // The head at (px, py): the first counter-clockwise (or flat-edged) triangle
 // of non-zero area holding the point, tried element by element.
 double InterpolatedHead(const MadeModel& model, const MadeStep& step, double px, double py) {
-  auto x = [&](int n) { return model.nodes[n - 1].x - px; };
-  auto y = [&](int n) { return model.nodes[n - 1].y - py; };
-  auto area = [&](int a, int b) { return 0.5 * (x(a) * y(b) - x(b) * y(a)); };
+  auto x = [&](int n) { return model.nodes[n - 1].x; };
+  auto y = [&](int n) { return model.nodes[n - 1].y; };
+  auto area = [&](int a, int b, double x0, double y0) {
+    return 0.5 * ((x(a) - x0) * (y(b) - y0) - (x(b) - x0) * (y(a) - y0));
+  };
+  auto h = [&](int n) { return step.nodes[n - 1].head; };
   for (const MadeElement& e : model.elements) {
     const int* c = e.corners;
     std::vector<std::array<int, 3>> triangles = {{c[0], c[1], c[2]}};
     if (c[3] != c[2] && c[3] != 0) triangles.push_back({c[0], c[2], c[3]});
     for (auto [a, b, d] : triangles) {
-      double sa = area(b, d), sb = area(d, a), sc = area(a, b);
-      const MadeNode &na = model.nodes[a - 1], &nb = model.nodes[b - 1], &nd = model.nodes[d - 1];
-      double whole = 0.5 * ((nb.x - na.x) * (nd.y - na.y) - (nd.x - na.x) * (nb.y - na.y));
-      if (sa < 0 || sb < 0 || sc < 0 || whole == 0) continue;
-      double r = 1 / whole;
-      return (step.nodes[a - 1].head * (sa * r) + step.nodes[b - 1].head * (sb * r)) +
-             step.nodes[d - 1].head * (sc * r);
+      double sa = area(b, d, px, py), sb = area(d, a, px, py), sc = area(a, b, px, py);
+      double r = 1 / area(b, d, x(a), y(a));
+      if (sa >= 0 && sb >= 0 && sc >= 0 && std::isfinite(r)) {
+        return (h(a) * (sa * r) + h(b) * (sb * r)) + h(d) * (sc * r);
+      }
     }
   }
   return 0;
-}
-
-double Head(const MadeModel&, const MadeStep& step, int n) { return step.nodes[n - 1].head; }
-double Flow(const MadeModel&, const MadeStep& step, int n) { return step.nodes[n - 1].flow; }
-double TotalHead(const MadeModel& model, const MadeStep& step, int n) {
-  return step.nodes[n - 1].head + (model.program_flag == 0 ? model.nodes[n - 1].y : 0);
 }
 
 }  // namespace
@@ -322,17 +317,18 @@ std::map<std::string, std::string> RefInterpFiles(const MadeModel& model, const 
   for (const MadeStep& step : model.steps) {
     for (auto [px, py] : picks.points) {
       double h = InterpolatedHead(model, step, px, py);
-      std::vector<double> row = {step.time, px, py};
-      if (!delm) row.push_back(py + h);
-      row.push_back(h);
-      std::vector<std::string> fields;
-      for (double v : row) fields.push_back(RefReal(v, 15, 7));
-      out += Join(fields, ",") + (delm ? ",\n" : "\n");
+      out +=
+          Cat({RefReal(step.time, 15, 7), ",", RefReal(px, 15, 7), ",", RefReal(py, 15, 7), ",",
+               delm ? "" : RefReal(py + h, 15, 7) + ",", RefReal(h, 15, 7), delm ? ",\n" : "\n"});
     }
   }
-  files["HTIME.CSV"] = NodeTable(model, "total-head", picks.head, TotalHead);
-  if (!delm) files["PTIME.CSV"] = NodeTable(model, "pressure-head", picks.pres, Head);
-  files["QTIME.CSV"] = NodeTable(model, "discharge-rate", picks.flow, Flow);
+  auto head = [](const MadeStep& step, int i) { return step.nodes[i].head; };
+  files["HTIME.CSV"] = NodeTable(model, "total-head", picks.head, [&](const MadeStep& step, int i) {
+    return step.nodes[i].head + (delm ? 0 : model.nodes[i].y);
+  });
+  if (!delm) files["PTIME.CSV"] = NodeTable(model, "pressure-head", picks.pres, head);
+  files["QTIME.CSV"] = NodeTable(model, "discharge-rate", picks.flow,
+                                 [](const MadeStep& step, int i) { return step.nodes[i].flow; });
   files["VTIME.CSV"] = ElemTable(model, "KORIn/velocity DELM/flow-on-layer", picks.vel, false);
   files["VeTIME.CSV"] = delm ? ElemTable(model, "DELM/velocity", picks.vel, true) : "";
   return files;
