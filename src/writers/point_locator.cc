@@ -75,8 +75,7 @@ constexpr double kLargestExtent = 1e100;  // larger meshes are searched plainly
 // `size`.
 bool RoundingCannotReach(double area, double size, double margin, double farthest) {
   auto slack = [&](double d) {
-    return area * d -
-           3 * size * (kRoundingBound * (d + size) * (d + size) + kUnderflowBound);
+    return area * d - 3 * size * (kRoundingBound * (d + size) * (d + size) + kUnderflowBound);
   };
   return slack(margin) > 0 && slack(farthest) > 0;
 }
