@@ -188,6 +188,7 @@ void RunTransfer(Console& console) {
   std::unique_ptr<KindRun> run;
   if (kind != nullptr) run = kind->start({options, *main_output, files});
 
+  if (kind != nullptr && kind->blank_line_first) console.BlankLine();
   if (run) run->Prepare(*model);
   settings.RequestedStep = AskRequestedStep(console);
   ProgressLine progress;

@@ -2,6 +2,7 @@
 // selects no output: the main output file is created and stays empty.
 #include <array>
 
+#include "writers/interp_writer.h"
 #include "writers/microavs_assembly.h"
 #include "writers/mkview_writer.h"
 #include "writers/output_kind.h"
@@ -19,6 +20,11 @@ constexpr std::array kOutputKinds = {
     OutputKind{.menu_answer = 2, .start = StartTecplotKind},
     OutputKind{.menu_answer = 4, .start = StartMicroAvsKind},
     OutputKind{.menu_answer = 5, .start = StartMkViewKind},
+    OutputKind{.menu_answer = 6,
+               .every_step = true,
+               .blank_line_first = true,
+               .reads_file = "PICKUP.INP",
+               .start = StartInterpKind},
 };
 
 }  // namespace
