@@ -2,6 +2,7 @@
 // selects no output: the main output file is created and stays empty.
 #include <array>
 
+#include "writers/femap_kind.h"
 #include "writers/mkview_writer.h"
 #include "writers/output_kind.h"
 #include "writers/restart_writer.h"
@@ -16,6 +17,7 @@ constexpr std::array kOutputKinds = {
                .no_head_lines = true,
                .start = StartRestartKind},
     OutputKind{.menu_answer = 2, .start = StartTecplotKind},
+    OutputKind{.menu_answer = 3, .start = StartFemapKind},
     OutputKind{.menu_answer = 5, .start = StartMkViewKind},
 };
 
