@@ -49,7 +49,8 @@ MadeModel KeepSteps(MadeModel model, const std::vector<size_t>& indexes) {
 }
 
 // Ties in every extreme scan, attributes 2 and 7 besides 0 and -1, triangles
-// stored both ways, a quadrilateral repeating a corner, a node of no element.
+// stored both ways, a quadrilateral repeating a corner, a node of no element,
+// reals whose fixed fields differ when rounded to single precision first.
 MadeModel HandModel(int32_t program_flag) {
   MadeModel m;
   m.program_flag = program_flag;
@@ -71,7 +72,8 @@ MadeModel HandModel(int32_t program_flag) {
   const double flows[13] = {3, 0, -5, 0, 3};
   for (int n = 0; n < 13; ++n) step.nodes.push_back({.head = heads[n], .flow = flows[n]});
   m.steps = {step, step};
-  m.steps[1].number = 40;
+  m.steps[1].number = 40, m.steps[1].time = 1.00005;  // 1.0001 in double, 1.0000 in single
+  m.nodes[12].x = 1.0000005;                          // likewise at 6 digits
   return m;
 }
 
