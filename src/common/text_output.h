@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -41,7 +42,11 @@ class TextOutput {
   // up to here before it commits.
   char* Limit() const { return end_; }
 
-  void Append(std::string_view text);
+  void Append(std::string_view text) {
+    if (text.size() > static_cast<size_t>(end_ - cursor_)) return AppendInParts(text);
+    std::memcpy(cursor_, text.data(), text.size());
+    cursor_ += text.size();
+  }
   void Append(char c) { *Reserve(1) = c, ++cursor_; }
   void EndLine() { Append('\n'); }
 
@@ -51,6 +56,7 @@ class TextOutput {
 
  private:
   void MakeRoom(size_t n);
+  void AppendInParts(std::string_view text);
   void WriteAll(const char* data, size_t size);
 
   std::string name_;

@@ -25,8 +25,13 @@ constexpr LayoutItem kNodeLine[] = {
     ScaledRealItem(13, 6), LiteralItem(","),
     ScaledRealItem(13, 6),
 };
-// Ten node slots of an element.
-constexpr LayoutItem kElemNodesLine[] = {GroupItem(10, 2), IntegerItem(7), LiteralItem(",")};
+// Ten node slots of an element: its corners, then empty slots (0).
+constexpr LayoutItem kQuadrilateralSlotsLine[] = {
+    GroupItem(4, 2), IntegerItem(7), LiteralItem(","),
+    LiteralItem("      0,      0,      0,      0,      0,      0,")};
+constexpr LayoutItem kTriangleSlotsLine[] = {
+    GroupItem(3, 2), IntegerItem(7), LiteralItem(","),
+    LiteralItem("      0,      0,      0,      0,      0,      0,      0,")};
 constexpr LayoutItem kGroupTitleLine[] = {LiteralItem("ELEM-GROUP 0 ")};
 
 // A free-form line of fixed text, written `count` times in a row.
@@ -152,19 +157,13 @@ void WriteElement(TextOutput& out, const ElemColumns& elems, int32_t e) {
       .Integer(quadrilateral ? 4 : 2)
       .Text(",1,0,0,")
       .End();
-  const FieldValue slots[] = {
-      IntegerValue(elems.Corner1[e]),
-      IntegerValue(elems.Corner2[e]),
-      IntegerValue(elems.Corner3[e]),
-      IntegerValue(quadrilateral ? elems.Corner4[e] : 0),
-      IntegerValue(0),
-      IntegerValue(0),
-      IntegerValue(0),
-      IntegerValue(0),
-      IntegerValue(0),
-      IntegerValue(0),
-  };
-  WriteLayout(out, kElemNodesLine, slots);
+  const FieldValue corners[] = {IntegerValue(elems.Corner1[e]), IntegerValue(elems.Corner2[e]),
+                                IntegerValue(elems.Corner3[e]), IntegerValue(elems.Corner4[e])};
+  if (quadrilateral) {
+    WriteLayout(out, kQuadrilateralSlotsLine, corners);
+  } else {
+    WriteLayout(out, kTriangleSlotsLine, std::span(corners).first(3));
+  }
   WriteTextLines(out, kElemRest);
 }
 
