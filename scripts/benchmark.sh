@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
 # Throughput benchmark: makes an RX-KORIN result file of NX x NY nodes with
-# 3 steps (1000 x 1000 unless given), converts every step to TECPLOT, to
-# restart data (total head) and to mkVIEW, and prints for each kind the wall
-# time, output megabytes per second, nanoseconds per written number, peak
-# resident memory, and the time of a plain `cp` of the same output with the
-# ratio of the two. Each time is the median of three runs.
+# 3 steps (1000 x 1000 unless given) and converts every step to each output
+# kind. Each conversion runs three times, interleaved with its yardstick:
+# build/write_yardstick writing the same number of bytes in 1 MiB writes over
+# the same, existing output file. It prints, for each kind, the median wall
+# time of both, their ratio, output MB/s, nanoseconds per written number and
+# peak resident memory; for TECPLOT also the ratios to the same conversion
+# written with C fprintf (build/fprintf_tecplot) and with the formatted WRITE
+# of the Fortran run-time library (tools/legacy_tecplot.f90, built here with
+# gfortran when it is installed). All three write the same bytes.
 #
 #   scripts/benchmark.sh [NX NY]
 set -euo pipefail
@@ -12,55 +16,101 @@ cd "$(dirname "$0")/.."
 nx=${1:-1000}
 ny=${2:-1000}
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build -j"$(nproc 2>/dev/null || echo 2)" --target rxpost make_result_file >/dev/null
+cmake --build build -j"$(nproc 2>/dev/null || echo 2)" \
+  --target rxpost make_result_file write_yardstick fprintf_tecplot >/dev/null
+
+legacy=""
+if command -v gfortran >/dev/null; then
+  gfortran -O2 -o build/legacy_tecplot tools/legacy_tecplot.f90
+  legacy=$(pwd)/build/legacy_tecplot
+else
+  echo "gfortran is not installed: no comparison with the legacy formatted WRITE"
+fi
 
 work=scratch/benchmark
 mkdir -p "$work"
-rxpost=$(pwd)/build/rxpost
-build/make_result_file --program korin --nx "$nx" --ny "$ny" --steps 3 --seed 1 \
+bin=$(pwd)/build
+"$bin/make_result_file" --program korin --nx "$nx" --ny "$ny" --steps 3 --seed 1 \
   --out "$work/result.bin"
 echo "result file: $(stat -c %s "$work/result.bin") bytes, $nx x $ny nodes, 3 steps"
 
 now() { date +%s.%N; }
+median() { printf '%s\n' "$@" | sort -g | sed -n 2p; }
 
-# Seconds of the middle one of three runs of a command, each after a sync so
-# that no run pays for the write-back of an earlier one.
-median_of_three() {
-  local start end times=()
-  for _ in 1 2 3; do
-    sync
-    start=$(now)
-    "$@"
-    end=$(now)
-    times+=("$(echo "$end - $start" | bc -l)")
-  done
-  printf '%s\n' "${times[@]}" | sort -g | sed -n 2p
+# Seconds one run of a command takes, after a sync so that no run pays for
+# the write-back of an earlier one.
+seconds_of() {
+  local start end
+  sync
+  start=$(now)
+  "$@"
+  end=$(now)
+  echo "$end - $start" | bc -l
 }
 
-convert() { (cd "$work" && /usr/bin/time -f '%M' -o "$1.rss" "$rxpost" < "$1.answers" > /dev/null); }
-copy_output() { cp "$work/$1.out" "$work/$1.copy"; }
+convert() { (cd "$work" && /usr/bin/time -f '%M' -o "$1.rss" "$bin/rxpost" < "$1.answers" > /dev/null); }
+yardstick() { "$bin/write_yardstick" "$work/$1.out" "$2"; }
+fprintf_tecplot() { "$bin/fprintf_tecplot" "$work/result.bin" 0 "$work/tecplot.out"; }
+legacy_tecplot() { "$legacy" "$work/result.bin" "$work/tecplot.out"; }
 
-# kind-name menu-answer head-style-answer(empty when not asked)
+# Every comma-separated field holding a digit is one written number.
+count_numbers() {
+  awk -F, '{ for (i = 1; i <= NF; i++) if ($i ~ /[0-9]/) n++ } END { print n + 0 }' "$1"
+}
+
+# run_kind NAME MENU_ANSWER [HEAD_STYLE_ANSWER]: converts every step.
 run_kind() {
-  local name=$1 answer=$2 head_style=$3
+  local name=$1 answer=$2 head_style=${3:-}
+  [ -n "$head_style" ] && head_style="$head_style
+"
   printf '0\n0\n0\n1\nresult.bin\n0\n%s\n%s%s\n-1\n' "$answer" "$head_style" "$name.out" \
     > "$work/$name.answers"
-  local seconds cp_seconds bytes numbers rss_kb
-  seconds=$(median_of_three convert "$name")
+  local runs=() yards=() bytes=0 rss_kb numbers
+  for _ in 1 2 3; do
+    runs+=("$(seconds_of convert "$name")")
+    bytes=$(stat -c %s "$work/$name.out")
+    yards+=("$(seconds_of yardstick "$name" "$bytes")")
+  done
+  # The yardstick wrote over the output: one more conversion to count numbers.
+  convert "$name"
   rss_kb=$(tail -n 1 "$work/$name.rss")
-  bytes=$(stat -c %s "$work/$name.out")
-  cp_seconds=$(median_of_three copy_output "$name")
-  # Every comma-separated field holding a digit is one written number.
-  numbers=$(awk -F, '{ for (i = 1; i <= NF; i++) if ($i ~ /[0-9]/) n++ } END { print n }' \
-    "$work/$name.out")
-  printf '%-8s wall %6.3f s  %7.1f MB/s  %5.1f ns/number  peak RSS %6.1f MB  cp %6.3f s  wall/cp %5.2f  (%d bytes, %d numbers)\n' \
-    "$name" "$seconds" "$(echo "$bytes / $seconds / 1000000" | bc -l)" \
-    "$(echo "$seconds * 1000000000 / $numbers" | bc -l)" "$(echo "$rss_kb / 1024" | bc -l)" \
-    "$cp_seconds" "$(echo "$seconds / $cp_seconds" | bc -l)" "$bytes" "$numbers"
-  rm -f "$work/$name.out" "$work/$name.copy"
+  numbers=$(count_numbers "$work/$name.out")
+  local wall yard
+  wall=$(median "${runs[@]}")
+  yard=$(median "${yards[@]}")
+  printf '%-8s wall %6.3f s  yardstick %6.3f s  ratio %5.2f  %7.1f MB/s  %5.1f ns/number  peak RSS %6.1f MB  (%d bytes, %d numbers)\n' \
+    "$name" "$wall" "$yard" "$(echo "$wall / $yard" | bc -l)" \
+    "$(echo "$bytes / $wall / 1000000" | bc -l)" \
+    "$(echo "$wall * 1000000000 / ($numbers + 1)" | bc -l)" "$(echo "$rss_kb / 1024" | bc -l)" \
+    "$bytes" "$numbers"
+  rm -f "$work/$name.out"
 }
 
-run_kind tecplot 2 ""
-run_kind restart 1 "1
-"
-run_kind mkview 5 ""
+# The TECPLOT conversion against the same conversion written with fprintf
+# and with the legacy formatted WRITE, interleaved.
+compare_tecplot_versions() {
+  local runs=() printfs=() legacies=()
+  for _ in 1 2 3; do
+    runs+=("$(seconds_of convert tecplot)")
+    printfs+=("$(seconds_of fprintf_tecplot)")
+    [ -n "$legacy" ] && legacies+=("$(seconds_of legacy_tecplot)")
+  done
+  local wall printf_wall
+  wall=$(median "${runs[@]}")
+  printf_wall=$(median "${printfs[@]}")
+  printf '%-8s wall %6.3f s  fprintf version %6.3f s (%5.2f times rxpost)' \
+    tecplot "$wall" "$printf_wall" "$(echo "$printf_wall / $wall" | bc -l)"
+  if [ -n "$legacy" ]; then
+    local legacy_wall
+    legacy_wall=$(median "${legacies[@]}")
+    printf '  legacy WRITE version %6.3f s (%5.2f times rxpost)' \
+      "$legacy_wall" "$(echo "$legacy_wall / $wall" | bc -l)"
+  fi
+  printf '\n'
+  rm -f "$work/tecplot.out"
+}
+
+run_kind tecplot 2
+run_kind restart 1 1
+run_kind mkview 5
+compare_tecplot_versions

@@ -50,7 +50,7 @@ inline char StoreLastDigits(char* at, uint32_t value, int count) {
 // Writes `value` (< 10^18) as exactly `count` digits at `at`, leading zeros
 // included, and returns the first. May write up to 4 bytes of rubbish just
 // past the digits.
-inline char WriteDigits(char* at, uint64_t value, int count) {
+[[gnu::always_inline]] inline char WriteDigits(char* at, uint64_t value, int count) {
   if (count > 18) {
     std::memset(at, '0', count - 18);
     WriteDigits(at + count - 18, value, 18);

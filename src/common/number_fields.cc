@@ -35,7 +35,7 @@ namespace {
 __extension__ using Uint128 = unsigned __int128;
 
 // Writes the four exponent characters: "E+05", "E-99", "+100", "-308".
-inline void WriteExponent(char* p, int exponent) {
+[[gnu::always_inline]] inline void WriteExponent(char* p, int exponent) {
   const char sign = exponent < 0 ? '-' : '+';
   const uint32_t magnitude = static_cast<uint32_t>(exponent < 0 ? -exponent : exponent);
   if (magnitude <= 99) {
@@ -49,7 +49,7 @@ inline void WriteExponent(char* p, int exponent) {
 }
 
 // Fills n bytes with c; for up to 64 bytes with a few fixed-size stores.
-inline void Fill(char* p, char c, int n) {
+[[gnu::always_inline]] inline void Fill(char* p, char c, int n) {
   if (n >= 32 && n <= 64) {
     std::memset(p, c, 32);
     std::memset(p + n - 32, c, 32);
@@ -85,13 +85,105 @@ char* WriteNonFinite(char* out, double value, int width) {
   return PlaceText(out, "-Infinity", 9, width);
 }
 
+// The top 128 bits of the 192-bit product m * (high * 2^64 + low).
+struct Top128 {
+  uint64_t high;
+  uint64_t low;
+};
+
+inline Top128 MultiplyTop128(uint64_t m, const Pow10Entry& power) {
+  const Uint128 low_product = static_cast<Uint128>(m) * power.low;
+  const Uint128 top = static_cast<Uint128>(m) * power.high + (low_product >> 64);
+  return {static_cast<uint64_t>(top >> 64), static_cast<uint64_t>(top)};
+}
+
+enum class Rounding { kDown, kUp, kUnsure };
+
+// The fraction is (fraction_high * 2^64 + fraction_low) / 2^(shift + 64), at
+// most 2 units of its last bit below the true one (see the comment on top).
+// Only fraction_high = half or half - 1 needs the low word; otherwise the
+// answer is computed without a branch (up or down is a coin toss).
+[[gnu::always_inline]] inline Rounding DecideRounding(uint64_t fraction_high, uint64_t fraction_low,
+                                                      int shift) {
+  const uint64_t half = uint64_t{1} << (shift - 1);
+  if (fraction_high - (half - 1) > 1) {
+    return fraction_high > half ? Rounding::kUp : Rounding::kDown;
+  }
+  if (fraction_high == half && fraction_low != 0) return Rounding::kUp;
+  if (fraction_high == half - 1 && fraction_low != ~uint64_t{0}) return Rounding::kDown;
+  return Rounding::kUnsure;
+}
+
+// floor(log10 v) for v = m * 2^e, m in [2^63, 2^64).
+[[gnu::always_inline]] inline int DecimalExponent(uint64_t m, int e) {
+  const int low_guess = ((e + 63) * 78913) >> 18;  // floor((e + 63) * log10 2), |e + 63| <= 1300
+  const int next = low_guess + 1;
+  if (next < kPow10MinExponent || next > kPow10MaxExponent) return low_guess;
+  const Pow10Entry& power = kPow10Table[next - kPow10MinExponent];
+  // 10^next lies in [2^(b+127), 2^(b+128)); v can reach it only in the same
+  // octave, where v >= 10^next means m * 2^64 >= T (+ what T dropped). The
+  // table's low word is zero only where T is 10^next exactly. Evaluated
+  // without branches: whether v reaches 10^next depends on the data.
+  const bool same_octave = e + 63 == power.binary_exponent + 127;
+  const bool reaches = (m > power.high) | ((m == power.high) & (power.low == 0));
+  return low_guess + static_cast<int>(same_octave & reaches);
+}
+
+// See RoundSignificandFast; inlined into the fields, where `significant` is
+// often a constant.
+[[gnu::always_inline]] inline bool RoundSignificand(double magnitude, int significant,
+                                                    DecimalSignificand* result) {
+  if (significant < 1 || significant > 18) return false;
+  const uint64_t bits = std::bit_cast<uint64_t>(magnitude);
+  const int biased_exponent = static_cast<int>(bits >> 52);  // sign bit must be clear
+  uint64_t m = bits & ((uint64_t{1} << 52) - 1);
+  int e = -1074;
+  if (biased_exponent >= 0x7ff) return false;
+  if (biased_exponent > 0) {
+    m |= uint64_t{1} << 52;
+    e = biased_exponent - 1075;
+  } else if (m == 0) {
+    return false;
+  }
+  const int normalize = std::countl_zero(m);
+  m <<= normalize;
+  e -= normalize;
+
+  const int exponent = DecimalExponent(m, e);
+  const int q = significant - 1 - exponent;
+  if (q < kPow10MinExponent || q > kPow10MaxExponent) return false;
+  const Pow10Entry& power = kPow10Table[q - kPow10MinExponent];
+  const int shift = -(128 + e + power.binary_exponent);
+  if (shift < 1 || shift > 63) return false;
+
+  const Top128 product = MultiplyTop128(m, power);
+  // X >= 10^(n-1) as the exponent is exact, but Y may lie just below it when
+  // X is exactly 10^(n-1); the rounding then goes up to 10^(n-1).
+  uint64_t digits = product.high >> shift;
+  if (digits >= kPowersOfTen[significant]) return false;
+  const uint64_t fraction_high = product.high & ((uint64_t{1} << shift) - 1);
+  const Rounding rounding = DecideRounding(fraction_high, product.low, shift);
+  if (rounding == Rounding::kUnsure) return false;
+  digits += static_cast<uint64_t>(rounding == Rounding::kUp);
+  if (digits < kPowersOfTen[significant - 1]) return false;
+
+  result->exponent = exponent;
+  if (digits == kPowersOfTen[significant]) {  // 9.99..95 carried into 10.00..0
+    digits = kPowersOfTen[significant - 1];
+    ++result->exponent;
+  }
+  result->digits = digits;
+  return true;
+}
+
 // Writes a real field straight into `out`: `count` significant digits, put
 // at their place by `write_digits(at)`, which returns the first digit and may
 // spill up to 4 bytes past them, onto the exponent written afterwards. The
 // first digit goes before the point (scaled) or after "0." (fraction).
 template <typename WriteDigitsAt>
-inline char* WriteRealText(char* out, int width, int count, int exponent, bool negative,
-                           bool fraction, WriteDigitsAt write_digits) {
+[[gnu::always_inline]] inline char* WriteRealText(char* out, int width, int count, int exponent,
+                                                  bool negative, bool fraction,
+                                                  WriteDigitsAt write_digits) {
   const int length = static_cast<int>(negative) + count + (fraction ? 6 : 5);
   if (length > width) return FillAsterisks(out, width);
   Fill(out, ' ', width);
@@ -136,7 +228,8 @@ inline char* WriteRealText(char* out, int width, int count, int exponent, bool n
 
 // Both real fields: `significant` digits, the first before the point
 // (scaled) or after "0." (fraction, whose exponent is one higher).
-char* WriteRealField(char* out, double value, int width, int significant, bool fraction) {
+[[gnu::always_inline]] inline char* WriteRealField(char* out, double value, int width,
+                                                   int significant, bool fraction) {
   if (!std::isfinite(value)) return WriteNonFinite(out, value, width);
   if (significant < 1 || significant > kMaxFieldWidth || significant + (fraction ? 6 : 5) > width) {
     return FillAsterisks(out, width);
@@ -145,7 +238,7 @@ char* WriteRealField(char* out, double value, int width, int significant, bool f
   const double magnitude = std::fabs(value);
   DecimalSignificand decimal{0, 0};
   if (magnitude != 0) {
-    if (!RoundSignificandFast(magnitude, significant, &decimal)) {
+    if (!RoundSignificand(magnitude, significant, &decimal)) {
       return WriteRealFieldFromPrintf(out, magnitude, negative, width, significant, fraction);
     }
     if (fraction) ++decimal.exponent;
@@ -154,96 +247,16 @@ char* WriteRealField(char* out, double value, int width, int significant, bool f
                        [&](char* at) { return WriteDigits(at, decimal.digits, significant); });
 }
 
-// The top 128 bits of the 192-bit product m * (high * 2^64 + low).
-struct Top128 {
-  uint64_t high;
-  uint64_t low;
-};
-
-inline Top128 MultiplyTop128(uint64_t m, const Pow10Entry& power) {
-  const Uint128 low_product = static_cast<Uint128>(m) * power.low;
-  const Uint128 top = static_cast<Uint128>(m) * power.high + (low_product >> 64);
-  return {static_cast<uint64_t>(top >> 64), static_cast<uint64_t>(top)};
-}
-
-enum class Rounding { kDown, kUp, kUnsure };
-
-// The fraction is (fraction_high * 2^64 + fraction_low) / 2^(shift + 64), at
-// most 2 units of its last bit below the true one (see the comment on top).
-// Only fraction_high = half or half - 1 needs the low word; otherwise the
-// answer is computed without a branch (up or down is a coin toss).
-inline Rounding DecideRounding(uint64_t fraction_high, uint64_t fraction_low, int shift) {
-  const uint64_t half = uint64_t{1} << (shift - 1);
-  if (fraction_high - (half - 1) > 1) {
-    return fraction_high > half ? Rounding::kUp : Rounding::kDown;
-  }
-  if (fraction_high == half && fraction_low != 0) return Rounding::kUp;
-  if (fraction_high == half - 1 && fraction_low != ~uint64_t{0}) return Rounding::kDown;
-  return Rounding::kUnsure;
-}
-
-// floor(log10 v) for v = m * 2^e, m in [2^63, 2^64).
-inline int DecimalExponent(uint64_t m, int e) {
-  const int low_guess = ((e + 63) * 78913) >> 18;  // floor((e + 63) * log10 2), |e + 63| <= 1300
-  const int next = low_guess + 1;
-  if (next < kPow10MinExponent || next > kPow10MaxExponent) return low_guess;
-  const Pow10Entry& power = kPow10Table[next - kPow10MinExponent];
-  // 10^next lies in [2^(b+127), 2^(b+128)); v can reach it only in the same
-  // octave, where v >= 10^next means m * 2^64 >= T (+ what T dropped). The
-  // table's low word is zero only where T is 10^next exactly. Evaluated
-  // without branches: whether v reaches 10^next depends on the data.
-  const bool same_octave = e + 63 == power.binary_exponent + 127;
-  const bool reaches = (m > power.high) | ((m == power.high) & (power.low == 0));
-  return low_guess + static_cast<int>(same_octave & reaches);
-}
-
 }  // namespace
 
 bool RoundSignificandFast(double magnitude, int significant, DecimalSignificand* result) {
-  if (significant < 1 || significant > 18) return false;
-  const uint64_t bits = std::bit_cast<uint64_t>(magnitude);
-  const int biased_exponent = static_cast<int>(bits >> 52);  // sign bit must be clear
-  uint64_t m = bits & ((uint64_t{1} << 52) - 1);
-  int e = -1074;
-  if (biased_exponent >= 0x7ff) return false;
-  if (biased_exponent > 0) {
-    m |= uint64_t{1} << 52;
-    e = biased_exponent - 1075;
-  } else if (m == 0) {
-    return false;
-  }
-  const int normalize = std::countl_zero(m);
-  m <<= normalize;
-  e -= normalize;
-
-  const int exponent = DecimalExponent(m, e);
-  const int q = significant - 1 - exponent;
-  if (q < kPow10MinExponent || q > kPow10MaxExponent) return false;
-  const Pow10Entry& power = kPow10Table[q - kPow10MinExponent];
-  const int shift = -(128 + e + power.binary_exponent);
-  if (shift < 1 || shift > 63) return false;
-
-  const Top128 product = MultiplyTop128(m, power);
-  // X >= 10^(n-1) as the exponent is exact, but Y may lie just below it when
-  // X is exactly 10^(n-1); the rounding then goes up to 10^(n-1).
-  uint64_t digits = product.high >> shift;
-  if (digits >= kPowersOfTen[significant]) return false;
-  const uint64_t fraction_high = product.high & ((uint64_t{1} << shift) - 1);
-  const Rounding rounding = DecideRounding(fraction_high, product.low, shift);
-  if (rounding == Rounding::kUnsure) return false;
-  digits += static_cast<uint64_t>(rounding == Rounding::kUp);
-  if (digits < kPowersOfTen[significant - 1]) return false;
-
-  result->exponent = exponent;
-  if (digits == kPowersOfTen[significant]) {  // 9.99..95 carried into 10.00..0
-    digits = kPowersOfTen[significant - 1];
-    ++result->exponent;
-  }
-  result->digits = digits;
-  return true;
+  return RoundSignificand(magnitude, significant, result);
 }
 
-char* WriteIntegerField(char* out, int64_t value, int width) {
+namespace {
+
+// Integer field by the general route: digits into a scratch text, then placed.
+char* WriteWideIntegerField(char* out, int64_t value, int width) {
   char text[24];
   char* const end = text + sizeof text;
   char* p = end;
@@ -263,6 +276,40 @@ char* WriteIntegerField(char* out, int64_t value, int width) {
   return PlaceText(out, p, static_cast<int>(end - p), width);
 }
 
+// Integers of at most 8 digits in fields of at most 16 columns, the usual
+// case: the eight digits are made at once, their leading zeros turned into
+// blanks, and the field copied from the end of a 16-byte line of blanks.
+[[gnu::always_inline]] inline char* WriteIntegerFieldInline(char* out, int64_t value, int width) {
+  const uint64_t magnitude =
+      value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+  if (magnitude >= 100000000 || width > 16 || width < 1) {
+    return WriteWideIntegerField(out, value, width);
+  }
+  // floor(log10) from the bit length, corrected by one comparison.
+  const int guess = (std::bit_width(magnitude | 1) * 1233) >> 12;
+  const int digits = guess + 1 - static_cast<int>(guess > 0 && magnitude < kPowersOfTen[guess]);
+  const int length = digits + (value < 0);
+  if (length > width) return FillAsterisks(out, width);
+  char line[16];
+  std::memset(line, ' ', 8);
+  uint64_t word = EightDigits(static_cast<uint32_t>(magnitude));
+  const int zero_bytes = 8 - digits;
+  if (zero_bytes > 0) {
+    const uint64_t zeros = (uint64_t{1} << (8 * zero_bytes)) - 1;
+    word = (word & ~zeros) | (0x2020202020202020ull & zeros);
+  }
+  std::memcpy(line + 8, &word, 8);
+  if (value < 0) line[16 - length] = '-';
+  std::memcpy(out, line + 16 - width, static_cast<size_t>(width));
+  return out + width;
+}
+
+}  // namespace
+
+char* WriteIntegerField(char* out, int64_t value, int width) {
+  return WriteIntegerFieldInline(out, value, width);
+}
+
 char* WriteScaledRealField(char* out, double value, int width, int digits) {
   return WriteRealField(out, value, width, digits + 1, false);
 }
@@ -279,3 +326,32 @@ char* WriteTextField(char* out, std::string_view text, int width) {
   }
   return PlaceText(out, text.data(), static_cast<int>(text.size()), width);
 }
+
+template <int kWidth>
+char* WriteIntegerFieldOf(char* out, int64_t value) {
+  return WriteIntegerFieldInline(out, value, kWidth);
+}
+
+template <int kWidth, int kDigits>
+char* WriteScaledRealFieldOf(char* out, double value) {
+  return WriteRealField(out, value, kWidth, kDigits + 1, false);
+}
+
+template <int kWidth, int kDigits>
+char* WriteFractionRealFieldOf(char* out, double value) {
+  return WriteRealField(out, value, kWidth, kDigits, true);
+}
+
+// The fields the program's layouts use.
+template char* WriteIntegerFieldOf<2>(char*, int64_t);
+template char* WriteIntegerFieldOf<5>(char*, int64_t);
+template char* WriteIntegerFieldOf<6>(char*, int64_t);
+template char* WriteIntegerFieldOf<7>(char*, int64_t);
+template char* WriteIntegerFieldOf<8>(char*, int64_t);
+template char* WriteIntegerFieldOf<10>(char*, int64_t);
+template char* WriteScaledRealFieldOf<12, 4>(char*, double);
+template char* WriteScaledRealFieldOf<12, 5>(char*, double);
+template char* WriteScaledRealFieldOf<13, 6>(char*, double);
+template char* WriteScaledRealFieldOf<15, 7>(char*, double);
+template char* WriteScaledRealFieldOf<25, 17>(char*, double);
+template char* WriteFractionRealFieldOf<15, 7>(char*, double);

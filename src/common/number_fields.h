@@ -30,6 +30,16 @@ char* WriteScaledRealField(char* out, double value, int width, int digits);
 // `digits` below 1 gives asterisks.
 char* WriteFractionRealField(char* out, double value, int width, int digits);
 
+// The same fields with a width and digits known at compile time, where the
+// compiler can fold them: the hot lines' fields. Defined for the widths and
+// digits the program's layouts use (a new one is added in number_fields.cc).
+template <int kWidth>
+char* WriteIntegerFieldOf(char* out, int64_t value);
+template <int kWidth, int kDigits>
+char* WriteScaledRealFieldOf(char* out, double value);
+template <int kWidth, int kDigits>
+char* WriteFractionRealFieldOf(char* out, double value);
+
 // Text field: a shorter text is right-aligned, a longer one cut at the right.
 char* WriteTextField(char* out, std::string_view text, int width);
 

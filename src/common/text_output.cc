@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -22,6 +23,10 @@ TextOutput::TextOutput(std::string name, int fd, bool owns_fd)
       cursor_(buffer_.get()),
       end_(buffer_.get() + kBufferSize) {}
 
+std::unique_ptr<TextOutput> TextOutput::InMemory() {
+  return std::make_unique<TextOutput>("memory", -1, false);
+}
+
 TextOutput::~TextOutput() {
   try {
     Flush();
@@ -35,7 +40,7 @@ void TextOutput::AppendInParts(std::string_view text) {
   while (!text.empty()) {
     size_t room = static_cast<size_t>(end_ - cursor_);
     if (room == 0) {
-      Flush();
+      MakeRoom(1);
       continue;
     }
     size_t part = text.size() < room ? text.size() : room;
@@ -45,13 +50,21 @@ void TextOutput::AppendInParts(std::string_view text) {
   }
 }
 
+void TextOutput::AppendBlock(std::string_view text) {
+  if (text.size() < kBufferSize || fd_ < 0) return Append(text);
+  Flush();
+  if (!failed_) WriteAll(text.data(), text.size());
+}
+
 void TextOutput::Flush() {
+  if (fd_ < 0) return;
   size_t size = static_cast<size_t>(cursor_ - buffer_.get());
   cursor_ = buffer_.get();
   if (size > 0 && !failed_) WriteAll(buffer_.get(), size);
 }
 
 void TextOutput::MakeRoom(size_t n) {
+  if (fd_ < 0) return Grow(n);
   Flush();
   if (static_cast<size_t>(end_ - cursor_) < n) throw RunError("internal: reservation too large");
 }
@@ -68,4 +81,16 @@ void TextOutput::WriteAll(const char* data, size_t size) {
     data += written;
     size -= static_cast<size_t>(written);
   }
+}
+
+// Doubles the memory buffer (or more, for a large request), keeping its bytes.
+void TextOutput::Grow(size_t n) {
+  const size_t used = static_cast<size_t>(cursor_ - buffer_.get());
+  const size_t size = static_cast<size_t>(end_ - buffer_.get());
+  const size_t new_size = std::max(2 * size, used + n);
+  std::unique_ptr<char[]> grown(new char[new_size]);
+  std::memcpy(grown.get(), buffer_.get(), used);
+  buffer_ = std::move(grown);
+  cursor_ = buffer_.get() + used;
+  end_ = buffer_.get() + new_size;
 }

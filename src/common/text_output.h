@@ -7,7 +7,8 @@
 //   out.Commit(p);
 //
 // A failed write throws RunError naming the file; bytes written before the
-// failure stay in the file.
+// failure stay in the file. An output in memory (no file) grows instead of
+// writing: the formatting threads fill such outputs with chunks of lines.
 #pragma once
 
 #include <cstddef>
@@ -26,6 +27,8 @@ class TextOutput {
   static std::unique_ptr<TextOutput> Create(const std::string& path);
   // Wraps an open descriptor that the caller keeps (standard output, say).
   TextOutput(std::string name, int fd, bool owns_fd);
+  // An output that keeps its bytes in memory (see Contents, Clear).
+  static std::unique_ptr<TextOutput> InMemory();
   // Flushes what is left, ignoring a failure: call Flush() to learn of it.
   ~TextOutput();
   TextOutput(const TextOutput&) = delete;
@@ -47,6 +50,8 @@ class TextOutput {
     std::memcpy(cursor_, text.data(), text.size());
     cursor_ += text.size();
   }
+  // Like Append; a large block goes to the system straight from `text`.
+  void AppendBlock(std::string_view text);
   void Append(char c) { *Reserve(1) = c, ++cursor_; }
   void EndLine() { Append('\n'); }
 
@@ -54,13 +59,20 @@ class TextOutput {
   void Flush();
   const std::string& name() const { return name_; }
 
+  // In memory: the bytes written since the last Clear.
+  std::string_view Contents() const {
+    return {buffer_.get(), static_cast<size_t>(cursor_ - buffer_.get())};
+  }
+  void Clear() { cursor_ = buffer_.get(); }
+
  private:
   void MakeRoom(size_t n);
   void AppendInParts(std::string_view text);
+  void Grow(size_t n);
   void WriteAll(const char* data, size_t size);
 
   std::string name_;
-  int fd_;
+  int fd_;  // -1 in memory
   bool owns_fd_;
   bool failed_ = false;
   std::unique_ptr<char[]> buffer_;

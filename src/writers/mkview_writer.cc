@@ -2,7 +2,9 @@
 
 #include <string_view>
 
+#include "common/fixed_line.h"
 #include "common/line_layout.h"
+#include "common/parallel_lines.h"
 #include "model/elem_columns.h"
 
 namespace {
@@ -48,16 +50,13 @@ constexpr LayoutItem kElemLine[] = {
 };
 
 // The SW column: always 0.
-constexpr FieldValue kSwitch = IntegerValue(0);
+constexpr int32_t kSwitch = 0;
 
 void WriteZoneLine(TextOutput& out, int32_t NUMNP, int32_t ActiveElemCount, int32_t ProgramFlag) {
   if (ProgramFlag == 1) {
-    const FieldValue values[] = {IntegerValue(NUMNP), IntegerValue(ActiveElemCount)};
-    WriteLayout(out, kDelmZoneLine, values);
+    WriteFixedLine<kDelmZoneLine>(out, NUMNP, ActiveElemCount);
   } else {
-    const FieldValue values[] = {IntegerValue(NUMNP), IntegerValue(ActiveElemCount),
-                                 IntegerValue(1)};
-    WriteLayout(out, kKorinZoneLine, values);
+    WriteFixedLine<kKorinZoneLine>(out, NUMNP, ActiveElemCount, 1);
   }
 }
 
@@ -75,45 +74,26 @@ void WriteBlockHead(TextOutput& out, const ModelStore& model, int32_t ActiveElem
   }
 }
 
-void WriteKorinNodeLines(TextOutput& out, const ModelStore& m, const NodeAverages& a) {
-  for (int32_t n = 1; n <= m.NUMNP; ++n) {
+void WriteKorinNodeLines(TextOutput& out, const ModelStore& m, const NodeAverages& a, int32_t first,
+                         int32_t last) {
+  for (int32_t n = first; n <= last; ++n) {
     const double vx = a.NodeVX[n], vy = a.NodeVY[n];
-    const FieldValue values[] = {
-        kSwitch,
-        RealValue(m.NodeX[n]),
-        RealValue(m.NodeY[n]),
-        RealValue(m.NodeHead[n]),
-        RealValue(m.NodeHead[n] + m.NodeY[n]),
-        RealValue(vx),
-        RealValue(vy),
-        RealValue(Magnitude(vx, vy)),
-        RealValue(m.NodeFlow[n]),
-    };
-    WriteLayout(out, kKorinNodeLine, values);
+    WriteFixedLine<kKorinNodeLine>(out, kSwitch, m.NodeX[n], m.NodeY[n], m.NodeHead[n],
+                                   m.NodeHead[n] + m.NodeY[n], vx, vy, Magnitude(vx, vy),
+                                   m.NodeFlow[n]);
   }
 }
 
 // NodeWorkA, NodeWorkB hold the velocity, NodeVX, NodeVY the flow on the
 // layer (D times velocity).
-void WriteDelmNodeLines(TextOutput& out, const ModelStore& m, const NodeAverages& a) {
-  for (int32_t n = 1; n <= m.NUMNP; ++n) {
+void WriteDelmNodeLines(TextOutput& out, const ModelStore& m, const NodeAverages& a, int32_t first,
+                        int32_t last) {
+  for (int32_t n = first; n <= last; ++n) {
     const double vx = a.NodeWorkA[n], vy = a.NodeWorkB[n];
     const double flow_x = a.NodeVX[n], flow_y = a.NodeVY[n];
-    const FieldValue values[] = {
-        kSwitch,
-        RealValue(m.NodeX[n]),
-        RealValue(m.NodeY[n]),
-        RealValue(m.NodeHead[n]),
-        RealValue(vx),
-        RealValue(vy),
-        RealValue(Magnitude(vx, vy)),
-        RealValue(flow_x),
-        RealValue(flow_y),
-        RealValue(Magnitude(flow_x, flow_y)),
-        RealValue(m.NodeExtraB[n]),
-        RealValue(m.NodeFlow[n]),
-    };
-    WriteLayout(out, kDelmNodeLine, values);
+    WriteFixedLine<kDelmNodeLine>(out, kSwitch, m.NodeX[n], m.NodeY[n], m.NodeHead[n], vx, vy,
+                                  Magnitude(vx, vy), flow_x, flow_y, Magnitude(flow_x, flow_y),
+                                  m.NodeExtraB[n], m.NodeFlow[n]);
   }
 }
 
@@ -135,28 +115,18 @@ Point ElemCentre(const ElemColumns& elems, int32_t e, const ModelStore& model) {
 
 // RX-KORIN: P is the attribute, the velocity as stored. RX-DELM: P is 1, the
 // stored values (D times velocity) times the reciprocal of D.
-void WriteElemLines(TextOutput& out, const ModelStore& model, int32_t ProgramFlag) {
+void WriteElemLines(TextOutput& out, const ModelStore& model, int32_t ProgramFlag, int32_t first,
+                    int32_t last) {
   const ElemColumns elems(model);
   const bool delm = ProgramFlag == 1;
-  for (int32_t e = 1; e <= model.NUMEL; ++e) {
+  for (int32_t e = first; e <= last; ++e) {
     if (!elems.IsActive(e)) continue;
     const Point centre = ElemCentre(elems, e, model);
     const double vx = model.ElemVX[e], vy = model.ElemVY[e];
     const double scale = delm ? 1.0 / model.ElemD[e] : 1.0;
-    const FieldValue values[] = {
-        kSwitch,
-        IntegerValue(elems.Corner1[e]),
-        IntegerValue(elems.Corner2[e]),
-        IntegerValue(elems.Corner3[e]),
-        IntegerValue(elems.WrittenCorner4(e)),
-        IntegerValue(delm ? 1 : elems.Attribute[e]),
-        RealValue(centre.X),
-        RealValue(centre.Y),
-        RealValue(vx * scale),
-        RealValue(vy * scale),
-        RealValue(Magnitude(vx, vy) * scale),
-    };
-    WriteLayout(out, kElemLine, values);
+    WriteFixedLine<kElemLine>(out, kSwitch, elems.Corner1[e], elems.Corner2[e], elems.Corner3[e],
+                              elems.WrittenCorner4(e), delm ? 1 : elems.Attribute[e], centre.X,
+                              centre.Y, vx * scale, vy * scale, Magnitude(vx, vy) * scale);
   }
 }
 
@@ -167,13 +137,19 @@ void WriteMkViewStep(TextOutput& out, const ModelStore& model, int32_t ProgramFl
   const int32_t active_elem_count = CountActiveElems(model);
   WriteBlockHead(out, model, active_elem_count, ProgramFlag);
   AverageElemVelocities(model, ProgramFlag, averages);
-  if (ProgramFlag == 1) {
-    WriteDelmNodeLines(out, model, averages);
-  } else {
-    WriteKorinNodeLines(out, model, averages);
-  }
+  FormatLinesInOrder(out, 1, model.NUMNP, [&](TextOutput& chunk, int32_t first, int32_t last) {
+    if (ProgramFlag == 1) {
+      WriteDelmNodeLines(chunk, model, averages, first, last);
+    } else {
+      WriteKorinNodeLines(chunk, model, averages, first, last);
+    }
+  });
   WriteLayout(out, kElemVariablesLine, {});
-  if (active_elem_count > 0) WriteElemLines(out, model, ProgramFlag);
+  if (active_elem_count > 0) {
+    FormatLinesInOrder(out, 1, model.NUMEL, [&](TextOutput& chunk, int32_t first, int32_t last) {
+      WriteElemLines(chunk, model, ProgramFlag, first, last);
+    });
+  }
 }
 
 namespace {

@@ -1,7 +1,9 @@
 #include "writers/restart_writer.h"
 
+#include "common/fixed_line.h"
 #include "common/free_form.h"
 #include "common/line_layout.h"
+#include "common/parallel_lines.h"
 
 namespace {
 
@@ -17,29 +19,19 @@ constexpr LayoutItem kDelmNodeLine[] = {
     IntegerItem(5),  GroupItem(6, 2),  LiteralItem(","), ScaledRealItem(25, 17),
 };
 
-void WriteKorinNodeLines(TextOutput& out, const ModelStore& m, int32_t HeadStyle) {
+void WriteKorinNodeLines(TextOutput& out, const ModelStore& m, int32_t HeadStyle, int32_t first,
+                         int32_t last) {
   const double elevation_share = static_cast<double>(HeadStyle);
-  for (int32_t n = 1; n <= m.NUMNP; ++n) {
-    const FieldValue values[] = {
-        IntegerValue(n),
-        IntegerValue(m.NodeCode[n]),
-        RealValue(m.NodeX[n]),
-        RealValue(m.NodeY[n]),
-        RealValue(m.NodeHead[n] + elevation_share * m.NodeY[n]),
-        RealValue(m.NodeFlow[n]),
-    };
-    WriteLayout(out, kKorinNodeLine, values);
+  for (int32_t n = first; n <= last; ++n) {
+    WriteFixedLine<kKorinNodeLine>(out, n, m.NodeCode[n], m.NodeX[n], m.NodeY[n],
+                                   m.NodeHead[n] + elevation_share * m.NodeY[n], m.NodeFlow[n]);
   }
 }
 
-void WriteDelmNodeLines(TextOutput& out, const ModelStore& m) {
-  for (int32_t n = 1; n <= m.NUMNP; ++n) {
-    const FieldValue values[] = {
-        IntegerValue(n),          IntegerValue(m.NodeCode[n]), IntegerValue(m.NodeExtraCode[n]),
-        RealValue(m.NodeX[n]),    RealValue(m.NodeY[n]),       RealValue(m.NodeHead[n]),
-        RealValue(m.NodeFlow[n]), RealValue(m.NodeExtraA[n]),  RealValue(m.NodeExtraB[n]),
-    };
-    WriteLayout(out, kDelmNodeLine, values);
+void WriteDelmNodeLines(TextOutput& out, const ModelStore& m, int32_t first, int32_t last) {
+  for (int32_t n = first; n <= last; ++n) {
+    WriteFixedLine<kDelmNodeLine>(out, n, m.NodeCode[n], m.NodeExtraCode[n], m.NodeX[n], m.NodeY[n],
+                                  m.NodeHead[n], m.NodeFlow[n], m.NodeExtraA[n], m.NodeExtraB[n]);
   }
 }
 
@@ -50,11 +42,13 @@ void WriteRestartStep(TextOutput& out, const ModelStore& model, const WriterOpti
     FreeFormLine(out).Text(" LA,TIME ").Integer(model.StepNo).Real(model.StepTime).End();
   }
   if (model.NUMNP < 1) return;
-  if (options.ProgramFlag == 1) {
-    WriteDelmNodeLines(out, model);
-  } else {
-    WriteKorinNodeLines(out, model, options.HeadStyle);
-  }
+  FormatLinesInOrder(out, 1, model.NUMNP, [&](TextOutput& chunk, int32_t first, int32_t last) {
+    if (options.ProgramFlag == 1) {
+      WriteDelmNodeLines(chunk, model, first, last);
+    } else {
+      WriteKorinNodeLines(chunk, model, options.HeadStyle, first, last);
+    }
+  });
 }
 
 namespace {

@@ -2,7 +2,9 @@
 
 #include <string_view>
 
+#include "common/fixed_line.h"
 #include "common/line_layout.h"
+#include "common/parallel_lines.h"
 #include "model/elem_columns.h"
 
 namespace {
@@ -54,46 +56,32 @@ void WriteZoneHead(TextOutput& out, const ModelStore& model, int32_t ActiveElemC
   WriteLayout(out, kZoneLine, zone_values);
 }
 
-void WriteKorinNodeLines(TextOutput& out, const ModelStore& m, const NodeAverages& a) {
-  for (int32_t n = 1; n <= m.NUMNP; ++n) {
+void WriteKorinNodeLines(TextOutput& out, const ModelStore& m, const NodeAverages& a, int32_t first,
+                         int32_t last) {
+  for (int32_t n = first; n <= last; ++n) {
     const double vx = a.NodeVX[n], vy = a.NodeVY[n];
-    const FieldValue values[] = {
-        RealValue(m.NodeX[n]),
-        RealValue(m.NodeY[n]),
-        RealValue(m.NodeHead[n]),
-        RealValue(m.NodeHead[n] + m.NodeY[n]),
-        RealValue(vx),
-        RealValue(vy),
-        RealValue(Magnitude(vx, vy)),
-    };
-    WriteLayout(out, kKorinNodeLine, values);
+    WriteFixedLine<kKorinNodeLine>(out, m.NodeX[n], m.NodeY[n], m.NodeHead[n],
+                                   m.NodeHead[n] + m.NodeY[n], vx, vy, Magnitude(vx, vy));
   }
 }
 
-void WriteDelmNodeLines(TextOutput& out, const ModelStore& m, const NodeAverages& a) {
-  for (int32_t n = 1; n <= m.NUMNP; ++n) {
+void WriteDelmNodeLines(TextOutput& out, const ModelStore& m, const NodeAverages& a, int32_t first,
+                        int32_t last) {
+  for (int32_t n = first; n <= last; ++n) {
     const double vx = a.NodeVX[n], vy = a.NodeVY[n];
     const double divided_vx = a.NodeWorkA[n], divided_vy = a.NodeWorkB[n];
-    const FieldValue values[] = {
-        RealValue(m.NodeX[n]), RealValue(m.NodeY[n]), RealValue(m.NodeHead[n]),
-        RealValue(vx),         RealValue(vy),         RealValue(Magnitude(vx, vy)),
-        RealValue(divided_vx), RealValue(divided_vy), RealValue(Magnitude(divided_vx, divided_vy)),
-    };
-    WriteLayout(out, kDelmNodeLine, values);
+    WriteFixedLine<kDelmNodeLine>(out, m.NodeX[n], m.NodeY[n], m.NodeHead[n], vx, vy,
+                                  Magnitude(vx, vy), divided_vx, divided_vy,
+                                  Magnitude(divided_vx, divided_vy));
   }
 }
 
-void WriteElemLines(TextOutput& out, const ModelStore& model) {
+void WriteElemLines(TextOutput& out, const ModelStore& model, int32_t first, int32_t last) {
   const ElemColumns elems(model);
-  for (int32_t e = 1; e <= model.NUMEL; ++e) {
+  for (int32_t e = first; e <= last; ++e) {
     if (!elems.IsActive(e)) continue;
-    const FieldValue values[] = {
-        IntegerValue(elems.Corner1[e]),
-        IntegerValue(elems.Corner2[e]),
-        IntegerValue(elems.Corner3[e]),
-        IntegerValue(elems.WrittenCorner4(e)),
-    };
-    WriteLayout(out, kElemLine, values);
+    WriteFixedLine<kElemLine>(out, elems.Corner1[e], elems.Corner2[e], elems.Corner3[e],
+                              elems.WrittenCorner4(e));
   }
 }
 
@@ -104,12 +92,18 @@ void WriteTecplotZone(TextOutput& out, const ModelStore& model, int32_t ProgramF
   const int32_t active_elem_count = CountActiveElems(model);
   WriteZoneHead(out, model, active_elem_count, ProgramFlag);
   AverageElemVelocities(model, ProgramFlag, averages);
-  if (ProgramFlag == 1) {
-    WriteDelmNodeLines(out, model, averages);
-  } else {
-    WriteKorinNodeLines(out, model, averages);
+  FormatLinesInOrder(out, 1, model.NUMNP, [&](TextOutput& chunk, int32_t first, int32_t last) {
+    if (ProgramFlag == 1) {
+      WriteDelmNodeLines(chunk, model, averages, first, last);
+    } else {
+      WriteKorinNodeLines(chunk, model, averages, first, last);
+    }
+  });
+  if (active_elem_count > 0) {
+    FormatLinesInOrder(out, 1, model.NUMEL, [&](TextOutput& chunk, int32_t first, int32_t last) {
+      WriteElemLines(chunk, model, first, last);
+    });
   }
-  if (active_elem_count > 0) WriteElemLines(out, model);
 }
 
 namespace {

@@ -1,0 +1,27 @@
+// FormatLinesInOrder: formats a long run of lines (the node lines of a step,
+// say) on the formatting threads, in chunks, and appends the chunks to the
+// output in order, so that the bytes are exactly those one thread would
+// write. With one formatting thread, or few lines, it formats straight into
+// the output.
+//
+//   FormatLinesInOrder(out, 1, NUMNP, [&](TextOutput& chunk, int32_t first, int32_t last) {
+//     for (int32_t n = first; n <= last; ++n) WriteNodeLine(chunk, n);
+//   });
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "common/text_output.h"
+
+// Writes the lines of items first..last to `chunk`; called for consecutive
+// ranges, possibly on several threads at once, so it must only read shared
+// data.
+using LineFormatter = std::function<void(TextOutput& chunk, int32_t first, int32_t last)>;
+
+// How many threads format: RXPOST_THREADS when it is set to a positive
+// number, else the processors this process may run on, at most 2.
+int FormattingThreads();
+
+void FormatLinesInOrder(TextOutput& out, int32_t first, int32_t last, const LineFormatter& format,
+                        int threads = FormattingThreads());
