@@ -149,6 +149,19 @@ char* WriteDecimal(char* out, bool negative, double magnitude, ShortestDecimal d
                              : WriteScientific(out, d, count);
 }
 
+// The value of IEEE bits with `kFractionBits` fraction bits and an exponent
+// biased by `kBias` (counting the fraction as an integer): c * 2^q.
+template <typename Scale, int kFractionBits, int kBias>
+ShortestDecimal ShortestOf(uint64_t bits) {
+  const uint64_t fraction = bits & ((uint64_t{1} << kFractionBits) - 1);
+  const int biased = static_cast<int>(bits >> kFractionBits);
+  if (biased == 0) return Shortest<Scale>(fraction, 1 - kBias, false);
+  const uint64_t c = fraction | (uint64_t{1} << kFractionBits);
+  const int q = biased - kBias;
+  if (IsSmallInteger(c, q, kFractionBits)) return WithoutTrailingZeros({c >> -q, 0});
+  return Shortest<Scale>(c, q, fraction == 0 && biased > 1);
+}
+
 template <typename Real>
 char* WriteText(char* out, Real value) {
   const bool negative = std::signbit(value);
@@ -160,25 +173,11 @@ char* WriteText(char* out, Real value) {
 }  // namespace
 
 ShortestDecimal ShortestDecimalOf(double value) {
-  const uint64_t bits = std::bit_cast<uint64_t>(value);
-  const uint64_t fraction = bits & ((uint64_t{1} << 52) - 1);
-  const int biased = static_cast<int>(bits >> 52);
-  if (biased == 0) return Shortest<Scale64>(fraction, -1074, false);
-  const uint64_t c = fraction | (uint64_t{1} << 52);
-  const int q = biased - 1075;
-  if (IsSmallInteger(c, q, 52)) return WithoutTrailingZeros({c >> -q, 0});
-  return Shortest<Scale64>(c, q, fraction == 0 && biased > 1);
+  return ShortestOf<Scale64, 52, 1075>(std::bit_cast<uint64_t>(value));
 }
 
 ShortestDecimal ShortestDecimalOf(float value) {
-  const uint32_t bits = std::bit_cast<uint32_t>(value);
-  const uint64_t fraction = bits & ((uint32_t{1} << 23) - 1);
-  const int biased = static_cast<int>(bits >> 23);
-  if (biased == 0) return Shortest<Scale32>(fraction, -149, false);
-  const uint64_t c = fraction | (uint64_t{1} << 23);
-  const int q = biased - 150;
-  if (IsSmallInteger(c, q, 23)) return WithoutTrailingZeros({c >> -q, 0});
-  return Shortest<Scale32>(c, q, fraction == 0 && biased > 1);
+  return ShortestOf<Scale32, 23, 150>(std::bit_cast<uint32_t>(value));
 }
 
 char* WriteShortestText(char* out, double value) { return WriteText(out, value); }

@@ -4,8 +4,10 @@
 #include <span>
 #include <string_view>
 
+#include "common/fixed_line.h"
 #include "common/free_form.h"
 #include "common/line_layout.h"
+#include "common/parallel_lines.h"
 #include "model/elem_columns.h"
 
 namespace {
@@ -137,11 +139,12 @@ void WritePropertyBlock(TextOutput& out, int32_t property_count) {
 
 void WriteNodeBlock(TextOutput& out, const ModelStore& model) {
   OpenBlock(out, 403);
-  for (int32_t n = 1; n <= model.NUMNP; ++n) {
-    const FieldValue values[] = {IntegerValue(n), SingleRealValue(model.NodeX[n]),
-                                 SingleRealValue(model.NodeY[n]), SingleRealValue(0.0)};
-    WriteLayout(out, kNodeLine, values);
-  }
+  FormatLinesInOrder(out, 1, model.NUMNP, [&model](TextOutput& chunk, int32_t first, int32_t last) {
+    for (int32_t n = first; n <= last; ++n) {
+      WriteFixedLine<kNodeLine>(chunk, n, static_cast<double>(static_cast<float>(model.NodeX[n])),
+                                static_cast<double>(static_cast<float>(model.NodeY[n])), 0.0);
+    }
+  });
   CloseBlock(out);
 }
 
@@ -157,12 +160,11 @@ void WriteElement(TextOutput& out, const ElemColumns& elems, int32_t e) {
       .Integer(quadrilateral ? 4 : 2)
       .Text(",1,0,0,")
       .End();
-  const FieldValue corners[] = {IntegerValue(elems.Corner1[e]), IntegerValue(elems.Corner2[e]),
-                                IntegerValue(elems.Corner3[e]), IntegerValue(elems.Corner4[e])};
   if (quadrilateral) {
-    WriteLayout(out, kQuadrilateralSlotsLine, corners);
+    WriteFixedLine<kQuadrilateralSlotsLine>(out, elems.Corner1[e], elems.Corner2[e],
+                                            elems.Corner3[e], elems.Corner4[e]);
   } else {
-    WriteLayout(out, kTriangleSlotsLine, std::span(corners).first(3));
+    WriteFixedLine<kTriangleSlotsLine>(out, elems.Corner1[e], elems.Corner2[e], elems.Corner3[e]);
   }
   WriteTextLines(out, kElemRest);
 }
@@ -170,7 +172,9 @@ void WriteElement(TextOutput& out, const ElemColumns& elems, int32_t e) {
 void WriteElemBlock(TextOutput& out, const ModelStore& model) {
   OpenBlock(out, 404);
   const ElemColumns elems(model);
-  for (int32_t e = 1; e <= model.NUMEL; ++e) WriteElement(out, elems, e);
+  FormatLinesInOrder(out, 1, model.NUMEL, [&elems](TextOutput& chunk, int32_t first, int32_t last) {
+    for (int32_t e = first; e <= last; ++e) WriteElement(chunk, elems, e);
+  });
   CloseBlock(out);
 }
 

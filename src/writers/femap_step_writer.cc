@@ -6,6 +6,7 @@
 
 #include "common/free_form.h"
 #include "common/line_layout.h"
+#include "common/parallel_lines.h"
 #include "model/elem_columns.h"
 
 namespace {
@@ -133,7 +134,9 @@ template <Precision kPrecision, typename ValueOf>
 void WriteVector(TextOutput& out, int32_t set, const VectorHead& head, const Extremes& extremes,
                  int32_t count, ValueOf value_of) {
   WriteVectorHead(out, set, head, extremes);
-  for (int32_t i = 1; i <= count; ++i) WriteValueLine<kPrecision>(out, i, value_of(i));
+  FormatLinesInOrder(out, 1, count, [&value_of](TextOutput& chunk, int32_t first, int32_t last) {
+    for (int32_t i = first; i <= last; ++i) WriteValueLine<kPrecision>(chunk, i, value_of(i));
+  });
   WriteValueLine<kPrecision>(out, -1, 0.0);
 }
 
