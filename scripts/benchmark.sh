@@ -86,6 +86,26 @@ run_kind() {
   rm -f "$work/$name.out"
 }
 
+# rxpost vtk over every step; its yardstick writes the bytes of all the files
+# it wrote (the collection and the step files) to one file.
+run_vtk() {
+  local runs=() yards=() bytes=0 rss_kb
+  vtk() { (cd "$work" && /usr/bin/time -f '%M' -o vtk.rss "$bin/rxpost" vtk result.bin vtk.pvd --steps all); }
+  for _ in 1 2 3; do
+    runs+=("$(seconds_of vtk)")
+    bytes=$(cat "$work"/vtk.pvd "$work"/vtk_*.vtu | wc -c)
+    yards+=("$(seconds_of yardstick vtk "$bytes")")
+  done
+  rss_kb=$(tail -n 1 "$work/vtk.rss")
+  local wall yard
+  wall=$(median "${runs[@]}")
+  yard=$(median "${yards[@]}")
+  printf '%-8s wall %6.3f s  yardstick %6.3f s  ratio %5.2f  %7.1f MB/s  peak RSS %6.1f MB  (%d bytes)\n' \
+    vtk "$wall" "$yard" "$(echo "$wall / $yard" | bc -l)" \
+    "$(echo "$bytes / $wall / 1000000" | bc -l)" "$(echo "$rss_kb / 1024" | bc -l)" "$bytes"
+  rm -f "$work"/vtk.pvd "$work"/vtk_*.vtu "$work/vtk.out"
+}
+
 # The TECPLOT conversion against the same conversion written with fprintf
 # and with the legacy formatted WRITE, interleaved.
 compare_tecplot_versions() {
@@ -113,4 +133,5 @@ compare_tecplot_versions() {
 run_kind tecplot 2
 run_kind restart 1 1
 run_kind mkview 5
+run_vtk
 compare_tecplot_versions

@@ -1,6 +1,7 @@
 #include "program_run.h"
 
 #include <fcntl.h>
+#include <pty.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,24 +17,62 @@ void RedirectOrDie(const std::string& path, int flags, int target) {
   close(fd);
 }
 
-}  // namespace
+// Everything the program writes to the terminal, until it closes it.
+std::string ReadTerminal(int terminal) {
+  std::string text;
+  char buffer[4096];
+  for (ssize_t size; (size = read(terminal, buffer, sizeof buffer)) > 0;) text.append(buffer, size);
+  return text;
+}
 
-ProgramRun RunRxpost(const std::string& dir, const std::string& answers) {
+ProgramRun Run(const std::string& dir, const std::string& answers,
+               const std::vector<std::string>& args, bool terminal_stderr) {
   const std::string in_path = dir + "/.answers", out_path = dir + "/.stdout",
                     err_path = dir + "/.stderr";
   WriteWholeFile(in_path, answers);
+  int terminal = -1, terminal_end = -1;
+  if (terminal_stderr && openpty(&terminal, &terminal_end, nullptr, nullptr, nullptr) != 0) {
+    throw std::runtime_error("openpty failed");
+  }
+  std::vector<char*> argv{const_cast<char*>("rxpost")};
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
   pid_t child = fork();
   if (child < 0) throw std::runtime_error("fork failed");
   if (child == 0) {
     if (chdir(dir.c_str()) != 0) _exit(127);
     RedirectOrDie(in_path, O_RDONLY, STDIN_FILENO);
     RedirectOrDie(out_path, O_WRONLY | O_CREAT | O_TRUNC, STDOUT_FILENO);
-    RedirectOrDie(err_path, O_WRONLY | O_CREAT | O_TRUNC, STDERR_FILENO);
-    execl(RXPOST_BINARY, "rxpost", static_cast<char*>(nullptr));
+    if (terminal_stderr) {
+      if (dup2(terminal_end, STDERR_FILENO) < 0) _exit(127);
+      close(terminal_end);
+      close(terminal);
+    } else {
+      RedirectOrDie(err_path, O_WRONLY | O_CREAT | O_TRUNC, STDERR_FILENO);
+    }
+    execv(RXPOST_BINARY, argv.data());
     _exit(127);
+  }
+  std::string terminal_text;
+  if (terminal_stderr) {
+    close(terminal_end);
+    terminal_text = ReadTerminal(terminal);
+    close(terminal);
   }
   int status = 0;
   waitpid(child, &status, 0);
   int exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return {exit_status, ReadWholeFile(out_path), ReadWholeFile(err_path)};
+  return {exit_status, ReadWholeFile(out_path),
+          terminal_stderr ? terminal_text : ReadWholeFile(err_path)};
+}
+
+}  // namespace
+
+ProgramRun RunRxpost(const std::string& dir, const std::string& answers, bool terminal_stderr) {
+  return Run(dir, answers, {}, terminal_stderr);
+}
+
+ProgramRun RunRxpostCommand(const std::string& dir, const std::vector<std::string>& args,
+                            bool terminal_stderr) {
+  return Run(dir, "", args, terminal_stderr);
 }

@@ -1,8 +1,10 @@
 // Runs the rxpost program as a user would: in a folder of its own, with the
-// answers of the dialogue on standard input, capturing what it prints.
+// answers of the dialogue on standard input (or with command-line arguments),
+// capturing what it prints.
 #pragma once
 
 #include <string>
+#include <vector>
 
 struct ProgramRun {
   int exit_status;  // -1 when the program did not exit normally (a crash)
@@ -10,4 +12,9 @@ struct ProgramRun {
   std::string err;
 };
 
-ProgramRun RunRxpost(const std::string& dir, const std::string& answers);
+// Standard error is a file, or a pseudo-terminal when `terminal_stderr`.
+ProgramRun RunRxpost(const std::string& dir, const std::string& answers,
+                     bool terminal_stderr = false);
+// `rxpost args...` with no input.
+ProgramRun RunRxpostCommand(const std::string& dir, const std::vector<std::string>& args,
+                            bool terminal_stderr = false);

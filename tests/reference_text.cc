@@ -1,5 +1,7 @@
 #include "reference_text.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <initializer_list>
@@ -221,4 +223,113 @@ std::string RefMkViewFile(const MadeModel& model) {
     }
   }
   return file;
+}
+
+namespace {
+
+// `lead` and the items, 500 a line; with `commas`, each item follows a comma
+// and a line of fewer than 500 ends with one.
+std::string Wrapped(const std::string& lead, const std::vector<std::string>& items, bool commas) {
+  std::string text;
+  for (size_t first = 0; first < items.size(); first += 500) {
+    text += first == 0 ? lead : "";
+    size_t end = std::min(items.size(), first + 500);
+    for (size_t i = first; i < end; ++i) text += (commas ? "," : "") + items[i];
+    text += commas && end - first < 500 ? ",\n" : "\n";
+  }
+  return text;
+}
+
+std::string Label(const std::string& label) { return std::string(40 - label.size(), ' ') + label; }
+
+template <typename Value>
+std::string Rows(const MadeModel& model, size_t columns, Value value) {
+  std::string rows;
+  for (const MadeStep& step : model.steps) {
+    std::vector<std::string> items;
+    for (size_t i = 0; i < columns; ++i) items.push_back(RefReal(value(step, i), 15, 7));
+    rows += Wrapped("time," + RefReal(step.time, 15, 7), items, true);
+  }
+  return rows;
+}
+
+template <typename Value>
+std::string NodeTable(const MadeModel& model, const std::string& label,
+                      const std::vector<int>& nodes, Value value) {
+  if (nodes.empty()) return "";
+  std::vector<std::string> numbers, xs, ys;
+  for (int n : nodes) {
+    numbers.push_back(RefInt(n, 8));
+    xs.push_back(RefReal(model.nodes[n - 1].x, 15, 7));
+    ys.push_back(RefReal(model.nodes[n - 1].y, 15, 7));
+  }
+  return Label(label) + "\n" + Wrapped(",node", numbers, true) + Wrapped(",x", xs, true) +
+         Wrapped(",y", ys, true) + Rows(model, nodes.size(), [&](const MadeStep& step, size_t i) {
+           return value(step, nodes[i] - 1);
+         });
+}
+
+std::string ElemTable(const MadeModel& model, const std::string& label,
+                      const std::vector<int>& elems, bool by_d) {
+  if (elems.empty()) return "";
+  std::vector<std::string> numbers, components(elems.size(), " ,x,y");
+  for (int e : elems) numbers.insert(numbers.end(), 2, RefInt(e, 8));
+  return Label(label) + "\n" + Wrapped(",element", numbers, true) +
+         Wrapped(",component", components, false) +
+         Rows(model, 2 * elems.size(), [&](const MadeStep& step, size_t i) {
+           const MadeElementValues& v = step.elements[elems[i / 2] - 1];
+           double component = i % 2 == 0 ? v.vx : v.vy;
+           return by_d ? component / v.d : component;
+         });
+}
+
+// The head at (px, py): the first counter-clockwise (or flat-edged) triangle
+// of non-zero area holding the point, tried element by element.
+double InterpolatedHead(const MadeModel& model, const MadeStep& step, double px, double py) {
+  auto x = [&](int n) { return model.nodes[n - 1].x; };
+  auto y = [&](int n) { return model.nodes[n - 1].y; };
+  auto area = [&](int a, int b, double x0, double y0) {
+    return 0.5 * ((x(a) - x0) * (y(b) - y0) - (x(b) - x0) * (y(a) - y0));
+  };
+  auto h = [&](int n) { return step.nodes[n - 1].head; };
+  for (const MadeElement& e : model.elements) {
+    const int* c = e.corners;
+    std::vector<std::array<int, 3>> triangles = {{c[0], c[1], c[2]}};
+    if (c[3] != c[2] && c[3] != 0) triangles.push_back({c[0], c[2], c[3]});
+    for (auto [a, b, d] : triangles) {
+      double sa = area(b, d, px, py), sb = area(d, a, px, py), sc = area(a, b, px, py);
+      double r = 1 / area(b, d, x(a), y(a));
+      if (sa >= 0 && sb >= 0 && sc >= 0 && std::isfinite(r)) {
+        return (h(a) * (sa * r) + h(b) * (sb * r)) + h(d) * (sc * r);
+      }
+    }
+  }
+  return 0;
+}
+
+}  // namespace
+
+std::map<std::string, std::string> RefInterpFiles(const MadeModel& model, const RefPicks& picks) {
+  const bool delm = model.program_flag == 1;
+  std::map<std::string, std::string> files;
+  std::string& out = files["out.txt"];
+  if (!picks.points.empty()) out = "interporate\ntime,x,y,total-head,pressure-head(KORIN)\n";
+  for (const MadeStep& step : model.steps) {
+    for (auto [px, py] : picks.points) {
+      double h = InterpolatedHead(model, step, px, py);
+      out +=
+          Cat({RefReal(step.time, 15, 7), ",", RefReal(px, 15, 7), ",", RefReal(py, 15, 7), ",",
+               delm ? "" : RefReal(py + h, 15, 7) + ",", RefReal(h, 15, 7), delm ? ",\n" : "\n"});
+    }
+  }
+  auto head = [](const MadeStep& step, int i) { return step.nodes[i].head; };
+  files["HTIME.CSV"] = NodeTable(model, "total-head", picks.head, [&](const MadeStep& step, int i) {
+    return step.nodes[i].head + (delm ? 0 : model.nodes[i].y);
+  });
+  if (!delm) files["PTIME.CSV"] = NodeTable(model, "pressure-head", picks.pres, head);
+  files["QTIME.CSV"] = NodeTable(model, "discharge-rate", picks.flow,
+                                 [](const MadeStep& step, int i) { return step.nodes[i].flow; });
+  files["VTIME.CSV"] = ElemTable(model, "KORIn/velocity DELM/flow-on-layer", picks.vel, false);
+  files["VeTIME.CSV"] = delm ? ElemTable(model, "DELM/velocity", picks.vel, true) : "";
+  return files;
 }

@@ -9,10 +9,30 @@
 
 #include "common/run_error.h"
 
-std::unique_ptr<TextOutput> TextOutput::Create(const std::string& path) {
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+int TextOutput::OpenOrFail(const std::string& path, int flags) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | flags, 0666);
   if (fd < 0) throw ErrorAbout(path, std::string("cannot create file: ") + std::strerror(errno));
-  return std::make_unique<TextOutput>(path, fd, true);
+  return fd;
+}
+
+std::unique_ptr<TextOutput> TextOutput::Create(const std::string& path) {
+  return std::make_unique<TextOutput>(path, OpenOrFail(path, O_TRUNC), true);
+}
+
+std::unique_ptr<TextOutput> TextOutput::CreateOver(const std::string& path) {
+  auto output = std::make_unique<TextOutput>(path, OpenOrFail(path, 0), true);
+  output->cut_when_done_ = true;
+  return output;
+}
+
+void TextOutput::Finish() {
+  Flush();
+  if (!cut_when_done_) return;
+  cut_when_done_ = false;
+  if (::ftruncate(fd_, static_cast<off_t>(written_)) != 0) {
+    failed_ = true;
+    throw ErrorAbout(name_, std::string("cannot cut the file at its end: ") + std::strerror(errno));
+  }
 }
 
 TextOutput::TextOutput(std::string name, int fd, bool owns_fd)
@@ -33,6 +53,9 @@ TextOutput::~TextOutput() {
   } catch (const RunError&) {
     // Reported by an explicit Flush() on every path that can still report.
   }
+  // An unfinished file is cut all the same, so that nothing of an old one is
+  // left behind what was written.
+  if (cut_when_done_) (void)!::ftruncate(fd_, static_cast<off_t>(written_));
   if (owns_fd_) ::close(fd_);
 }
 
@@ -80,6 +103,8 @@ void TextOutput::WriteAll(const char* data, size_t size) {
     }
     data += written;
     size -= static_cast<size_t>(written);
+    written_ += static_cast<uint64_t>(written);
+    if (tally_ != nullptr) *tally_ += static_cast<uint64_t>(written);
   }
 }
 

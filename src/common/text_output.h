@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -25,6 +26,10 @@ class TextOutput {
 
   // Creates (or truncates) the file at `path`; throws RunError when it cannot.
   static std::unique_ptr<TextOutput> Create(const std::string& path);
+  // Like Create, but an existing file is written over from its start instead
+  // of being emptied first, and is cut at the written length by Finish (or,
+  // quietly, on destruction): rewriting a big file then needs no new blocks.
+  static std::unique_ptr<TextOutput> CreateOver(const std::string& path);
   // Wraps an open descriptor that the caller keeps (standard output, say).
   TextOutput(std::string name, int fd, bool owns_fd);
   // An output that keeps its bytes in memory (see Contents, Clear).
@@ -57,7 +62,11 @@ class TextOutput {
 
   // Hands every buffered byte to the system; throws RunError on failure.
   void Flush();
+  // Flush, and for a file from CreateOver, the cut at the written length.
+  void Finish();
   const std::string& name() const { return name_; }
+  // From now on also adds every byte handed to the system to `*tally`.
+  void TallyBytesInto(uint64_t* tally) { tally_ = tally; }
 
   // In memory: the bytes written since the last Clear.
   std::string_view Contents() const {
@@ -66,6 +75,7 @@ class TextOutput {
   void Clear() { cursor_ = buffer_.get(); }
 
  private:
+  static int OpenOrFail(const std::string& path, int flags);
   void MakeRoom(size_t n);
   void AppendInParts(std::string_view text);
   void Grow(size_t n);
@@ -75,6 +85,9 @@ class TextOutput {
   int fd_;  // -1 in memory
   bool owns_fd_;
   bool failed_ = false;
+  uint64_t* tally_ = nullptr;
+  bool cut_when_done_ = false;  // opened by CreateOver, not yet cut
+  uint64_t written_ = 0;        // bytes handed to the system
   std::unique_ptr<char[]> buffer_;
   char* cursor_;
   char* end_;

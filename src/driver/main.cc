@@ -1,8 +1,9 @@
 // rxpost: turns the binary result file of the RX-KORIN or RX-DELM groundwater
 // simulators into the text file an engineer needs, through a console
-// dialogue; or strips the comment lines from an analysis data file.
+// dialogue; or strips the comment lines from an analysis data file. With
+// arguments it is a command line instead (cli/command_line.h).
 //
-// Exit status: 0 after a normal end; 2 after an error (one line on standard
+// Exit status of the dialogue: 0 after a normal end; 2 after an error (one line on standard
 // error names the file or the question and what was wrong); the stop code
 // modulo 256 when the user stops the run (1111 -> 87).
 #include <unistd.h>
@@ -10,6 +11,7 @@
 #include <iostream>
 #include <new>
 
+#include "cli/command_line.h"
 #include "common/run_error.h"
 #include "common/text_output.h"
 #include "driver/comment_stripper.h"
@@ -47,7 +49,8 @@ int Fail(TextOutput& console_out, const std::string& message) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  if (argc > 1) return RunCommandLine(argc, argv);
   TextOutput console_out("standard output", STDOUT_FILENO, false);
   Console console(std::cin, console_out);
   try {

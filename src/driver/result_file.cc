@@ -26,7 +26,32 @@ constexpr int64_t kCountBytes = 4;
 constexpr int64_t kStepHeaderBytes = 12;
 constexpr int64_t kNodeResultBytes = 20;
 
+// The program whose node entries fill `length` bytes for `node_count` nodes;
+// -1 when neither does.
+int32_t ProgramOfNodeRecord(int32_t node_count, int64_t length) {
+  if (node_count <= 0) return -1;
+  if (length == kKorinLayout.node * node_count) return 0;
+  if (length == kDelmLayout.node * node_count) return 1;
+  return -1;
+}
+
 }  // namespace
+
+int64_t NodeEntryBytes(int32_t ProgramFlag) {
+  return ProgramFlag == 1 ? kDelmLayout.node : kKorinLayout.node;
+}
+
+NodeRecordShape ReadNodeRecordShape(const std::string& path) {
+  RecordReader reader(path);
+  reader.Begin(HeaderRecord(1, "title"), false);
+  reader.End();
+  reader.Begin(HeaderRecord(2, "node count"), false);
+  reader.Require(kCountBytes);
+  const int32_t node_count = Decode<int32_t>(reader.Take(kCountBytes));
+  reader.End();
+  reader.Begin(HeaderRecord(3, "nodes"), false);
+  return {node_count, reader.Length(), ProgramOfNodeRecord(node_count, reader.Length())};
+}
 
 class ResultFile::Impl {
  public:
@@ -112,10 +137,9 @@ class ResultFile::Impl {
   // was given to the program question: worth a warning one way, fatal the
   // other way (the RX-KORIN record is too short for RX-DELM entries).
   void CheckNodeLayout(bool& looks_like_delm) const {
-    if (node_count_ == 0) return;
-    int64_t length = reader_.Length();
-    if (!delm_ && length == kDelmLayout.node * node_count_) looks_like_delm = true;
-    if (delm_ && length == kKorinLayout.node * node_count_) {
+    const int32_t program = ProgramOfNodeRecord(node_count_, reader_.Length());
+    if (!delm_ && program == 1) looks_like_delm = true;
+    if (delm_ && program == 0) {
       reader_.Fail("record 3 (nodes) holds " + std::to_string(kKorinLayout.node) +
                    " bytes a node: the file looks like RX-KORIN results "
                    "(answer 0 to the program question)");

@@ -19,6 +19,19 @@
 
 #include "model/model_store.h"
 
+// What the node record (record 3) says about the simulator that wrote a
+// result file: its entries are 16 bytes a node for RX-KORIN, 36 for RX-DELM.
+struct NodeRecordShape {
+  int32_t NUMNP;        // as stored in record 2
+  int64_t bytes;        // data bytes of record 3
+  int32_t ProgramFlag;  // 0 or 1 when the length tells; -1 when it cannot
+                        // (NUMNP 0 or less, or another length)
+};
+// Reads records 1 to 3 of the file at `path`; throws RunError on a fault.
+NodeRecordShape ReadNodeRecordShape(const std::string& path);
+// Bytes of one node entry in record 3 for ProgramFlag 0 or 1.
+int64_t NodeEntryBytes(int32_t ProgramFlag);
+
 class ResultFile {
  public:
   // Opens the file; throws RunError when it cannot be opened.

@@ -6,6 +6,7 @@
 
 #include "common/free_form.h"
 #include "common/output_files.h"
+#include "common/progress_line.h"
 #include "common/run_error.h"
 #include "driver/dialogue_texts.h"
 #include "driver/result_file.h"
@@ -122,18 +123,22 @@ int32_t AskRequestedStep(Console& console) {
 }
 
 // Reads every remaining step; each selected one (every one for a kind that
-// follows all steps) goes to the kind's run, when there is one.
-void PassOverSteps(ResultFile& file, ModelStore& model, int32_t RequestedStep,
-                   const OutputKind* kind, KindRun* run) {
-  int64_t steps_read = 0;
+// follows all steps) goes to the kind's run, when there is one. Returns the
+// number of steps handed to the run.
+int64_t PassOverSteps(ResultFile& file, ModelStore& model, int32_t RequestedStep,
+                      const OutputKind* kind, KindRun* run, ProgressLine& progress) {
+  int64_t steps_read = 0, steps_written = 0;
   while (file.ReadNextStep(model)) {
     ++steps_read;
+    progress.Step(steps_read, file.StepCount(), model.StepNo, model.StepTime);
     if (run == nullptr) continue;
     const bool is_last_step = steps_read == file.StepCount();
     if (kind->every_step || IsStepSelected(model.StepNo, RequestedStep, is_last_step)) {
       run->Step(model);
+      ++steps_written;
     }
   }
+  return steps_written;
 }
 
 constexpr std::string_view kLooksLikeDelm =
@@ -183,11 +188,15 @@ void RunTransfer(Console& console) {
   std::unique_ptr<KindRun> run;
   if (kind != nullptr) run = kind->start({options, *main_output, files});
 
+  if (kind != nullptr && kind->blank_line_first) console.BlankLine();
   if (run) run->Prepare(*model);
   settings.RequestedStep = AskRequestedStep(console);
-  PassOverSteps(result_file, *model, settings.RequestedStep, kind, run.get());
+  ProgressLine progress;
+  const int64_t steps_written =
+      PassOverSteps(result_file, *model, settings.RequestedStep, kind, run.get(), progress);
   if (run) run->Finish(*model);
   main_output->Flush();
+  progress.Finish(files.FilesCreated(), steps_written, files.BytesWritten());
 
   console.EmptyLine();
   console.EmptyLine();

@@ -35,6 +35,7 @@ struct OutputKind {
   bool asks_head_style = false;      // for RX-KORIN results: the restart head style
   bool no_head_lines = false;        // restart data without head lines
   bool every_step = false;           // Step for every step, whatever the step request
+  bool blank_line_first = false;     // one blank line on the console before Prepare
   std::string_view reads_file = {};  // a fixed-name input the kind reads, if any
   std::unique_ptr<KindRun> (*start)(const KindContext& context) = nullptr;
 };

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "writers/femap_kind.h"
+#include "writers/interp_writer.h"
 #include "writers/mkview_writer.h"
 #include "writers/output_kind.h"
 #include "writers/restart_writer.h"
@@ -19,6 +20,11 @@ constexpr std::array kOutputKinds = {
     OutputKind{.menu_answer = 2, .start = StartTecplotKind},
     OutputKind{.menu_answer = 3, .start = StartFemapKind},
     OutputKind{.menu_answer = 5, .start = StartMkViewKind},
+    OutputKind{.menu_answer = 6,
+               .every_step = true,
+               .blank_line_first = true,
+               .reads_file = "PICKUP.INP",
+               .start = StartInterpKind},
 };
 
 }  // namespace

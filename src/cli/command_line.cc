@@ -1,0 +1,104 @@
+#include "cli/command_line.h"
+
+#include <CLI/CLI.hpp>
+#include <iostream>
+#include <new>
+#include <string>
+
+#include "cli/info_command.h"
+#include "cli/vtk_command.h"
+#include "common/run_error.h"
+
+namespace {
+
+constexpr int kErrorStatus = 2;
+
+constexpr const char* kExitStatuses =
+    "Without arguments rxpost asks its questions on standard output and reads the\n"
+    "answers from standard input, as it always has.\n"
+    "\n"
+    "Exit status: 0 after a normal end, 2 after an error (one line on standard error).";
+
+constexpr const char* kProgramHelp =
+    "the simulator that wrote the file, RX-KORIN or RX-DELM (by default told from the "
+    "length of the file's node record)";
+
+void AddProgramOption(CLI::App& command, std::string& program) {
+  command.add_option("--program", program, kProgramHelp)->check(CLI::IsMember({"korin", "delm"}));
+}
+
+CLI::App* AddInfo(CLI::App& app, InfoOptions& info) {
+  CLI::App* command = app.add_subcommand(
+      "info", "Summarize a result file: the model, and each step's time and value ranges");
+  command->add_option("RESULT_FILE", info.result_path, "the simulator's binary result file")
+      ->required();
+  AddProgramOption(*command, info.program);
+  command->add_flag("--csv", info.csv, "print CSV for scripts: the model, a blank line, the steps");
+  return command;
+}
+
+CLI::App* AddVtk(CLI::App& app, VtkOptions& vtk, std::string& steps) {
+  CLI::App* command = app.add_subcommand(
+      "vtk", "Write steps as a ParaView collection: OUTPUT.pvd and a .vtu file per step");
+  command->add_option("RESULT_FILE", vtk.result_path, "the simulator's binary result file")
+      ->required();
+  command->add_option("OUTPUT.pvd", vtk.collection_path, "the collection file to write")
+      ->required();
+  AddProgramOption(*command, vtk.program);
+  command
+      ->add_option("--steps", steps,
+                   "final (the last step, and any earlier step numbered 0), all, or the "
+                   "step numbers N[,N...], such as 3,5,9")
+      ->type_name("WHICH")
+      ->capture_default_str();
+  return command;
+}
+
+int ReportParseError(const CLI::App& app, const CLI::ParseError& error) {
+  if (error.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) return app.exit(error);
+  std::string help = "rxpost --help";
+  for (const CLI::App* command : app.get_subcommands()) {
+    help = "rxpost " + command->get_name() + " --help";
+  }
+  std::cerr << "rxpost: " << error.what() << " (see " << help << ")\n";
+  return kErrorStatus;
+}
+
+}  // namespace
+
+int RunCommandLine(int argc, char** argv) {
+  CLI::App app("rxpost: post-processing of RX-KORIN and RX-DELM result files.", "rxpost");
+  app.set_version_flag("--version", "rxpost " RXPOST_VERSION);
+  // At most one command; none is reported after parsing, so that an unknown
+  // option is named as such rather than as a missing command.
+  app.require_subcommand(0, 1);
+  app.footer(kExitStatuses);
+  InfoOptions info;
+  VtkOptions vtk;
+  std::string steps = "final";
+  CLI::App* info_command = AddInfo(app, info);
+  CLI::App* vtk_command = AddVtk(app, vtk, steps);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    return ReportParseError(app, error);
+  }
+  if (!info_command->parsed() && !vtk_command->parsed()) {
+    std::cerr << "rxpost: name a command, info or vtk (see rxpost --help)\n";
+    return kErrorStatus;
+  }
+  try {
+    if (info_command->parsed()) {
+      RunInfo(info);
+    } else {
+      vtk.steps = ParseStepChoice(steps);
+      RunVtk(vtk);
+    }
+    return 0;
+  } catch (const RunError& error) {
+    std::cerr << "rxpost: " << error.what() << '\n';
+  } catch (const std::bad_alloc&) {
+    std::cerr << "rxpost: out of memory\n";
+  }
+  return kErrorStatus;
+}

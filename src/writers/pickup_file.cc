@@ -1,0 +1,236 @@
+#include "writers/pickup_file.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <optional>
+
+#include "common/run_error.h"
+
+namespace {
+
+bool IsSeparator(char c) { return c == ' ' || c == ',' || c == '\t' || c == '\r'; }
+
+// The values of a free-form text, read by reads that each start on a new line.
+class FreeFormText {
+ public:
+  explicit FreeFormText(std::string_view text) : rest_(text) {}
+
+  // Begins a read: past the rest of the current line, unless nothing was read.
+  void StartRead() {
+    if (started_) {
+      size_t end = rest_.find('\n');
+      rest_.remove_prefix(end == std::string_view::npos ? rest_.size() : end);
+      PassLineEnd();
+    }
+    started_ = true;
+  }
+
+  // The next value of the read, from this line or a later one; nothing when
+  // the text ends first.
+  std::optional<std::string_view> NextValue() {
+    for (;;) {
+      while (!rest_.empty() && IsSeparator(rest_.front())) rest_.remove_prefix(1);
+      if (rest_.empty()) return std::nullopt;
+      if (rest_.front() != '\n') break;
+      PassLineEnd();
+    }
+    size_t size = 0;
+    while (size < rest_.size() && !IsSeparator(rest_[size]) && rest_[size] != '\n') ++size;
+    std::string_view value = rest_.substr(0, size);
+    rest_.remove_prefix(size);
+    return value;
+  }
+
+  // The line of the last value (or the last line, at the end of the text).
+  int line() const { return line_; }
+
+ private:
+  // Past the line end at the front, if any; a line end that closes the text
+  // starts no further line.
+  void PassLineEnd() {
+    if (rest_.empty()) return;
+    rest_.remove_prefix(1);
+    if (!rest_.empty()) ++line_;
+  }
+
+  std::string_view rest_;
+  int line_ = 1;
+  bool started_ = false;
+};
+
+std::optional<int32_t> ParseWhole(std::string_view text) {
+  if (text.size() > 1 && text[0] == '+' && text[1] != '-') text.remove_prefix(1);
+  int32_t value = 0;
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+// A real as a Fortran reader takes it: also with a D exponent.
+std::optional<double> ParseReal(std::string_view text) {
+  if (text.size() > 1 && text[0] == '+' && text[1] != '-') text.remove_prefix(1);
+  std::string spelled(text);
+  std::replace_if(
+      spelled.begin(), spelled.end(), [](char c) { return c == 'd' || c == 'D'; }, 'e');
+  double value = 0;
+  const char* last = spelled.data() + spelled.size();
+  auto [end, error] = std::from_chars(spelled.data(), last, value);
+  if (error != std::errc() || end != last || !std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+// A value as a message shows it: in quotes, a long one cut short.
+std::string Quoted(std::string_view text) {
+  constexpr size_t kShown = 40;
+  std::string quoted(1, '"');
+  quoted.append(text.substr(0, kShown));
+  if (text.size() > kShown) quoted.append("...");
+  quoted.push_back('"');
+  return quoted;
+}
+
+// Which value a read wants, for the messages: entry `index` of `list`, or
+// the coordinate `coordinate` of point `index`.
+struct Entry {
+  int32_t index;
+  std::string_view list;
+  char coordinate = 0;
+
+  std::string Describe() const {
+    if (coordinate != 0) {
+      return std::string(1, coordinate) + " of interpolation point " + std::to_string(index);
+    }
+    return "entry " + std::to_string(index) + " of the " + std::string(list);
+  }
+};
+
+constexpr std::string_view kHeadList = "total-head node list";
+constexpr std::string_view kPresList = "pressure-head node list";
+constexpr std::string_view kFlowList = "discharge-rate node list";
+constexpr std::string_view kVelList = "velocity element list";
+
+class PickupParser {
+ public:
+  PickupParser(std::string_view text, int32_t NUMNP, int32_t NUMEL)
+      : text_(text), numnp_(NUMNP), numel_(NUMEL) {}
+
+  PickupLists Parse() {
+    PickupLists p;
+    ReadCounts(p);
+    if (p.PickHeadCount != 0) p.PickHeadNodes = ReadNodes(std::abs(p.PickHeadCount), kHeadList);
+    if (p.PickPresCount > 0) p.PickPresNodes = ReadNodes(p.PickPresCount, kPresList);
+    if (p.PickFlowCount > 0) p.PickFlowNodes = ReadNodes(p.PickFlowCount, kFlowList);
+    if (p.PickVelCount > 0) p.PickVelElems = ReadNumbers(p.PickVelCount, kVelList, numel_);
+    ShareHeadList(p);
+    for (int32_t k = 1; k <= p.InterpCount; ++k) {
+      text_.StartRead();
+      p.InterpX.push_back(ReadReal({k, {}, 'x'}));
+      p.InterpY.push_back(ReadReal({k, {}, 'y'}));
+    }
+    return p;
+  }
+
+ private:
+  void ReadCounts(PickupLists& p) {
+    text_.StartRead();
+    int32_t* counts[] = {&p.PickHeadCount, &p.PickPresCount, &p.PickFlowCount, &p.PickVelCount,
+                         &p.InterpCount};
+    for (int i = 0; i < 5; ++i) *counts[i] = ReadWhole({i + 1, "counts"});
+    CheckLength(p.PickHeadCount == INT32_MIN ? INT32_MAX : std::abs(p.PickHeadCount), kHeadList);
+    CheckLength(p.PickPresCount, kPresList);
+    CheckLength(p.PickFlowCount, kFlowList);
+    CheckLength(p.PickVelCount, kVelList);
+    CheckLength(p.InterpCount, "list of interpolation points");
+  }
+
+  void CheckLength(int32_t count, std::string_view list) {
+    if (count <= kMaxPickEntries) return;
+    Fail("the " + std::string(list) + " would hold " + std::to_string(count) +
+         " entries, more than " + std::to_string(kMaxPickEntries));
+  }
+
+  std::vector<int32_t> ReadNodes(int32_t count, std::string_view list) {
+    return ReadNumbers(count, list, numnp_);
+  }
+
+  // One read of `count` node (or element) numbers, each in 1..highest.
+  std::vector<int32_t> ReadNumbers(int32_t count, std::string_view list, int32_t highest) {
+    text_.StartRead();
+    std::vector<int32_t> numbers;
+    numbers.reserve(count);
+    for (int32_t i = 1; i <= count; ++i) {
+      const int32_t number = ReadWhole({i, list});
+      if (number < 1 || number > highest) {
+        const bool of_nodes = list != kVelList;
+        Fail(std::string(of_nodes ? "node " : "element ") + std::to_string(number) + ", " +
+             Entry{i, list}.Describe() + ", is outside 1.." + std::to_string(highest) +
+             (of_nodes ? ", the model's nodes" : ", the model's elements"));
+      }
+      numbers.push_back(number);
+    }
+    return numbers;
+  }
+
+  static void ShareHeadList(PickupLists& p) {
+    if (p.PickHeadCount >= 0) return;
+    const int32_t n = -p.PickHeadCount;
+    p.PickHeadCount = n;
+    if (p.PickPresCount == 0) p.PickPresCount = n;
+    if (p.PickFlowCount == 0) p.PickFlowCount = n;
+    for (std::vector<int32_t>* list : {&p.PickPresNodes, &p.PickFlowNodes}) {
+      if (list->size() < static_cast<size_t>(n)) list->resize(n);
+      std::copy_n(p.PickHeadNodes.begin(), n, list->begin());
+    }
+  }
+
+  std::string_view RequireValue(const Entry& entry) {
+    std::optional<std::string_view> value = text_.NextValue();
+    if (!value) Fail("the file ends before " + entry.Describe());
+    return *value;
+  }
+
+  int32_t ReadWhole(const Entry& entry) {
+    std::string_view value = RequireValue(entry);
+    std::optional<int32_t> number = ParseWhole(value);
+    if (!number) Fail(Quoted(value) + ", " + entry.Describe() + ", is not a whole number");
+    return *number;
+  }
+
+  double ReadReal(const Entry& entry) {
+    std::string_view value = RequireValue(entry);
+    std::optional<double> number = ParseReal(value);
+    if (!number) Fail(Quoted(value) + ", " + entry.Describe() + ", is not a finite number");
+    return *number;
+  }
+
+  [[noreturn]] void Fail(const std::string& what) {
+    throw ErrorAbout(std::string(kPickupFileName),
+                     "line " + std::to_string(text_.line()) + ": " + what);
+  }
+
+  FreeFormText text_;
+  int32_t numnp_, numel_;
+};
+
+}  // namespace
+
+PickupLists ParsePickupText(std::string_view text, int32_t NUMNP, int32_t NUMEL) {
+  return PickupParser(text, NUMNP, NUMEL).Parse();
+}
+
+PickupLists ReadPickupFile(const std::string& path, int32_t NUMNP, int32_t NUMEL) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    throw ErrorAbout(path, std::string("cannot open the list of picked nodes, elements and "
+                                       "points: ") +
+                               std::strerror(errno));
+  }
+  std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  if (in.bad()) throw ErrorAbout(path, "cannot be read to its end");
+  return ParsePickupText(text, NUMNP, NUMEL);
+}

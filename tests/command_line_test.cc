@@ -1,0 +1,187 @@
+// Whole runs of the command line: `rxpost info` on hand-made files of both
+// simulators (expected text worked out by hand), the files it cannot read,
+// bad options, the outputs `rxpost vtk` refuses, and progress shown only on a
+// terminal. What `rxpost vtk` writes is checked by VTK's own reader
+// (vtk_reader_check.py).
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "program_run.h"
+#include "result_file_maker.h"
+#include "test_files.h"
+
+namespace {
+
+// Six nodes at x 0..2, y 0..1; a quadrilateral (velocity 3, 4), a triangle
+// stored with its 3rd corner again (velocity 0, 1), an inactive triangle
+// stored with 0 (velocity 100, 0). Step 5 at 0.5 has pressure heads 1..6 and
+// discharges -0.25..2; step 7 at 1.5 has zeros.
+MadeModel TinyModel(int32_t program_flag, const std::string& title) {
+  MadeModel model;
+  model.program_flag = program_flag;
+  model.title = title;
+  model.nodes = {{0, 0}, {1, 0}, {2, 0}, {0, 1}, {1, 1}, {2, 1}};
+  model.elements = {{{1, 2, 5, 4}, 1}, {{2, 3, 6, 6}, 2}, {{2, 6, 5, 0}, 0}};
+  const double d = program_flag == 1 ? 2 : 1;  // RX-DELM stores velocity times D
+  MadeStep first{5, 0.5, {}, {{3 * d, 4 * d, d}, {0, 1 * d, d}, {100, 0, d}}};
+  for (int i = 1; i <= 6; ++i)
+    first.nodes.push_back({0, double(i), i == 1 ? -0.25 : i == 6 ? 2 : 0});
+  MadeStep second{7, 1.5, std::vector<MadeNodeValues>(6), std::vector<MadeElementValues>(3)};
+  model.steps = {first, second};
+  return model;
+}
+
+std::string MakeFile(const std::string& dir, const std::string& name, const MadeModel& model,
+                     MadeFault fault = MadeFault::kNone) {
+  EXPECT_TRUE(WriteResultFile(dir + "/" + name, model, fault));
+  return name;
+}
+
+std::vector<std::string> Words(const std::string& line) {
+  std::vector<std::string> words;
+  std::istringstream in(line);
+  for (std::string word; in >> word;) words.push_back(word);
+  return words;
+}
+
+// An error run: status 2, nothing on standard output, one line on standard
+// error that holds `words`.
+void ExpectError(const ProgramRun& run, const std::string& words) {
+  EXPECT_EQ(run.exit_status, 2);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+  EXPECT_EQ(run.err.rfind("rxpost: ", 0), 0u) << run.err;
+  EXPECT_NE(run.err.find(words), std::string::npos) << run.err;
+}
+
+TEST(CommandLine, InfoSummarizesModelAndStepsOfEachSimulator) {
+  const std::string dir = MakeScratchDir("info");
+  ProgramRun korin = RunRxpostCommand(dir, {"info", MakeFile(dir, "k.bin", TinyModel(0, "Tiny"))});
+  EXPECT_EQ(korin.exit_status, 0) << korin.err;
+  EXPECT_EQ(korin.err, "");
+  const std::string head = korin.out.substr(0, korin.out.find("\n\n") + 2);
+  EXPECT_EQ(head,
+            "file       k.bin\n"
+            "simulator  RX-KORIN (detected: 16 bytes a node)\n"
+            "title      Tiny\n"
+            "nodes      6\n"
+            "elements   3: 2 active, 1 inactive; 1 quadrilaterals, 2 triangles\n"
+            "x extent   0 to 2\n"
+            "y extent   0 to 1\n"
+            "steps      2\n\n");
+  std::istringstream table(korin.out.substr(head.size()));
+  std::vector<std::vector<std::string>> rows;
+  for (std::string line; std::getline(table, line);) rows.push_back(Words(line));
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[0], Words("step number time total head min total head max discharge min "
+                           "discharge max velocity min velocity max"));
+  // Total head = pressure head + y: 1 + 0 .. 6 + 1.
+  EXPECT_EQ(rows[1], Words("1 5 0.5 1 7 -0.25 2 1 5"));
+  EXPECT_EQ(rows[2], Words("2 7 1.5 0 1 0 0 0 0"));
+
+  ProgramRun delm = RunRxpostCommand(
+      dir, {"info", "--csv", MakeFile(dir, "d.bin", TinyModel(1, "Tiny \"delm\""))});
+  EXPECT_EQ(delm.exit_status, 0) << delm.err;
+  EXPECT_EQ(delm.out,
+            "simulator,title,nodes,elements,active,inactive,quadrilaterals,triangles,"
+            "x_min,x_max,y_min,y_max,steps\n"
+            "RX-DELM,\"Tiny \"\"delm\"\"\",6,3,2,1,1,2,0,2,0,1,2\n\n"
+            "step,number,time,total_head_min,total_head_max,discharge_min,discharge_max,"
+            "velocity_min,velocity_max\n"
+            "1,5,0.5,1,6,-0.25,2,1,5\n"
+            "2,7,1.5,0,0,0,0,0,0\n");
+}
+
+TEST(CommandLine, InfoRefusesFilesItCannotRead) {
+  const std::string dir = MakeScratchDir("info-errors");
+  MadeModel empty = TinyModel(0, "no nodes");
+  empty.nodes.clear(), empty.elements.clear(), empty.steps.clear();
+  const std::string no_nodes = MakeFile(dir, "empty.bin", empty);
+  ExpectError(RunRxpostCommand(dir, {"info", no_nodes}), "cannot tell RX-KORIN from RX-DELM");
+  EXPECT_EQ(RunRxpostCommand(dir, {"info", no_nodes, "--program", "delm"}).exit_status, 0);
+
+  MadeModel odd = TinyModel(0, "odd");
+  odd.numnp_override = 5;  // 96 bytes for 5 nodes: neither 16 nor 36 a node
+  ExpectError(RunRxpostCommand(dir, {"info", MakeFile(dir, "odd.bin", odd)}),
+              "96 bytes for 5 nodes");
+  const std::string korin = MakeFile(dir, "k.bin", TinyModel(0, "k"));
+  ExpectError(RunRxpostCommand(dir, {"info", korin, "--program", "delm"}), "16 bytes a node");
+  ExpectError(RunRxpostCommand(dir, {"info", MakeFile(dir, "cut.bin", TinyModel(1, "c"),
+                                                      MadeFault::kCutInsideRecord)}),
+              "cut.bin: the file ends inside record 11");
+  ExpectError(RunRxpostCommand(dir, {"info", "missing.bin"}), "missing.bin");
+}
+
+TEST(CommandLine, HelpVersionAndBadOptions) {
+  const std::string dir = MakeScratchDir("options");
+  for (const auto& [args, text] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+           {{"--help"}, "Usage: rxpost [OPTIONS] [SUBCOMMAND]"},
+           {{"--version"}, "rxpost "},
+           {{"info", "--help"}, "Usage: rxpost info [OPTIONS] RESULT_FILE"},
+           {{"vtk", "--help"}, "Usage: rxpost vtk [OPTIONS] RESULT_FILE OUTPUT.pvd"}}) {
+    ProgramRun run = RunRxpostCommand(dir, args);
+    EXPECT_EQ(run.exit_status, 0);
+    EXPECT_NE(run.out.find(text), std::string::npos) << run.out;
+  }
+  const std::string korin = MakeFile(dir, "k.bin", TinyModel(0, "k"));
+  ExpectError(RunRxpostCommand(dir, {"--bogus"}), "--bogus");
+  ExpectError(RunRxpostCommand(dir, {"convert", korin}), "convert");
+  ExpectError(RunRxpostCommand(dir, {"info"}), "RESULT_FILE is required");
+  ExpectError(RunRxpostCommand(dir, {"info", korin, "--program", "femap"}), "femap");
+  ExpectError(RunRxpostCommand(dir, {"vtk", korin}), "OUTPUT.pvd is required");
+  ExpectError(RunRxpostCommand(dir, {"vtk", korin, "out.vtu"}), "must end in .pvd");
+  for (const char* steps : {"0", "-1", "last", "3,", "3,x"}) {
+    ExpectError(RunRxpostCommand(dir, {"vtk", korin, "o.pvd", "--steps", steps}), "--steps");
+  }
+}
+
+TEST(CommandLine, VtkRefusesMissingFolderAndTheResultFile) {
+  const std::string dir = MakeScratchDir("vtk-errors");
+  const std::string korin = MakeFile(dir, "k.bin", TinyModel(0, "k"));
+  const std::string before = ReadWholeFile(dir + "/k.bin");
+  ExpectError(RunRxpostCommand(dir, {"vtk", korin, "no/such/folder/o.pvd"}),
+              "no/such/folder/o.pvd: cannot create file");
+  ASSERT_EQ(symlink("k.bin", (dir + "/link.pvd").c_str()), 0);
+  ExpectError(RunRxpostCommand(dir, {"vtk", korin, "link.pvd"}), "is the input file k.bin");
+  EXPECT_EQ(ReadWholeFile(dir + "/k.bin"), before);
+}
+
+uintmax_t FileSize(const std::string& path) { return std::filesystem::file_size(path); }
+
+TEST(CommandLine, ProgressOnlyWhenStandardErrorIsATerminalWithTheBytesWritten) {
+  const std::string dir = MakeScratchDir("progress");
+  const std::string korin = MakeFile(dir, "k.bin", TinyModel(0, "k"));
+  const std::vector<std::string> args{"vtk", korin, "o.pvd", "--steps", "all"};
+  EXPECT_EQ(RunRxpostCommand(dir, args).err, "");
+  // An older, longer step file is written over and cut at its new end, so
+  // the sizes add up to the bytes written.
+  WriteWholeFile(dir + "/o_000001.vtu", std::string(100000, 'x'));
+  ProgramRun shown = RunRxpostCommand(dir, args, true);
+  EXPECT_EQ(shown.exit_status, 0);
+  const uintmax_t bytes =
+      FileSize(dir + "/o.pvd") + FileSize(dir + "/o_000001.vtu") + FileSize(dir + "/o_000002.vtu");
+  EXPECT_NE(shown.err.find("\rrxpost: step 2 of 2 (number 7, time 1.5)"), std::string::npos);
+  EXPECT_NE(
+      shown.err.find("\rrxpost: 3 files, 2 steps written, " + std::to_string(bytes) + " bytes, "),
+      std::string::npos)
+      << shown.err;
+
+  // The dialogue's pass over the steps: TECPLOT of every step.
+  const std::string answers = "0\n0\n0\n1\nk.bin\n0\n2\nzones.dat\n-1\n";
+  ProgramRun quiet = RunRxpost(dir, answers);
+  EXPECT_EQ(quiet.err, "");
+  ProgramRun dialogue = RunRxpost(dir, answers, true);
+  EXPECT_EQ(dialogue.out, quiet.out);
+  EXPECT_NE(dialogue.err.find("\rrxpost: step 1 of 2 (number 5, time 0.5)"), std::string::npos);
+  EXPECT_NE(dialogue.err.find("\rrxpost: 1 file, 2 steps written, " +
+                              std::to_string(FileSize(dir + "/zones.dat")) + " bytes, "),
+            std::string::npos)
+      << dialogue.err;
+}
+
+}  // namespace
