@@ -34,8 +34,8 @@ TEST(ThreadedRuns, TwoThreadsWriteTheBytesOfOne) {
     const MadeModel model = MakeGridModel(options);
     ASSERT_TRUE(WriteResultFile(dir + "/result.bin", model));
     const std::string restart = flag == 0 ? "1\n1\n" : "1\n";
-    for (const std::string& kind_answers :
-         {std::string("2\n"), std::string("4\n"), std::string("5\n"), restart}) {
+    for (const std::string& kind_answers : {std::string("2\n"), std::string("3\n"),
+                                            std::string("4\n"), std::string("5\n"), restart}) {
       const std::string one = Convert(dir, flag, kind_answers, "1");
       EXPECT_GT(one.size(), 1000000u);
       EXPECT_EQ(Convert(dir, flag, kind_answers, "2"), one) << "menu answer " << kind_answers;

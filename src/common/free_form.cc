@@ -5,6 +5,9 @@
 #include <cmath>
 #include <cstring>
 
+#include "common/decimal_digits.h"
+#include "common/shortest_real.h"
+
 namespace {
 
 // Shortest round-trip text of `value` in its own precision, made to look like
@@ -16,7 +19,11 @@ char* WriteShortest(char* out, Real value) {
     return value < 0 ? std::copy_n("-Infinity", 9, out) : std::copy_n("Infinity", 8, out);
   }
   if (value == 0) value = 0;  // drops the sign of negative zero
-  char* end = std::to_chars(out, out + 32, value).ptr;
+  char* end = WriteShortestText(out, value);
+  // Only an integral value can be written without a point or an exponent.
+  const bool integral =
+      std::abs(value) >= Real{1e15} || value == static_cast<Real>(static_cast<int64_t>(value));
+  if (!integral) return end;
   bool looks_real = std::find_if(out, end, [](char c) { return c == '.' || c == 'e'; }) != end;
   if (!looks_real) end = std::copy_n(".0", 2, end);
   return end;
@@ -27,15 +34,18 @@ char* WriteShortest(char* out, Real value) {
 char* WriteShortestReal(char* out, double value) { return WriteShortest(out, value); }
 char* WriteShortestSingleReal(char* out, float value) { return WriteShortest(out, value); }
 
-FreeFormLine& FreeFormLine::Text(std::string_view text) {
-  out_.Append(text);
-  return *this;
-}
-
 FreeFormLine& FreeFormLine::Integer(int64_t value) {
-  char* p = out_.Reserve(24);
+  char* p = out_.Reserve(32);
   *p++ = ' ';
-  out_.Commit(std::to_chars(p, p + 22, value).ptr);
+  if (value < 0) *p++ = '-';
+  const uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : value;
+  if (magnitude >= kPowersOfTen[18]) {
+    out_.Commit(std::to_chars(p, p + 20, magnitude).ptr);
+    return *this;
+  }
+  const int count = DigitCount(magnitude);
+  WriteDigits(p, magnitude, count);
+  out_.Commit(p + count);
   return *this;
 }
 

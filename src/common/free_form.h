@@ -17,7 +17,10 @@
 class FreeFormLine {
  public:
   explicit FreeFormLine(TextOutput& out) : out_(out) { out_.Append(' '); }
-  FreeFormLine& Text(std::string_view text);
+  FreeFormLine& Text(std::string_view text) {
+    out_.Append(text);
+    return *this;
+  }
   FreeFormLine& Integer(int64_t value);
   FreeFormLine& Real(double value);         // double precision
   FreeFormLine& SingleReal(double value);   // rounded to a 4-byte real first

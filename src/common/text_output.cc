@@ -59,7 +59,7 @@ TextOutput::~TextOutput() {
   if (owns_fd_) ::close(fd_);
 }
 
-void TextOutput::Append(std::string_view text) {
+void TextOutput::AppendInParts(std::string_view text) {
   while (!text.empty()) {
     size_t room = static_cast<size_t>(end_ - cursor_);
     if (room == 0) {

@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -49,7 +50,11 @@ class TextOutput {
   // up to here before it commits.
   char* Limit() const { return end_; }
 
-  void Append(std::string_view text);
+  void Append(std::string_view text) {
+    if (text.size() > static_cast<size_t>(end_ - cursor_)) return AppendInParts(text);
+    std::memcpy(cursor_, text.data(), text.size());
+    cursor_ += text.size();
+  }
   // Like Append; a large block goes to the system straight from `text`.
   void AppendBlock(std::string_view text);
   void Append(char c) { *Reserve(1) = c, ++cursor_; }
@@ -72,6 +77,7 @@ class TextOutput {
  private:
   static int OpenOrFail(const std::string& path, int flags);
   void MakeRoom(size_t n);
+  void AppendInParts(std::string_view text);
   void Grow(size_t n);
   void WriteAll(const char* data, size_t size);
 

@@ -2,6 +2,7 @@
 // selects no output: the main output file is created and stays empty.
 #include <array>
 
+#include "writers/femap_kind.h"
 #include "writers/interp_writer.h"
 #include "writers/microavs_assembly.h"
 #include "writers/mkview_writer.h"
@@ -18,6 +19,7 @@ constexpr std::array kOutputKinds = {
                .no_head_lines = true,
                .start = StartRestartKind},
     OutputKind{.menu_answer = 2, .start = StartTecplotKind},
+    OutputKind{.menu_answer = 3, .start = StartFemapKind},
     OutputKind{.menu_answer = 4, .start = StartMicroAvsKind},
     OutputKind{.menu_answer = 5, .start = StartMkViewKind},
     OutputKind{.menu_answer = 6,

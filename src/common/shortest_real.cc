@@ -1,0 +1,184 @@
+#include "common/shortest_real.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "common/decimal_digits.h"
+#include "common/pow10_table.h"
+
+// The search follows R. Giulietti's "Schubfach" method: with k chosen so that
+// 10^k is about the spacing of the values around v, the interval of decimals
+// that read back as v holds at most one multiple of 10^(k+1) and one or two
+// multiples of 10^k next to v; the scaled bounds come from one 128-bit power
+// of ten each, rounded to odd so that exact halves stay recognisable.
+
+namespace {
+
+__extension__ using Uint128 = unsigned __int128;
+
+// floor(e * log10(2)) and floor(log10(3/4 * 2^e)) for the exponents of doubles.
+int FloorLog10Pow2(int e) { return (e * 1262611) >> 22; }
+int FloorLog10ThreeQuartersPow2(int e) { return (e * 1262611 - 524031) >> 22; }
+
+// 10^-k scaled into [2^127, 2^128): the truncated table value plus one,
+// unless that value is exact (5^-k below 2^128). Applied to cp, it gives the
+// top 64 bits of g * cp / 2^128 with the lowest bit set when bits 64 to 127
+// of the product are not zero beyond the approximation of g: rounded to odd.
+class Scale64 {
+ public:
+  explicit Scale64(int k) : high_(Entry(k).high), low_(Entry(k).low) {
+    if (-k < 0 || -k > 55) low_ += 1, high_ += low_ == 0 ? 1 : 0;
+  }
+  uint64_t operator()(uint64_t cp) const {
+    const Uint128 x = static_cast<Uint128>(low_) * cp;
+    const Uint128 y = static_cast<Uint128>(high_) * cp + static_cast<uint64_t>(x >> 64);
+    return static_cast<uint64_t>(y >> 64) | (static_cast<uint64_t>(y) > 1 ? 1 : 0);
+  }
+  static const Pow10Entry& Entry(int k) { return kPow10Table[-k - kPow10MinExponent]; }
+
+ private:
+  uint64_t high_, low_;
+};
+
+// The same with the top 64 bits of the power (rounded up unless exact, that
+// is 5^-k below 2^64), for floats: the product is cut at bit 64 and its bits
+// 32 to 63 decide the lowest bit.
+class Scale32 {
+ public:
+  explicit Scale32(int k) : g_(Scale64::Entry(k).high + (-k >= 0 && -k <= 27 ? 0 : 1)) {}
+  uint64_t operator()(uint64_t cp) const {
+    const Uint128 x = static_cast<Uint128>(g_) * cp;
+    return static_cast<uint64_t>(x >> 64) | ((static_cast<uint64_t>(x) >> 32) > 1 ? 1 : 0);
+  }
+
+ private:
+  uint64_t g_;
+};
+
+ShortestDecimal WithoutTrailingZeros(ShortestDecimal d) {
+  while (d.digits % 10 == 0) d.digits /= 10, ++d.exponent;
+  return d;
+}
+
+// v = c * 2^q; `closer_below` when the value below v is half as far as the
+// one above (c is a power of two).
+template <typename Scale>
+ShortestDecimal Shortest(uint64_t c, int q, bool closer_below) {
+  const bool even = (c & 1) == 0;
+  const uint64_t cb = 4 * c, cbl = cb - 2 + (closer_below ? 1 : 0), cbr = cb + 2;
+  const int k = closer_below ? FloorLog10ThreeQuartersPow2(q) : FloorLog10Pow2(q);
+  const int h = q + Scale64::Entry(k).binary_exponent + 128;  // 1 to 4
+  const Scale scale(k);
+  const uint64_t vb = scale(cb << h);
+  const uint64_t lower = scale(cbl << h) + (even ? 0 : 1);
+  const uint64_t upper = scale(cbr << h) - (even ? 0 : 1);
+  const uint64_t s = vb / 4;
+  if (s >= 10) {
+    const uint64_t sp = s / 10;
+    const bool up_inside = lower <= 40 * sp, wp_inside = 40 * sp + 40 <= upper;
+    if (up_inside != wp_inside) return WithoutTrailingZeros({sp + (wp_inside ? 1 : 0), k + 1});
+  }
+  const bool u_inside = lower <= 4 * s, w_inside = 4 * s + 4 <= upper;
+  if (u_inside != w_inside) return WithoutTrailingZeros({s + (w_inside ? 1 : 0), k});
+  const uint64_t mid = 4 * s + 2;
+  const bool round_up = vb > mid || (vb == mid && (s & 1) != 0);
+  return WithoutTrailingZeros({s + (round_up ? 1 : 0), k});
+}
+
+// A value that is an integer below 2^(fraction_bits+1) is its own shortest form.
+bool IsSmallInteger(uint64_t c, int q, int fraction_bits) {
+  return q <= 0 && -q <= fraction_bits && (c & ((uint64_t{1} << -q) - 1)) == 0;
+}
+
+// d.ddde+XX: the digits one place on, the first moved before the point.
+char* WriteScientific(char* out, ShortestDecimal d, int count) {
+  WriteDigits(out + 1, d.digits, count);
+  out[0] = out[1];
+  char* p = out + 1;
+  if (count > 1) *p = '.', p += count;
+  int exponent = d.exponent + count - 1;
+  *p++ = 'e';
+  *p++ = exponent < 0 ? '-' : '+';
+  exponent = std::abs(exponent);
+  if (exponent >= 100) *p++ = static_cast<char>('0' + exponent / 100), exponent %= 100;
+  WritePair(p, static_cast<uint32_t>(exponent));
+  return p + 2;
+}
+
+// A value whose shortest form ends in zeros before the point is an integer,
+// and is written with its own digits, as the standard library does.
+char* WriteInteger(char* out, double value, int count) {
+  if (value < 1e18) {
+    WriteDigits(out, static_cast<uint64_t>(value), count);
+    return out + count;
+  }
+  auto n = static_cast<Uint128>(value);
+  for (char* p = out + count; p != out; n /= 10) *--p = static_cast<char>('0' + n % 10);
+  return out + count;
+}
+
+char* WriteFixed(char* out, double value, ShortestDecimal d, int count) {
+  if (d.exponent >= 0) return WriteInteger(out, value, count + d.exponent);
+  const int before_point = count + d.exponent;
+  if (before_point > 0) {  // the digits one place on, those before the point moved back
+    WriteDigits(out + 1, d.digits, count);
+    for (int i = 0; i < before_point; ++i) out[i] = out[i + 1];
+    out[before_point] = '.';
+    return out + count + 1;
+  }
+  // 0.ddd with at most 3 zeros after the point (else scientific is shorter).
+  std::memcpy(out, "0.000", 5);
+  WriteDigits(out + 2 - before_point, d.digits, count);
+  return out + 2 - before_point + count;
+}
+
+// Fixed or scientific notation, whichever is shorter (fixed on a tie).
+char* WriteDecimal(char* out, bool negative, double magnitude, ShortestDecimal d) {
+  if (negative) *out++ = '-';
+  const int count = DigitCount(d.digits);
+  const int exponent = d.exponent + count - 1;
+  const int scientific = count + (count > 1 ? 1 : 0) + (std::abs(exponent) >= 100 ? 5 : 4);
+  const int fixed = d.exponent >= 0 ? count + d.exponent
+                    : exponent >= 0 ? count + 1
+                                    : count + 1 - exponent;
+  return fixed <= scientific ? WriteFixed(out, magnitude, d, count)
+                             : WriteScientific(out, d, count);
+}
+
+// The value of IEEE bits with `kFractionBits` fraction bits and an exponent
+// biased by `kBias` (counting the fraction as an integer): c * 2^q.
+template <typename Scale, int kFractionBits, int kBias>
+ShortestDecimal ShortestOf(uint64_t bits) {
+  const uint64_t fraction = bits & ((uint64_t{1} << kFractionBits) - 1);
+  const int biased = static_cast<int>(bits >> kFractionBits);
+  if (biased == 0) return Shortest<Scale>(fraction, 1 - kBias, false);
+  const uint64_t c = fraction | (uint64_t{1} << kFractionBits);
+  const int q = biased - kBias;
+  if (IsSmallInteger(c, q, kFractionBits)) return WithoutTrailingZeros({c >> -q, 0});
+  return Shortest<Scale>(c, q, fraction == 0 && biased > 1);
+}
+
+template <typename Real>
+char* WriteText(char* out, Real value) {
+  const bool negative = std::signbit(value);
+  if (value == 0) return std::copy_n(negative ? "-0" : "0", negative ? 2 : 1, out);
+  const Real magnitude = negative ? -value : value;
+  return WriteDecimal(out, negative, magnitude, ShortestDecimalOf(magnitude));
+}
+
+}  // namespace
+
+ShortestDecimal ShortestDecimalOf(double value) {
+  return ShortestOf<Scale64, 52, 1075>(std::bit_cast<uint64_t>(value));
+}
+
+ShortestDecimal ShortestDecimalOf(float value) {
+  return ShortestOf<Scale32, 23, 150>(std::bit_cast<uint32_t>(value));
+}
+
+char* WriteShortestText(char* out, double value) { return WriteText(out, value); }
+char* WriteShortestText(char* out, float value) { return WriteText(out, value); }

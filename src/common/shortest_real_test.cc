@@ -1,0 +1,38 @@
+#include "common/shortest_real.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <random>
+#include <string>
+
+namespace {
+
+template <typename Real>
+void ExpectLikeStandard(Real value) {
+  char ours[40], standard[40];
+  EXPECT_EQ(std::string(ours, WriteShortestText(ours, value)),
+            std::string(standard, std::to_chars(standard, standard + 40, value).ptr));
+}
+
+// Random bit patterns, values near the point (where fixed and scientific
+// notation compete, and integers written whole), every power of two.
+TEST(ShortestReal, WritesWhatTheStandardLibraryWrites) {
+  std::mt19937_64 random(3);
+  for (int i = 0; i < 100000; ++i) {
+    const uint64_t bits = random() & ~(uint64_t{0x7ff} << 52);
+    ExpectLikeStandard(std::bit_cast<double>(bits | (random() % 2047) << 52));
+    ExpectLikeStandard(std::bit_cast<float>(static_cast<uint32_t>(random() % 0x7f800000u)));
+    ExpectLikeStandard(std::ldexp(static_cast<double>(random() >> 11), -70 + i % 140));
+    ExpectLikeStandard(std::round(std::ldexp(1.0 + (random() >> 11) * 0x1p-53, i % 40)) / 1000);
+  }
+  for (int e = -1074; e <= 1023; ++e) ExpectLikeStandard(std::ldexp(1.0, e));
+  for (int e = -149; e <= 127; ++e) ExpectLikeStandard(std::ldexp(1.0f, e));
+  for (double v : {0.0, -0.0, 1e21, 1e22, 1e23, 9007199254740993.0, 1.7976931348623157e308}) {
+    ExpectLikeStandard(v);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,263 @@
+#include "writers/femap_step_writer.h"
+
+#include <cmath>
+#include <span>
+#include <string_view>
+
+#include "common/free_form.h"
+#include "common/line_layout.h"
+#include "common/parallel_lines.h"
+#include "model/elem_columns.h"
+
+namespace {
+
+constexpr LayoutItem kMarkerLine[] = {IntegerItem(8)};
+constexpr LayoutItem kSetTitleLine[] = {LiteralItem(" T="), ScaledRealItem(12, 4)};
+
+// The fixed texts of one result vector. `id` follows the set number on the
+// vector's first line; `components` names the vectors of its x and y parts;
+// `type` follows the entity numbers of its extremes (output type 6 scalar or
+// 1 velocity, entity type 7 node or 8 element).
+struct VectorHead {
+  std::string_view id;
+  std::string_view title;
+  std::string_view components;
+  std::string_view type;
+  bool magnitude = false;
+};
+
+constexpr VectorHead kHead{",10,1,", "Total Head", "0,0,0,0,0,0,0,0,0,0,", ",6,7,"};
+constexpr VectorHead kFlow{",12,1,", "Q", "0,0,0,0,0,0,0,0,0,0,", ",6,7,"};
+// Node velocities from the stored values, and from those divided by D.
+constexpr VectorHead kNodeStored[] = {
+    {",13,1,", "D*Velocity(Node)", "14,15,0,0,0,0,0,0,0,0,", ",1,7,", true},
+    {",14,1,", "D*X Velocity(Node)", "14,0,0,0,0,0,0,0,0,0,", ",1,7,"},
+    {",15,1,", "D*Y Velocity(Node)", "0,15,0,0,0,0,0,0,0,0,", ",1,7,"},
+};
+constexpr VectorHead kNodeDivided[] = {
+    {",16,1,", "Velocity(Node)", "17,18,0,0,0,0,0,0,0,0,", ",1,7,", true},
+    {",17,1,", "X Velocity(Node)", "17,0,0,0,0,0,0,0,0,0,", ",1,7,"},
+    {",18,1,", "Y Velocity(Node)", "0,18,0,0,0,0,0,0,0,0,", ",1,7,"},
+};
+// Element velocities, stored and divided by D.
+constexpr VectorHead kElemStored[] = {
+    {",70010,1,", "D*Velocity", "70011,70012,0,0,0,0,0,0,0,0,", ",1,8,", true},
+    {",70011,1,", "D*X Velocity", "70011,0,0,0,0,0,0,0,0,0,", ",1,8,"},
+    {",70012,1,", "D*Y Velocity", "0,70012,0,0,0,0,0,0,0,0,", ",1,8,"},
+};
+constexpr VectorHead kElemDivided[] = {
+    {",70013,1,", "Velocity", "70014,70015,0,0,0,0,0,0,0,0,", ",1,8,", true},
+    {",70014,1,", "X Velocity", "70014,0,0,0,0,0,0,0,0,0,", ",1,8,"},
+    {",70015,1,", "Y Velocity", "0,70015,0,0,0,0,0,0,0,0,", ",1,8,"},
+};
+
+// Smallest and largest value of a vector and the entities holding them. A
+// vector without entities keeps zeros and the numbers 1 and 1.
+struct Extremes {
+  double low = 0, high = 0;
+  int32_t low_at = 1, high_at = 1;
+
+  static Extremes From(double value) { return {value, value, 1, 1}; }
+  // A strictly greater or smaller value takes over, so ties keep the lowest
+  // entity number.
+  void Visit(double value, int32_t entity) {
+    if (value > high) high = value, high_at = entity;
+    if (value < low) low = value, low_at = entity;
+  }
+};
+
+struct Vector2 {
+  double x, y;
+};
+
+// The extremes of the magnitude, x and y of a velocity vector, in one pass.
+struct VelocityExtremes {
+  Extremes magnitude, x, y;
+
+  static VelocityExtremes From(Vector2 v) {
+    return {Extremes::From(Magnitude(v.x, v.y)), Extremes::From(v.x), Extremes::From(v.y)};
+  }
+  void Visit(Vector2 v, int32_t entity) {
+    magnitude.Visit(Magnitude(v.x, v.y), entity);
+    x.Visit(v.x, entity);
+    y.Visit(v.y, entity);
+  }
+};
+
+// Starts from the values of entity 1 and visits entities 2..count in order.
+template <typename Tracker, typename ValueOf>
+Tracker ScanExtremes(int32_t count, ValueOf value_of) {
+  if (count < 1) return {};
+  Tracker tracker = Tracker::From(value_of(1));
+  for (int32_t i = 2; i <= count; ++i) tracker.Visit(value_of(i), i);
+  return tracker;
+}
+
+// The third header value: a magnitude's largest value; for other vectors the
+// larger of the absolute values of the single-precision extremes.
+float LargestAbsolute(const Extremes& e, bool magnitude) {
+  const float high = static_cast<float>(e.high);
+  if (magnitude) return high;
+  const float low = std::fabs(static_cast<float>(e.low));
+  return low > std::fabs(high) ? low : std::fabs(high);
+}
+
+enum class Precision { kSingle, kDouble };
+
+void WriteVectorHead(TextOutput& out, int32_t set, const VectorHead& head, const Extremes& e) {
+  FreeFormLine(out).Integer(set).Text(head.id).End();
+  FreeFormLine(out).Text(head.title).End();
+  FreeFormLine(out)
+      .SingleReal(e.low)
+      .SingleReal(e.high)
+      .SingleReal(LargestAbsolute(e, head.magnitude))
+      .End();
+  FreeFormLine(out).Text(head.components).End();
+  FreeFormLine(out).Text("0,0,0,0,0,0,0,0,0,0,").End();
+  FreeFormLine(out).Integer(e.low_at).Text(",").Integer(e.high_at).Text(head.type).End();
+  FreeFormLine(out).Text("0,1,1,").End();
+}
+
+template <Precision kPrecision>
+void WriteValueLine(TextOutput& out, int32_t entity, double value) {
+  FreeFormLine line(out);
+  line.Integer(entity).Text(",");
+  if constexpr (kPrecision == Precision::kDouble) {
+    line.Real(value).End();
+  } else {
+    line.SingleReal(value).End();
+  }
+}
+
+// One vector: its head, a line per entity 1..count and the closing line.
+template <Precision kPrecision, typename ValueOf>
+void WriteVector(TextOutput& out, int32_t set, const VectorHead& head, const Extremes& extremes,
+                 int32_t count, ValueOf value_of) {
+  WriteVectorHead(out, set, head, extremes);
+  FormatLinesInOrder(out, 1, count, [&value_of](TextOutput& chunk, int32_t first, int32_t last) {
+    for (int32_t i = first; i <= last; ++i) WriteValueLine<kPrecision>(chunk, i, value_of(i));
+  });
+  WriteValueLine<kPrecision>(out, -1, 0.0);
+}
+
+// A node value written in single precision.
+void WriteNodeScalar(TextOutput& out, int32_t set, const VectorHead& head, const double* values,
+                     int32_t count) {
+  const auto value_of = [values](int32_t i) { return values[i]; };
+  WriteVector<Precision::kSingle>(out, set, head, ScanExtremes<Extremes>(count, value_of), count,
+                                  value_of);
+}
+
+// Magnitude, x and y of node velocities, in double precision.
+void WriteNodeVelocities(TextOutput& out, int32_t set, std::span<const VectorHead, 3> heads,
+                         const double* x, const double* y, int32_t count) {
+  const auto value_of = [x, y](int32_t i) { return Vector2{x[i], y[i]}; };
+  const VelocityExtremes e = ScanExtremes<VelocityExtremes>(count, value_of);
+  WriteVector<Precision::kDouble>(out, set, heads[0], e.magnitude, count,
+                                  [x, y](int32_t i) { return Magnitude(x[i], y[i]); });
+  WriteVector<Precision::kDouble>(out, set, heads[1], e.x, count, [x](int32_t i) { return x[i]; });
+  WriteVector<Precision::kDouble>(out, set, heads[2], e.y, count, [y](int32_t i) { return y[i]; });
+}
+
+// Length of a vector whose parts are rounded to single precision, worked out
+// in single precision.
+float SingleMagnitude(double x, double y) {
+  const float fx = static_cast<float>(x), fy = static_cast<float>(y);
+  return std::sqrt(fy * fy + fx * fx);
+}
+
+void WriteElemStored(TextOutput& out, int32_t set, const ModelStore& m) {
+  const double *vx = m.ElemVX, *vy = m.ElemVY;
+  const auto value_of = [vx, vy](int32_t i) { return Vector2{vx[i], vy[i]}; };
+  const VelocityExtremes e = ScanExtremes<VelocityExtremes>(m.NUMEL, value_of);
+  WriteVector<Precision::kSingle>(out, set, kElemStored[0], e.magnitude, m.NUMEL,
+                                  [vx, vy](int32_t i) { return SingleMagnitude(vx[i], vy[i]); });
+  WriteVector<Precision::kSingle>(out, set, kElemStored[1], e.x, m.NUMEL,
+                                  [vx](int32_t i) { return vx[i]; });
+  WriteVector<Precision::kSingle>(out, set, kElemStored[2], e.y, m.NUMEL,
+                                  [vy](int32_t i) { return vy[i]; });
+}
+
+// The extremes and the magnitude take the values times the reciprocal of D;
+// the parts are the values divided by D.
+void WriteElemDivided(TextOutput& out, int32_t set, const ModelStore& m) {
+  const double *vx = m.ElemVX, *vy = m.ElemVY, *d = m.ElemD;
+  const auto value_of = [vx, vy, d](int32_t i) {
+    const double r = 1.0 / d[i];
+    return Vector2{vx[i] * r, vy[i] * r};
+  };
+  const VelocityExtremes e = ScanExtremes<VelocityExtremes>(m.NUMEL, value_of);
+  WriteVector<Precision::kSingle>(out, set, kElemDivided[0], e.magnitude, m.NUMEL,
+                                  [&value_of](int32_t i) {
+                                    const Vector2 v = value_of(i);
+                                    return SingleMagnitude(v.x, v.y);
+                                  });
+  WriteVector<Precision::kSingle>(out, set, kElemDivided[1], e.x, m.NUMEL,
+                                  [vx, d](int32_t i) { return vx[i] / d[i]; });
+  WriteVector<Precision::kSingle>(out, set, kElemDivided[2], e.y, m.NUMEL,
+                                  [vy, d](int32_t i) { return vy[i] / d[i]; });
+}
+
+void WriteMarker(TextOutput& out, int32_t value) {
+  const FieldValue values[] = {IntegerValue(value)};
+  WriteLayout(out, kMarkerLine, values);
+}
+
+void WriteSetBlock(TextOutput& out, int32_t set, double StepTime) {
+  WriteMarker(out, -1);
+  WriteMarker(out, 450);
+  FreeFormLine(out).Integer(set).End();
+  const FieldValue title_values[] = {SingleRealValue(StepTime)};
+  WriteLayout(out, kSetTitleLine, title_values);
+  FreeFormLine(out).Text("0,0,").End();
+  FreeFormLine(out).SingleReal(StepTime).End();
+  FreeFormLine(out).Text("1,").End();
+  FreeFormLine(out).Text("  ").End();
+  WriteMarker(out, -1);
+}
+
+// Sums every element's values, and its values times the reciprocal of D, at
+// each non-zero corner, then takes the means.
+void AverageAtEveryCorner(const ModelStore& model, NodeAverages& sums) {
+  sums.Clear(model.NUMNP);
+  const ElemColumns elems(model);
+  const int32_t* const corners[] = {elems.Corner1, elems.Corner2, elems.Corner3, elems.Corner4};
+  for (int32_t e = 1; e <= model.NUMEL; ++e) {
+    const double vx = model.ElemVX[e], vy = model.ElemVY[e];
+    const double r = 1.0 / model.ElemD[e];
+    const double divided_x = vx * r, divided_y = vy * r;
+    for (const int32_t* corner : corners) {
+      const int32_t n = corner[e];
+      if (n == 0) continue;
+      ++sums.NodeElemCount[n];
+      sums.NodeVX[n] += vx;
+      sums.NodeVY[n] += vy;
+      sums.NodeWorkA[n] += divided_x;
+      sums.NodeWorkB[n] += divided_y;
+    }
+  }
+  sums.DivideByCounts(model.NUMNP, true);
+}
+
+}  // namespace
+
+void WriteFemapStep(TextOutput& out, const ModelStore& model, NodeAverages& averages,
+                    int32_t& FemapSetCounter) {
+  AverageAtEveryCorner(model, averages);
+  WriteFemapResults(out, model, averages, FemapSetCounter);
+}
+
+void WriteFemapResults(TextOutput& out, const ModelStore& model, const NodeAverages& averages,
+                       int32_t& FemapSetCounter) {
+  const int32_t set = ++FemapSetCounter;
+  WriteSetBlock(out, set, model.StepTime);
+  WriteMarker(out, -1);
+  WriteMarker(out, 451);
+  WriteNodeScalar(out, set, kHead, model.NodeHead, model.NUMNP);
+  WriteNodeScalar(out, set, kFlow, model.NodeFlow, model.NUMNP);
+  WriteNodeVelocities(out, set, kNodeStored, averages.NodeVX, averages.NodeVY, model.NUMNP);
+  WriteNodeVelocities(out, set, kNodeDivided, averages.NodeWorkA, averages.NodeWorkB, model.NUMNP);
+  WriteElemStored(out, set, model);
+  WriteElemDivided(out, set, model);
+  WriteMarker(out, -1);
+}
