@@ -1,7 +1,8 @@
 // write_yardstick: the benchmark's measure of what the disk allows. Writes
-// BYTES bytes of text to FILE in 1 MiB write calls, truncating FILE first as
-// a conversion does with its output, so that a conversion and its yardstick
-// do the same work in the kernel and differ only in making the text.
+// BYTES bytes of text to FILE in 1 MiB write calls, over the file from its
+// start and cut at the end, as a conversion writes its output, so that a
+// conversion and its yardstick do the same work in the kernel and differ only
+// in making the text.
 //
 //   write_yardstick FILE BYTES
 #include <fcntl.h>
@@ -23,7 +24,7 @@ int main(int argc, char** argv) {
   std::vector<char> block(kBlock);
   for (size_t i = 0; i < kBlock; ++i)
     block[i] = (i % 64 == 63) ? '\n' : static_cast<char>('0' + i % 10);
-  int fd = open(argv[1], O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  int fd = open(argv[1], O_WRONLY | O_CREAT, 0644);
   if (fd < 0) {
     std::perror(argv[1]);
     return 2;
@@ -37,5 +38,6 @@ int main(int argc, char** argv) {
     }
     left -= written;
   }
+  if (ftruncate(fd, static_cast<off_t>(total)) != 0) std::perror(argv[1]);
   return close(fd) == 0 ? 0 : 2;
 }

@@ -1,6 +1,7 @@
 #include "common/text_output.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -21,7 +22,9 @@ std::unique_ptr<TextOutput> TextOutput::Create(const std::string& path) {
 
 std::unique_ptr<TextOutput> TextOutput::CreateOver(const std::string& path) {
   auto output = std::make_unique<TextOutput>(path, OpenOrFail(path, 0), true);
-  output->cut_when_done_ = true;
+  // Only a regular file has an end to cut; a device or a pipe is just written.
+  struct stat status;
+  output->cut_when_done_ = ::fstat(output->fd_, &status) == 0 && S_ISREG(status.st_mode);
   return output;
 }
 

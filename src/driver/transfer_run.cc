@@ -183,7 +183,7 @@ void RunTransfer(Console& console) {
     files.RegisterInput(std::string(kind->reads_file));
   }
   settings.MainOutputName = AskMainOutputName(console);
-  auto main_output = files.Create(settings.MainOutputName);
+  auto main_output = files.CreateOver(settings.MainOutputName);
   const WriterOptions options = kind ? OptionsFor(*kind, settings) : WriterOptions{};
   std::unique_ptr<KindRun> run;
   if (kind != nullptr) run = kind->start({options, *main_output, files});
@@ -195,7 +195,7 @@ void RunTransfer(Console& console) {
   const int64_t steps_written =
       PassOverSteps(result_file, *model, settings.RequestedStep, kind, run.get(), progress);
   if (run) run->Finish(*model);
-  main_output->Flush();
+  main_output->Finish();
   progress.Finish(files.FilesCreated(), steps_written, files.BytesWritten());
 
   console.EmptyLine();
