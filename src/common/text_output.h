@@ -6,8 +6,8 @@
 //   p = WriteIntegerField(p, n, 8);
 //   out.Commit(p);
 //
-// A failed write throws RunError naming the file; bytes written before the
-// failure stay in the file.
+// A failed write throws RunError naming the file and saying that it is
+// incomplete; bytes written before the failure stay in the file.
 #pragma once
 
 #include <cstddef>

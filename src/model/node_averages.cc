@@ -59,7 +59,17 @@ NodeAverages::NodeAverages()
       NodeWorkA(work_a_.data()),
       NodeWorkB(work_b_.data()) {}
 
+void NodeAverages::ShowEntries(int32_t node_count) {
+  if (node_count <= shown_count_) return;
+  count_.ShowRange(0, int64_t{node_count} + 1);
+  for (const BigArray<double>* array : {&vx_, &vy_, &work_a_, &work_b_}) {
+    array->ShowRange(0, int64_t{node_count} + 1);
+  }
+  shown_count_ = node_count;
+}
+
 void NodeAverages::Clear(int32_t node_count) {
+  ShowEntries(node_count);
   if (node_count < 1) return;
   std::fill_n(NodeElemCount + 1, node_count, 0);
   std::fill_n(NodeVX + 1, node_count, 0.0);
