@@ -33,10 +33,13 @@ std::string Console::RequireLine(std::string_view question) {
   if (!ReadBoundedLine(*in_.rdbuf(), kReplyLimit, LongLines::kStop, line)) {
     throw ReplyError(question, "end of input before an answer was given");
   }
-  if (line.holds_nul) throw ReplyError(question, "the reply " + QuotedReply(line.text) + " holds a NUL byte");
   if (line.Cut()) {
-    throw ReplyError(question, "the reply " + QuotedReply(line.text) + " is longer than " +
-                                   std::to_string(kReplyLimit) + " bytes");
+    throw ReplyError(question, "the reply is longer than " + std::to_string(kReplyLimit) +
+                                   " bytes; it begins \"" +
+                                   EscapedText(line.text.substr(0, kShownReplyLength)) + "...\"");
+  }
+  if (line.holds_nul) {
+    throw ReplyError(question, "the reply " + QuotedReply(line.text) + " holds a NUL byte");
   }
   return std::move(line.text);
 }
