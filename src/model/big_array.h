@@ -22,14 +22,18 @@ void AdviseLargePages(void* array, size_t entry_size, int64_t count);
 // Poisons (hides) or unpoisons (shows) bytes for AddressSanitizer.
 void HideBytes(const void* begin, size_t bytes);
 void ShowBytes(const void* begin, size_t bytes);
+// Of the entries from `array` on, 0..old_end-1 were visible: makes
+// 0..new_end-1 visible instead, and returns new_end.
+int64_t MoveShownEnd(const void* array, size_t entry_size, int64_t old_end, int64_t new_end);
 
 template <typename T>
 class BigArray {
  public:
   explicit BigArray(int64_t entries)
-      : bytes_(static_cast<size_t>(entries) * sizeof(T)),
+      : entries_(entries),
+        bytes_(static_cast<size_t>(entries) * sizeof(T)),
         data_(static_cast<T*>(MapPages(bytes_))) {
-    HideAll();
+    HideBytes(data_, bytes_);
   }
   ~BigArray() {
     ShowBytes(data_, bytes_);
@@ -40,22 +44,16 @@ class BigArray {
 
   T* data() const { return data_; }
   void AdviseLargePages(int64_t count) const { ::AdviseLargePages(data_, sizeof(T), count); }
-  // Every entry hidden from AddressSanitizer (unreadable).
-  void HideAll() const { HideBytes(data_, bytes_); }
-  // Entries 0..count visible to AddressSanitizer, the others hidden.
-  void ShowEntries(int64_t count) const {
-    HideAll();
-    ShowRange(0, count + 1);
-  }
-  // Entries first..first+count-1 (within the array) visible as well.
-  void ShowRange(int64_t first, int64_t count) const {
-    const int64_t entries = static_cast<int64_t>(bytes_ / sizeof(T));
-    first = std::clamp<int64_t>(first, 0, entries);
-    count = std::clamp<int64_t>(count, 0, entries - first);
-    ShowBytes(data_ + first, static_cast<size_t>(count) * sizeof(T));
+  // Entries 0..count visible to AddressSanitizer, the others hidden. Only the
+  // entries between the old and the new count change, so this is cheap when
+  // the count barely moves.
+  void ShowEntries(int64_t count) {
+    shown_ = MoveShownEnd(data_, sizeof(T), shown_, std::clamp<int64_t>(count + 1, 0, entries_));
   }
 
  private:
+  int64_t entries_;
   size_t bytes_;
   T* data_;
+  int64_t shown_ = 0;  // entries 0..shown_-1 are visible
 };

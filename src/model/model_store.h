@@ -40,6 +40,7 @@ struct ModelStore {
   BigArray<double> elem_extra_;
   BigArray<int32_t> node_code_;
   BigArray<double> node_head_, node_flow_, elem_vx_, elem_vy_, elem_d_;
+  int64_t elem_nodes_shown_ = 0;  // entries of each column visible to AddressSanitizer
 
  public:
   // Mesh.

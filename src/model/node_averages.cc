@@ -61,11 +61,9 @@ NodeAverages::NodeAverages()
 
 void NodeAverages::ShowEntries(int32_t node_count) {
   if (node_count <= shown_count_) return;
-  count_.ShowRange(0, int64_t{node_count} + 1);
-  for (const BigArray<double>* array : {&vx_, &vy_, &work_a_, &work_b_}) {
-    array->ShowRange(0, int64_t{node_count} + 1);
-  }
   shown_count_ = node_count;
+  count_.ShowEntries(node_count);
+  for (BigArray<double>* array : {&vx_, &vy_, &work_a_, &work_b_}) array->ShowEntries(node_count);
 }
 
 void NodeAverages::Clear(int32_t node_count) {
