@@ -36,7 +36,7 @@ void RemoveScratchFolder() { std::filesystem::remove_all(ScratchFolder()); }
 void EnterScratchFolder() {
   static const bool entered = [] {
     std::string name = std::filesystem::exists("/dev/shm") ? "/dev/shm/rxpost-fuzz-XXXXXX"
-                                                          : "/tmp/rxpost-fuzz-XXXXXX";
+                                                           : "/tmp/rxpost-fuzz-XXXXXX";
     if (mkdtemp(name.data()) == nullptr || chdir(name.c_str()) != 0) std::abort();
     ScratchFolder() = name;
     std::atexit(RemoveScratchFolder);

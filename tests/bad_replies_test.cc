@@ -40,7 +40,8 @@ TEST(BadReplies, NulBytesAndLongRepliesAreShownEscapedAndCut) {
   for (int i = 0; i < 80; ++i) shown_nuls += "\\x00";
   ExpectError(RunRxpost(dir, std::string(1 << 20, '\0')),
               "standard input: answer to \"mode question\": the reply is longer than 65536 "
-              "bytes; it begins \"" + shown_nuls + "...\"");
+              "bytes; it begins \"" +
+                  shown_nuls + "...\"");
   ExpectError(RunRxpost(dir, "0\n0\n0\n0\n"),
               "WORK.LST: cannot open the job list: No such file or directory");
 }

@@ -2,9 +2,8 @@
 // result file (also through a hard link, a symbolic link or another spelling),
 // WORK.LST, and the data file of the conversion mode. Each ends with one error
 // line, status 2, and every input byte for byte as it was.
-#include <unistd.h>
-
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>

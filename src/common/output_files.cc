@@ -23,7 +23,9 @@ void RefuseNulInName(const std::string& path) {
   if (path.find('\0') != std::string::npos) throw ErrorAbout(path, "the name holds a NUL byte");
 }
 
-std::string CannotCreate(int error) { return std::string("cannot create file: ") + std::strerror(error); }
+std::string CannotCreate(int error) {
+  return std::string("cannot create file: ") + std::strerror(error);
+}
 
 }  // namespace
 
@@ -50,8 +52,8 @@ void OutputFiles::RefuseKnownFile(const std::string& path, const FileId& id) con
   }
   for (const Known& output : outputs_) {
     if (output.id == id) {
-      throw ErrorAbout(path, "is the file \"" + EscapedText(output.path) +
-                                 "\" that this run already writes");
+      throw ErrorAbout(
+          path, "is the file \"" + EscapedText(output.path) + "\" that this run already writes");
     }
   }
 }
@@ -68,7 +70,8 @@ std::unique_ptr<TextOutput> OutputFiles::Create(const std::string& path) {
   try {
     if (::fstat(fd, &status) != 0) throw ErrorAbout(path, CannotCreate(errno));
     RefuseKnownFile(path, {status.st_dev, status.st_ino});
-    if (S_ISREG(status.st_mode) && ::ftruncate(fd, 0) != 0) throw ErrorAbout(path, CannotCreate(errno));
+    if (S_ISREG(status.st_mode) && ::ftruncate(fd, 0) != 0)
+      throw ErrorAbout(path, CannotCreate(errno));
   } catch (const RunError&) {
     ::close(fd);
     if (!before) ::unlink(path.c_str());  // created here, for nothing

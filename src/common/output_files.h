@@ -39,6 +39,6 @@ class OutputFiles {
   void RefuseKnownFile(const std::string& path, const FileId& id) const;
 
   std::vector<std::string> input_paths_;
-  std::vector<Known> inputs_;   // as found when registered
+  std::vector<Known> inputs_;  // as found when registered
   std::vector<Known> outputs_;
 };

@@ -34,8 +34,8 @@ class CutLineNotes {
   void Add(uint64_t line_number) {
     if (++cut_ > kNotedLines) return;
     WriteNote(EscapedText(input_name_) + ": line " + std::to_string(line_number) +
-              " is longer than " + std::to_string(kLineWidth) +
-              " characters; only its first " + std::to_string(kLineWidth) + " are copied");
+              " is longer than " + std::to_string(kLineWidth) + " characters; only its first " +
+              std::to_string(kLineWidth) + " are copied");
   }
 
  private:

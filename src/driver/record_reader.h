@@ -134,9 +134,9 @@ class RecordReader {
   std::string path_;
   int fd_ = -1;
   std::unique_ptr<char[]> buffer_;  // kBufferBytes, filled only as far as read
-  int64_t buffer_offset_ = 0;  // file offset of buffer_[0]
-  size_t begin_ = 0;           // first unread byte in buffer_
-  size_t end_ = 0;             // end of the buffered bytes
+  int64_t buffer_offset_ = 0;       // file offset of buffer_[0]
+  size_t begin_ = 0;                // first unread byte in buffer_
+  size_t end_ = 0;                  // end of the buffered bytes
   RecordName name_{0, 0, ""};
   int64_t file_size_ = 0;
   int64_t data_start_ = 0;  // file offset of the current record's data

@@ -266,8 +266,9 @@ TEST_F(ResultFileTest, CountsOutsideTheRangeAreRefusedBeforeTheirRecord) {
   made.numnp_override = 5000001;
   std::string path = Write(made);
   EXPECT_EQ(LoadError(path, 0),
-            path + ": record 2 (node count): NUMNP 5000001 is outside the supported range "
-                   "0..5000000");
+            path +
+                ": record 2 (node count): NUMNP 5000001 is outside the supported range "
+                "0..5000000");
   made.numnp_override = 0xfffffffdll;  // written as the 4-byte integer -3
   path = Write(made);
   EXPECT_EQ(LoadError(path, 0),

@@ -58,7 +58,9 @@ void AdviseLargePages(void* array, size_t entry_size, int64_t count) {
 int64_t MoveShownEnd(const void* array, size_t entry_size, int64_t old_end, int64_t new_end) {
   const char* bytes = static_cast<const char*>(array);
   const auto at = [&](int64_t entry) { return bytes + entry * static_cast<int64_t>(entry_size); };
-  const auto span = [&](int64_t from, int64_t to) { return static_cast<size_t>(at(to) - at(from)); };
+  const auto span = [&](int64_t from, int64_t to) {
+    return static_cast<size_t>(at(to) - at(from));
+  };
   if (new_end > old_end) ShowBytes(at(old_end), span(old_end, new_end));
   if (new_end < old_end) HideBytes(at(new_end), span(new_end, old_end));
   return new_end;
