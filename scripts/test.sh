@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds rxpost and runs every test twice: in a release build, and under
 # AddressSanitizer + UndefinedBehaviorSanitizer. The release build also compiles
-# the micro-benchmarks, so they keep building.
+# the micro-benchmarks, so they keep building. Last, each fuzz target runs
+# briefly (one minute in all), so that they keep building and running.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 2)
@@ -13,3 +14,6 @@ ctest --test-dir build --output-on-failure -j"$jobs"
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRXPOST_SANITIZE=ON >/dev/null
 cmake --build build-sanitize -j"$jobs"
 ctest --test-dir build-sanitize --output-on-failure -j"$jobs"
+
+fuzzers=(fuzz/*_fuzzer.cc)
+bash scripts/fuzz.sh $((60 / ${#fuzzers[@]}))

@@ -147,7 +147,8 @@ TEST(CommandLine, VtkRefusesMissingFolderAndTheResultFile) {
   ExpectError(RunRxpostCommand(dir, {"vtk", korin, "no/such/folder/o.pvd"}),
               "no/such/folder/o.pvd: cannot create file");
   ASSERT_EQ(symlink("k.bin", (dir + "/link.pvd").c_str()), 0);
-  ExpectError(RunRxpostCommand(dir, {"vtk", korin, "link.pvd"}), "is the input file k.bin");
+  ExpectError(RunRxpostCommand(dir, {"vtk", korin, "link.pvd"}),
+              "is the file \"k.bin\" that this run reads");
   EXPECT_EQ(ReadWholeFile(dir + "/k.bin"), before);
 }
 

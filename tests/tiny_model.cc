@@ -13,6 +13,9 @@
 TinyModel::TinyModel(int32_t nodes, int32_t elems) {
   NUMNP = nodes;
   NUMEL = elems;
+  model.PrepareNodeArrays(nodes);
+  model.PrepareElemArrays(elems);
+  averages->ShowEntries(nodes);
   model.Title.fill(' ');
   std::fill_n(model.ElemD, elems + 1, 1.0);
 }

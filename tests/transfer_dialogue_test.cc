@@ -82,6 +82,10 @@ const std::string kStepQuestion =
     "    If input (0) No., Final time step avairable \n" +
     kInputNo;
 
+constexpr const char* kNoOutputNote =
+    "rxpost: note: menu answer 7 selects no output; the main output file is created and stays "
+    "empty\n";
+
 const std::string kClosing = "\n\n   <<<<<  OK! OK!  NORMAL TERMINATION  >>>>> \n  \n";
 
 // A folder holding a 4 x 3 node result file "result.bin" of either simulator.
@@ -99,7 +103,7 @@ TEST(TransferDialogue, WholeTranscriptOfARunThatSelectsNoOutput) {
   std::string dir = FolderWithResults(0);
   ProgramRun run = RunRxpost(dir, "0\n0\n0\n1\nresult.bin\n0\n7\nout.txt\n0\n");
   EXPECT_EQ(run.exit_status, 0) << run.err;
-  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.err, std::string(kNoOutputNote));
   EXPECT_EQ(run.out, kBanner + kInformationBox + kInputNo + kProgramQuestion +
                          " OUTPUT of KORIN\n" + kFileChoiceBox + kInputNo + kResultFileQuestion +
                          kModelSummary + kMenu + kMainOutputQuestion + kStepQuestion + kClosing);
@@ -219,7 +223,8 @@ TEST(TransferDialogue, DelmResultsAnsweredAsKorinGetAWarningOrAHint) {
   EXPECT_EQ(warned.exit_status, 0);
   EXPECT_EQ(warned.err,
             "rxpost: warning: nodes-only.bin: the node record holds 36 bytes a node, as RX-DELM "
-            "results do; it is read as RX-KORIN results, as answered\n");
+            "results do; it is read as RX-KORIN results, as answered\n" +
+                std::string(kNoOutputNote));
 }
 
 }  // namespace

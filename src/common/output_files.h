@@ -1,8 +1,10 @@
 // OutputFiles: every file a run writes is created here, so that one place
 // knows what the run reads and writes. Inputs are registered as they are
-// chosen; Create refuses a file that is one of them (the same device and
-// inode, so a link or another spelling of the path counts too). It also
-// tallies the files it created and the bytes written to them.
+// chosen; Create refuses a file that is one of them, or that an earlier output
+// of the run already is, before anything in it is truncated. Files are
+// compared by device and inode, so a link or another spelling of a path is
+// the same file. It also tallies the files it created and the bytes written
+// to them.
 #pragma once
 
 #include <sys/types.h>
@@ -19,10 +21,13 @@ class OutputFiles {
   // `path` is (or will be) read by this run; no output may be this file.
   void RegisterInput(const std::string& path);
   // Creates (or truncates) the file at `path` for writing; throws RunError
-  // naming the file when it cannot, or when it is a registered input. The
-  // returned output must not outlive this OutputFiles (it tallies into it).
+  // naming the file when it cannot, or when it is a file the run reads or
+  // already writes. The returned output must not outlive this OutputFiles
+  // (it tallies into it).
   std::unique_ptr<TextOutput> Create(const std::string& path);
-  // The same for a file written over in place (TextOutput::CreateOver).
+  // The same, but an existing file is written over from its start and cut at
+  // its end when done, instead of being emptied first (see
+  // TextOutput::CreateOver): rewriting a big file then needs no new blocks.
   std::unique_ptr<TextOutput> CreateOver(const std::string& path);
 
   int64_t FilesCreated() const { return files_created_; }
@@ -30,16 +35,24 @@ class OutputFiles {
   uint64_t BytesWritten() const { return bytes_written_; }
 
  private:
-  // Throws when `path` is a registered input.
-  void RefuseInput(const std::string& path) const;
-  std::unique_ptr<TextOutput> Tallied(std::unique_ptr<TextOutput> output);
-
-  struct Input {
-    std::string path;
+  struct FileId {
     dev_t device;
     ino_t inode;
+    bool operator==(const FileId&) const = default;
   };
-  std::vector<Input> inputs_;
+  struct Known {
+    std::string path;
+    FileId id;
+  };
+
+  // Throws when `id` (the file about to be written at `path`) is an input or
+  // an earlier output.
+  void RefuseKnownFile(const std::string& path, const FileId& id) const;
+  std::unique_ptr<TextOutput> Open(const std::string& path, bool write_over);
+
+  std::vector<std::string> input_paths_;
+  std::vector<Known> inputs_;  // as found when registered
+  std::vector<Known> outputs_;
   int64_t files_created_ = 0;
   uint64_t bytes_written_ = 0;
 };

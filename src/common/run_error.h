@@ -7,11 +7,14 @@
 #include <stdexcept>
 #include <string>
 
+#include "common/shown_text.h"
+
 struct RunError : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// "NAME: WHAT", the shape of every RunError message.
+// "NAME: WHAT", the shape of every RunError message; unprintable bytes of the
+// name are escaped.
 inline RunError ErrorAbout(const std::string& name, const std::string& what) {
-  return RunError(name + ": " + what);
+  return RunError(EscapedText(name) + ": " + what);
 }

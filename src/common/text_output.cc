@@ -102,7 +102,7 @@ void TextOutput::WriteAll(const char* data, size_t size) {
     if (written <= 0) {
       failed_ = true;
       std::string reason = written < 0 ? std::strerror(errno) : "nothing written";
-      throw ErrorAbout(name_, "write failed: " + reason);
+      throw ErrorAbout(name_, "write failed: " + reason + "; the file is incomplete");
     }
     data += written;
     size -= static_cast<size_t>(written);

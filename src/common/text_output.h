@@ -6,9 +6,10 @@
 //   p = WriteIntegerField(p, n, 8);
 //   out.Commit(p);
 //
-// A failed write throws RunError naming the file; bytes written before the
-// failure stay in the file. An output in memory (no file) grows instead of
-// writing: the formatting threads fill such outputs with chunks of lines.
+// A failed write throws RunError naming the file and saying that it is
+// incomplete; bytes written before the failure stay in the file. An output in
+// memory (no file) grows instead of writing: the formatting threads fill such
+// outputs with chunks of lines.
 #pragma once
 
 #include <cstddef>
@@ -67,6 +68,9 @@ class TextOutput {
   const std::string& name() const { return name_; }
   // From now on also adds every byte handed to the system to `*tally`.
   void TallyBytesInto(uint64_t* tally) { tally_ = tally; }
+  // Cut the file at the written length by Finish (or, quietly, on
+  // destruction), as for a file from CreateOver; for regular files only.
+  void CutAtEndWhenDone() { cut_when_done_ = true; }
 
   // In memory: the bytes written since the last Clear.
   std::string_view Contents() const {

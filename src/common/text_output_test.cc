@@ -35,7 +35,8 @@ TEST(TextOutput, FullDiskIsAnErrorNamingTheFile) {
     out->Flush();
     FAIL() << "a write to /dev/full succeeded";
   } catch (const RunError& error) {
-    EXPECT_EQ(std::string(error.what()), "/dev/full: write failed: No space left on device");
+    EXPECT_EQ(std::string(error.what()),
+              "/dev/full: write failed: No space left on device; the file is incomplete");
   }
   // A long run of text hits the error when the buffer first fills.
   auto again = TextOutput::Create("/dev/full");

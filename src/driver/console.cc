@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "common/bounded_line.h"
+#include "common/notes.h"
 #include "common/run_error.h"
 
 namespace {
@@ -25,18 +27,21 @@ void Console::FixedLine(std::string_view text) {
   out_.EndLine();
 }
 
-std::optional<std::string> Console::ReadLine() {
-  out_.Flush();
-  std::string line;
-  if (!std::getline(in_, line)) return std::nullopt;
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  return line;
-}
-
 std::string Console::RequireLine(std::string_view question) {
-  std::optional<std::string> line = ReadLine();
-  if (!line) throw ReplyError(question, "end of input before an answer was given");
-  return *line;
+  out_.Flush();
+  BoundedLine line;
+  if (!ReadBoundedLine(*in_.rdbuf(), kReplyLimit, LongLines::kStop, line)) {
+    throw ReplyError(question, "end of input before an answer was given");
+  }
+  if (line.Cut()) {
+    throw ReplyError(question, "the reply is longer than " + std::to_string(kReplyLimit) +
+                                   " bytes; it begins \"" +
+                                   EscapedText(line.text.substr(0, kShownReplyLength)) + "...\"");
+  }
+  if (line.holds_nul) {
+    throw ReplyError(question, "the reply " + QuotedReply(line.text) + " holds a NUL byte");
+  }
+  return std::move(line.text);
 }
 
 int32_t Console::ReadInteger(std::string_view question) {
@@ -47,7 +52,8 @@ int32_t Console::ReadInteger(std::string_view question) {
 }
 
 std::string Console::ReadFileName(std::string_view question) {
-  std::string name = FileNameFromLine(RequireLine(question));
+  std::string name =
+      FileNameFromReply(RequireLine(question), "answer to \"" + std::string(question) + "\"");
   if (name.empty()) throw ReplyError(question, "the file name is blank");
   return name;
 }
@@ -59,6 +65,16 @@ std::string FileNameFromLine(std::string_view line) {
   if (first == std::string_view::npos) return "";
   size_t last = line.find_last_not_of(' ');
   return std::string(line.substr(first, last - first + 1));
+}
+
+std::string FileNameFromReply(std::string_view line, std::string_view source) {
+  std::string name = FileNameFromLine(line);
+  if (line.size() > kFileNameWidth &&
+      line.find_first_not_of(" \r", kFileNameWidth) != std::string_view::npos) {
+    WriteNote(std::string(source) + ": the file name " + QuotedReply(line) + " is cut to " +
+              std::to_string(kFileNameWidth) + " characters; " + QuotedReply(name) + " is used");
+  }
+  return name;
 }
 
 std::optional<int32_t> ParseIntegerReply(std::string_view line, std::string_view question) {
@@ -73,10 +89,10 @@ std::optional<int32_t> ParseIntegerReply(std::string_view line, std::string_view
   int32_t value = 0;
   auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
   if (error == std::errc::result_out_of_range) {
-    throw ReplyError(question, "\"" + std::string(token) + "\" is out of range");
+    throw ReplyError(question, QuotedReply(token) + " is out of range");
   }
   if (error != std::errc() || end != digits.data() + digits.size() || digits.empty()) {
-    throw ReplyError(question, "\"" + std::string(token) + "\" is not a whole number");
+    throw ReplyError(question, QuotedReply(token) + " is not a whole number");
   }
   return value;
 }

@@ -4,7 +4,8 @@
 // terminal sees the question before answering it.
 //
 // Every problem with an answer (end of input, a reply that is not a whole
-// number, a blank file name) throws RunError naming the question.
+// number, a blank file name, a NUL byte, a reply of more than 64 KiB) throws
+// RunError naming the question and showing the reply (escaped, long ones cut).
 #pragma once
 
 #include <cstdint>
@@ -17,6 +18,8 @@
 
 // Longest file name the dialogue keeps: a longer reply is cut.
 inline constexpr size_t kFileNameWidth = 20;
+// Longest reply line read; an endless one ends the run instead of filling memory.
+inline constexpr size_t kReplyLimit = 64 * 1024;
 
 class Console {
  public:
@@ -33,10 +36,8 @@ class Console {
   // line is ignored.
   int32_t ReadInteger(std::string_view question);
   // Reads the next line's first 20 characters as a file name, without the
-  // blanks around it; a blank name is an error.
+  // blanks around it; a blank name is an error, a cut one gets a note.
   std::string ReadFileName(std::string_view question);
-  // The next input line without its line end; nothing at end of input.
-  std::optional<std::string> ReadLine();
 
  private:
   std::string RequireLine(std::string_view question);
@@ -48,6 +49,9 @@ class Console {
 // The first 20 characters of `line` without surrounding blanks (and without
 // a carriage return left by a CR LF line end).
 std::string FileNameFromLine(std::string_view line);
+// The same, with a note on standard error when the line names more than 20
+// characters; `source` says where the line comes from.
+std::string FileNameFromReply(std::string_view line, std::string_view source);
 
 // The first value of a free-form line as an integer: nothing when the line
 // holds no value; throws RunError (naming `question`) when the value is not a

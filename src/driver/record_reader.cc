@@ -14,7 +14,7 @@ RecordReader::RecordReader(std::string path) : path_(std::move(path)) {
     Fail(std::string("cannot read result file: ") + std::strerror(error));
   }
   file_size_ = status.st_size;
-  buffer_.resize(kBufferBytes);
+  buffer_.reset(new char[kBufferBytes]);
 }
 
 RecordReader::~RecordReader() { ::close(fd_); }
@@ -64,12 +64,12 @@ void RecordReader::SkipBytes(int64_t count) {
 
 size_t RecordReader::Fill(size_t count) {
   if (end_ - begin_ >= count) return end_ - begin_;
-  std::memmove(buffer_.data(), Cursor(), end_ - begin_);
+  std::memmove(buffer_.get(), Cursor(), end_ - begin_);
   buffer_offset_ += static_cast<int64_t>(begin_);
   end_ -= begin_;
   begin_ = 0;
   while (end_ < count) {
-    ssize_t got = ::pread(fd_, buffer_.data() + end_, kBufferBytes - end_,
+    ssize_t got = ::pread(fd_, buffer_.get() + end_, kBufferBytes - end_,
                           buffer_offset_ + static_cast<int64_t>(end_));
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) Fail("cannot read " + name_.Describe() + ": " + std::strerror(errno));

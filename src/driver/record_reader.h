@@ -7,8 +7,8 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
-#include <vector>
 
 #include "common/run_error.h"
 
@@ -110,7 +110,7 @@ class RecordReader {
  private:
   static constexpr size_t kBufferBytes = 1 << 20;
 
-  const char* Cursor() const { return buffer_.data() + begin_; }
+  const char* Cursor() const { return buffer_.get() + begin_; }
   void Consume(size_t count) { begin_ += count; }
 
   [[noreturn]] void FailInside(const std::string& where) const {
@@ -133,10 +133,10 @@ class RecordReader {
 
   std::string path_;
   int fd_ = -1;
-  std::vector<char> buffer_;
-  int64_t buffer_offset_ = 0;  // file offset of buffer_[0]
-  size_t begin_ = 0;           // first unread byte in buffer_
-  size_t end_ = 0;             // end of the buffered bytes
+  std::unique_ptr<char[]> buffer_;  // kBufferBytes, filled only as far as read
+  int64_t buffer_offset_ = 0;       // file offset of buffer_[0]
+  size_t begin_ = 0;                // first unread byte in buffer_
+  size_t end_ = 0;                  // end of the buffered bytes
   RecordName name_{0, 0, ""};
   int64_t file_size_ = 0;
   int64_t data_start_ = 0;  // file offset of the current record's data

@@ -1,6 +1,5 @@
 #include "driver/result_file.h"
 
-#include <algorithm>
 #include <bit>
 #include <string>
 
@@ -99,17 +98,17 @@ class ResultFile::Impl {
     reader_.End();
   }
 
-  // A count record; negative counts mean no entries.
+  // A count record: 0 to MaxDim; anything else marks a corrupt file.
   int32_t ReadCount(const RecordName& name, const char* count_name) {
     reader_.Begin(name, false);
     reader_.Require(kCountBytes);
     int32_t count = Decode<int32_t>(reader_.Take(kCountBytes));
     reader_.End();
-    if (count > MaxDim) {
+    if (count < 0 || count > MaxDim) {
       reader_.Fail(name.Describe() + ": " + count_name + " " + std::to_string(count) +
-                   " exceeds the supported " + std::to_string(MaxDim));
+                   " is outside the supported range 0.." + std::to_string(MaxDim));
     }
-    return std::max(count, 0);
+    return count;
   }
 
   void ReadNodes(ModelStore& model, bool& looks_like_delm) {

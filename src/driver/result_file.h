@@ -9,7 +9,7 @@
 // Loading reads the header, then makes a counting pass that checks every
 // step's records (without decoding them) to learn how many steps there are,
 // and goes back to the first step. Every fault of the file (end inside a record, a
-// record shorter than its fields, framing lengths that disagree, counts above
+// record shorter than its fields, framing lengths that disagree, counts below 0 or above
 // MaxDim, corner nodes outside 1..NUMNP) throws RunError naming the file.
 #pragma once
 

@@ -62,6 +62,8 @@ class ResultFileTest : public ::testing::Test {
   }
   void SetUp() override {
     constexpr int kUsedEntries = 1000;
+    model_.PrepareNodeArrays(kUsedEntries);
+    model_.PrepareElemArrays(kUsedEntries);
     for (double* values :
          {model_.NodeX, model_.NodeY, model_.NodeExtraA, model_.NodeExtraB, model_.ElemExtra,
           model_.NodeHead, model_.NodeFlow, model_.ElemVX, model_.ElemVY, model_.ElemD}) {
@@ -259,32 +261,29 @@ TEST_F(ResultFileTest, DamagedFilesAreReportedWithTheFileAndTheRecord) {
             short_title + ": record 1 (title) holds 79 bytes, 80 are needed");
 }
 
-TEST_F(ResultFileTest, CountsAboveMaxDimAreRefusedBeforeTheirRecord) {
+TEST_F(ResultFileTest, CountsOutsideTheRangeAreRefusedBeforeTheirRecord) {
   MadeModel made = SmallModel(0);
   made.numnp_override = 5000001;
   std::string path = Write(made);
   EXPECT_EQ(LoadError(path, 0),
-            path + ": record 2 (node count): NUMNP 5000001 exceeds the supported 5000000");
+            path +
+                ": record 2 (node count): NUMNP 5000001 is outside the supported range "
+                "0..5000000");
+  made.numnp_override = 0xfffffffdll;  // written as the 4-byte integer -3
+  path = Write(made);
+  EXPECT_EQ(LoadError(path, 0),
+            path + ": record 2 (node count): NUMNP -3 is outside the supported range 0..5000000");
   made.numnp_override = 5000000;  // allowed, but the record is far too short for it
   path = Write(made);
   EXPECT_EQ(LoadError(path, 0), path + ": record 3 (nodes) holds 80 bytes, 80000000 are needed");
   made.numnp_override = -1;
-  made.numel_override = 5000001;
-  path = Write(made);
-  EXPECT_EQ(LoadError(path, 0),
-            path + ": record 4 (element count): NUMEL 5000001 exceeds the supported 5000000");
-}
-
-TEST_F(ResultFileTest, NegativeCountsMeanNoEntries) {
-  MadeModel made = SmallModel(0);
-  made.numnp_override = 0xfffffffdll;  // written as the 4-byte integer -3
-  made.numel_override = 0xffffffffll;  // written as -1
-  ResultFile file(Write(made), 0);
-  file.LoadModel(model_);
-  EXPECT_EQ(model_.NUMNP, 0);
-  EXPECT_EQ(model_.NUMEL, 0);
-  EXPECT_EQ(model_.NodeX[2], -777.0);  // not read
-  EXPECT_EQ(file.StepCount(), 2);
+  for (int64_t count : {5000001ll, 0xffffffffll}) {
+    made.numel_override = count;
+    path = Write(made);
+    EXPECT_EQ(LoadError(path, 0), path + ": record 4 (element count): NUMEL " +
+                                      std::to_string(static_cast<int32_t>(count)) +
+                                      " is outside the supported range 0..5000000");
+  }
 }
 
 TEST_F(ResultFileTest, CornersOutsideTheNodesAreRefused) {

@@ -1,10 +1,12 @@
 #include "driver/transfer_run.h"
 
-#include <fstream>
 #include <iostream>
 #include <memory>
 
+#include "common/bounded_line.h"
 #include "common/free_form.h"
+#include "common/input_file.h"
+#include "common/notes.h"
 #include "common/output_files.h"
 #include "common/progress_line.h"
 #include "common/run_error.h"
@@ -25,11 +27,19 @@ void WriteFixedLines(Console& console, const std::array<std::string_view, N>& li
   for (std::string_view line : lines) console.FixedLine(line);
 }
 
+// A 0-or-1 answer; any other is refused, with a note, and the question repeats.
+bool IsZeroOrOne(int32_t answer, std::string_view question) {
+  if (answer == 0 || answer == 1) return true;
+  WriteNote("answer " + std::to_string(answer) + " to \"" + std::string(question) +
+            "\" is neither 0 nor 1; the question is asked again");
+  return false;
+}
+
 int32_t AskZeroOrOne(Console& console, std::string_view question) {
   for (;;) {
     console.Prompt(dialogue::kInputNumber);
     int32_t answer = console.ReadInteger(question);
-    if (answer == 0 || answer == 1) return answer;
+    if (IsZeroOrOne(answer, question)) return answer;
   }
 }
 
@@ -40,36 +50,41 @@ int32_t AskProgramFlag(Console& console) {
     int32_t answer = console.ReadInteger(dialogue::kProgramQuestion);
     if (answer == 0) console.Prompt(dialogue::kOutputOfKorin);
     if (answer == 1) console.Prompt(dialogue::kOutputOfDelm);
-    if (answer == 0 || answer == 1) return answer;
+    if (IsZeroOrOne(answer, dialogue::kProgramQuestion)) return answer;
   }
 }
 
 // The fourth line of the job list names the result file.
-std::string ResultFileFromWorkList() {
+std::string ResultFileFromWorkList(OutputFiles& files) {
+  constexpr size_t kKeptBytes = 4096;  // far more than a name needs
   const std::string work_list(dialogue::kWorkList);
-  std::ifstream in(work_list);
-  if (!in) throw ErrorAbout(work_list, "cannot open the job list");
-  std::string line;
+  files.RegisterInput(work_list);
+  InputFile in(work_list, "the job list");
+  BoundedLine line;
   for (int i = 0; i < 4; ++i) {
-    if (!std::getline(in, line)) throw ErrorAbout(work_list, "holds fewer than four lines");
+    if (!ReadBoundedLine(in, kKeptBytes, LongLines::kSkip, line)) {
+      throw ErrorAbout(work_list, "holds fewer than four lines");
+    }
   }
-  std::string name = FileNameFromLine(line);
+  if (line.holds_nul) throw ErrorAbout(work_list, "its fourth line holds a NUL byte");
+  std::string name = FileNameFromReply(line.text, work_list + ", line 4");
   if (name.empty()) throw ErrorAbout(work_list, "its fourth line names no file");
   return name;
 }
 
-std::string AskResultFileName(Console& console) {
+std::string AskResultFileName(Console& console, OutputFiles& files) {
   console.EmptyLine();
   WriteFixedLines(console, dialogue::kFileChoiceBox);
   console.EmptyLine();
   for (;;) {
     console.Prompt(dialogue::kInputNumber);
     int32_t choice = console.ReadInteger("file choice");
-    if (choice == 0) return ResultFileFromWorkList();
+    if (choice == 0) return ResultFileFromWorkList(files);
     if (choice == 1) {
       console.Prompt(dialogue::kResultFileQuestion);
       return console.ReadFileName(dialogue::kResultFileQuestion);
     }
+    IsZeroOrOne(choice, "file choice");
   }
 }
 
@@ -94,6 +109,10 @@ const OutputKind* AskOutputKind(Console& console, TransferSettings& settings) {
   console.Prompt(dialogue::kInputNumber);
   settings.output_kind = console.ReadInteger("output type menu");
   const OutputKind* kind = FindOutputKind(settings.output_kind);
+  if (kind == nullptr) {
+    WriteNote("menu answer " + std::to_string(settings.output_kind) +
+              " selects no output; the main output file is created and stays empty");
+  }
   if (kind != nullptr && kind->asks_head_style && settings.ProgramFlag == 0) {
     console.Prompt(dialogue::kHeadStyleQuestion);
     console.Prompt(dialogue::kInputNumber);
@@ -123,11 +142,11 @@ int32_t AskRequestedStep(Console& console) {
 }
 
 // Reads every remaining step; each selected one (every one for a kind that
-// follows all steps) goes to the kind's run, when there is one. Returns the
-// number of steps handed to the run.
+// follows all steps) goes to the kind's run, when there is one. Returns how
+// many steps were handed to the run.
 int64_t PassOverSteps(ResultFile& file, ModelStore& model, int32_t RequestedStep,
                       const OutputKind* kind, KindRun* run, ProgressLine& progress) {
-  int64_t steps_read = 0, steps_written = 0;
+  int64_t steps_read = 0, steps_selected = 0;
   while (file.ReadNextStep(model)) {
     ++steps_read;
     progress.Step(steps_read, file.StepCount(), model.StepNo, model.StepTime);
@@ -135,10 +154,16 @@ int64_t PassOverSteps(ResultFile& file, ModelStore& model, int32_t RequestedStep
     const bool is_last_step = steps_read == file.StepCount();
     if (kind->every_step || IsStepSelected(model.StepNo, RequestedStep, is_last_step)) {
       run->Step(model);
-      ++steps_written;
+      ++steps_selected;
     }
   }
-  return steps_written;
+  return steps_selected;
+}
+
+void NoteUnmatchedStepRequest(const TransferSettings& settings, int64_t step_count) {
+  WriteNote("the step request " + std::to_string(settings.RequestedStep) +
+            " matches no step of \"" + EscapedText(settings.ResultFileName) + "\" (" +
+            std::to_string(step_count) + " steps read); no step is written");
 }
 
 constexpr std::string_view kLooksLikeDelm =
@@ -170,9 +195,8 @@ void RunTransfer(Console& console) {
   WriteFixedLines(console, dialogue::kInformationBox);
   AskZeroOrOne(console, "information box");
   settings.ProgramFlag = AskProgramFlag(console);
-  settings.ResultFileName = AskResultFileName(console);
-
   OutputFiles files;
+  settings.ResultFileName = AskResultFileName(console, files);
   files.RegisterInput(settings.ResultFileName);
   ResultFile result_file(settings.ResultFileName, settings.ProgramFlag);
   LoadModelOrExplain(result_file, *model, settings.ResultFileName);
@@ -192,11 +216,14 @@ void RunTransfer(Console& console) {
   if (run) run->Prepare(*model);
   settings.RequestedStep = AskRequestedStep(console);
   ProgressLine progress;
-  const int64_t steps_written =
+  const int64_t steps_selected =
       PassOverSteps(result_file, *model, settings.RequestedStep, kind, run.get(), progress);
+  if (run && !kind->every_step && steps_selected == 0) {
+    NoteUnmatchedStepRequest(settings, result_file.StepCount());
+  }
   if (run) run->Finish(*model);
   main_output->Finish();
-  progress.Finish(files.FilesCreated(), steps_written, files.BytesWritten());
+  progress.Finish(files.FilesCreated(), steps_selected, files.BytesWritten());
 
   console.EmptyLine();
   console.EmptyLine();

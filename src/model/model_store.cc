@@ -1,5 +1,7 @@
 #include "model/model_store.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr int64_t kArrayEntries = MaxDim + 1;
@@ -36,20 +38,29 @@ ModelStore::ModelStore()
       ElemD(elem_d_.data()) {}
 
 void ModelStore::PrepareNodeArrays(int32_t node_count) {
-  for (const BigArray<double>* array :
+  for (BigArray<double>* array :
        {&node_x_, &node_y_, &node_extra_a_, &node_extra_b_, &node_head_, &node_flow_}) {
     array->AdviseLargePages(node_count);
+    array->ShowEntries(node_count);
   }
-  node_extra_code_.AdviseLargePages(node_count);
-  node_code_.AdviseLargePages(node_count);
+  for (BigArray<int32_t>* array : {&node_extra_code_, &node_code_}) {
+    array->AdviseLargePages(node_count);
+    array->ShowEntries(node_count);
+  }
 }
 
 void ModelStore::PrepareElemArrays(int32_t elem_count) {
-  for (const BigArray<double>* array : {&elem_extra_, &elem_vx_, &elem_vy_, &elem_d_}) {
+  for (BigArray<double>* array : {&elem_extra_, &elem_vx_, &elem_vy_, &elem_d_}) {
     array->AdviseLargePages(elem_count);
+    array->ShowEntries(elem_count);
   }
+  // Each column shows its entries 0..elem_count (entry 0 of a column being
+  // the previous column's last, which no model of fewer elements uses).
+  const int64_t shown_end = std::clamp<int64_t>(int64_t{elem_count} + 1, 0, MaxDim);
   for (int column = 0; column < 5; ++column) {
-    ::AdviseLargePages(ElemNodes + static_cast<int64_t>(column) * MaxDim, sizeof(int32_t),
-                       elem_count);
+    const int64_t start = static_cast<int64_t>(column) * MaxDim;
+    ::AdviseLargePages(ElemNodes + start, sizeof(int32_t), elem_count);
+    MoveShownEnd(ElemNodes + start, sizeof(int32_t), elem_nodes_shown_, shown_end);
   }
+  elem_nodes_shown_ = shown_end;
 }

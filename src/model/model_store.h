@@ -25,7 +25,8 @@ struct ModelStore {
   ModelStore& operator=(const ModelStore&) = delete;
 
   // Once a count is known, and before its arrays are filled: large pages over
-  // the entries a model of that size uses (small models keep ordinary pages).
+  // the entries a model of that size uses (small models keep ordinary pages);
+  // under AddressSanitizer, the entries beyond the count become unreadable.
   void PrepareNodeArrays(int32_t node_count);
   void PrepareElemArrays(int32_t elem_count);
 
@@ -39,6 +40,7 @@ struct ModelStore {
   BigArray<double> elem_extra_;
   BigArray<int32_t> node_code_;
   BigArray<double> node_head_, node_flow_, elem_vx_, elem_vy_, elem_d_;
+  int64_t elem_nodes_shown_ = 0;  // entries of each column visible to AddressSanitizer
 
  public:
   // Mesh.

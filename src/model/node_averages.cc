@@ -59,7 +59,15 @@ NodeAverages::NodeAverages()
       NodeWorkA(work_a_.data()),
       NodeWorkB(work_b_.data()) {}
 
+void NodeAverages::ShowEntries(int32_t node_count) {
+  if (node_count <= shown_count_) return;
+  shown_count_ = node_count;
+  count_.ShowEntries(node_count);
+  for (BigArray<double>* array : {&vx_, &vy_, &work_a_, &work_b_}) array->ShowEntries(node_count);
+}
+
 void NodeAverages::Clear(int32_t node_count) {
+  ShowEntries(node_count);
   if (node_count < 1) return;
   std::fill_n(NodeElemCount + 1, node_count, 0);
   std::fill_n(NodeVX + 1, node_count, 0.0);

@@ -17,6 +17,10 @@ class NodeAverages {
 
   // Zeros for nodes 1..node_count in all five arrays.
   void Clear(int32_t node_count);
+  // Under AddressSanitizer the arrays start unreadable; entries 0..node_count
+  // become readable here (and stay so). Clear calls it; so may a test that
+  // fills the arrays by hand.
+  void ShowEntries(int32_t node_count);
   // Turns the sums of nodes 1..node_count into means over their counts;
   // nodes with no count keep zeros. `with_d` scales NodeWorkA, NodeWorkB too.
   void DivideByCounts(int32_t node_count, bool with_d);
@@ -24,6 +28,7 @@ class NodeAverages {
  private:
   BigArray<int32_t> count_;
   BigArray<double> vx_, vy_, work_a_, work_b_;
+  int32_t shown_count_ = -1;
 
  public:
   int32_t* const NodeElemCount;  // elements (or corners) counted at the node
