@@ -29,7 +29,7 @@ ProgramRun RunRxpost(const std::string& dir, const std::string& answers) {
     RedirectOrDie(in_path, O_RDONLY, STDIN_FILENO);
     RedirectOrDie(out_path, O_WRONLY | O_CREAT | O_TRUNC, STDOUT_FILENO);
     RedirectOrDie(err_path, O_WRONLY | O_CREAT | O_TRUNC, STDERR_FILENO);
-    alarm(120);  // a run that hangs is killed and reported as a crash
+    alarm(60);  // a run that hangs is killed and reported as a crash
     execl(RXPOST_BINARY, "rxpost", static_cast<char*>(nullptr));
     _exit(127);
   }

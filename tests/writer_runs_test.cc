@@ -140,33 +140,33 @@ TEST(WriterRuns, ExampleLines) {
   step.elements[0] = {0.003, -0.004};
 
   const std::vector<std::string> restart = OutputLines(model, 1);
-  EXPECT_EQ(restart[0], "  LA,TIME  3 86400.0");
-  EXPECT_EQ(restart[1],
+  EXPECT_EQ(restart.at(0), "  LA,TIME  3 86400.0");
+  EXPECT_EQ(restart.at(1),
             "         1,    0,  1.00000000000000000E+01,  2.50000000000000000E+00,"
             " -1.25000000000000000E+00,  0.00000000000000000E+00,");
   const std::vector<std::string> tecplot = OutputLines(model, 2);
-  EXPECT_EQ(tecplot[0], "TITTLE = \"TIME=  8.6400000E+04 EXAMPLE" + std::string(73, ' ') + "\"");
-  EXPECT_EQ(tecplot[3 + 99],
+  EXPECT_EQ(tecplot.at(0), "TITTLE = \"TIME=  8.6400000E+04 EXAMPLE" + std::string(73, ' ') + "\"");
+  EXPECT_EQ(tecplot.at(3 + 99),
             "  1.0000000E+00,  2.0000000E+00, -3.0000000E-01,  1.7000000E+00,  0.0000000E+00,"
             "  0.0000000E+00,  0.0000000E+00,");
-  EXPECT_EQ(tecplot[3 + 1234], "      12,      13,      27,      26");
+  EXPECT_EQ(tecplot.at(3 + 1234), "      12,      13,      27,      26");
   const std::vector<std::string> mkview = OutputLines(model, 5);
-  EXPECT_EQ(mkview[0], "TIME=  8.6400E+04");
-  EXPECT_EQ(mkview[2], "ZONE N=     1234, E=     1100, M=    1,NV= 6 ,EV= 5");
-  EXPECT_EQ(mkview[4 + 11],
+  EXPECT_EQ(mkview.at(0), "TIME=  8.6400E+04");
+  EXPECT_EQ(mkview.at(2), "ZONE N=     1234, E=     1100, M=    1,NV= 6 ,EV= 5");
+  EXPECT_EQ(mkview.at(4 + 11),
             " 0,  1.0000E+00,  2.0000E+00, -3.0000E-01,  1.7000E+00,  3.0000E-03, -4.0000E-03,"
             "  5.0000E-03,  0.0000E+00,");
-  EXPECT_EQ(mkview[4 + 1234 + 1],
+  EXPECT_EQ(mkview.at(4 + 1234 + 1),
             " 0,      12,      13,      27,      26,       3,  1.5000E+00,  2.5000E+00,"
             "  3.0000E-03, -4.0000E-03,  5.0000E-03");
 
   model.program_flag = 1;
   step.nodes[0].head = 12;
-  EXPECT_EQ(OutputLines(model, -1)[0],
+  EXPECT_EQ(OutputLines(model, -1).at(0),
             "         1,    0,    3,  1.00000000000000000E+01,  2.50000000000000000E+00,"
             "  1.20000000000000000E+01,  0.00000000000000000E+00,  1.00000000000000000E+00,"
             "  2.00000000000000000E+00");
-  EXPECT_EQ(OutputLines(model, 5)[2], "ZONE N=     1234, E=     1100,M= 1 ,NV= 9 ,EV= 5");
+  EXPECT_EQ(OutputLines(model, 5).at(2), "ZONE N=     1234, E=     1100,M= 1 ,NV= 9 ,EV= 5");
 }
 
 }  // namespace

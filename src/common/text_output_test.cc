@@ -18,6 +18,8 @@ TEST(TextOutput, WritesEveryByteAcrossManyBufferFills) {
       out->EndLine();
       expected += "line " + std::to_string(i) + "\n";
     }
+    out->Append(std::string(3 << 20, 'y'));  // across three buffer fills at once
+    expected.append(3 << 20, 'y');
     char* p = out->Reserve(TextOutput::kMaxReserve);
     std::fill_n(p, TextOutput::kMaxReserve, 'x');
     out->Commit(p + TextOutput::kMaxReserve);
