@@ -50,6 +50,7 @@ ProgramRun Run(const std::string& dir, const std::string& answers,
     } else {
       RedirectOrDie(err_path, O_WRONLY | O_CREAT | O_TRUNC, STDERR_FILENO);
     }
+    alarm(60);  // a run that hangs is killed and reported as a crash
     execv(RXPOST_BINARY, argv.data());
     _exit(127);
   }

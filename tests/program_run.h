@@ -7,7 +7,7 @@
 #include <vector>
 
 struct ProgramRun {
-  int exit_status;  // -1 when the program did not exit normally (a crash)
+  int exit_status;  // -1 when the program did not exit normally (a crash or hang)
   std::string out;
   std::string err;
 };

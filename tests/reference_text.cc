@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <initializer_list>
 #include <string_view>
 #include <vector>
@@ -82,14 +83,40 @@ RefNodeAverage RefAverageAt(const MadeModel& model, const MadeStep& step, int no
 
 bool RefIsTriangle(const MadeElement& e) { return IsTriangle(e); }
 
-std::string RefReal(double value, int width, int digits) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.*E", digits, value == 0 ? 0.0 : value);
-  std::string field = text;
-  size_t e = field.find('E');
-  if (field.size() - e - 2 == 3) field.erase(e, 1);  // three exponent digits drop the letter
-  if (static_cast<int>(field.size()) > width) return std::string(width, '*');
-  return std::string(width - field.size(), ' ') + field;
+RefDigits RefSignificand(double value, int significant) {
+  char text[800];
+  std::snprintf(text, sizeof text, "%.*e", significant - 1, std::fabs(value));
+  const std::string printed = text;
+  const size_t e = printed.find('e');
+  return {printed.substr(0, 1) + (e > 1 ? printed.substr(2, e - 2) : ""),
+          std::atoi(printed.c_str() + e + 1)};
+}
+
+namespace {
+
+std::string RightAligned(const std::string& text, int width) {
+  if (static_cast<int>(text.size()) > width) return std::string(width, '*');
+  return std::string(width - text.size(), ' ') + text;
+}
+
+}  // namespace
+
+std::string RefReal(double value, int width, int digits, bool fraction) {
+  if (std::isnan(value)) return RightAligned("NaN", width);
+  if (std::isinf(value)) return RightAligned(value > 0 ? "Infinity" : "-Infinity", width);
+  const int significant = fraction ? digits : digits + 1;
+  if (significant < 1) return std::string(width, '*');
+  const RefDigits r = RefSignificand(value, significant);
+  const int exponent = value == 0 ? 0 : r.exponent + (fraction ? 1 : 0);
+  char tail[8];
+  std::snprintf(tail, sizeof tail, std::abs(exponent) > 99 ? "%+04d" : "E%+03d", exponent);
+  std::string text = value < 0 ? "-" : "";
+  if (fraction) {
+    text += "0." + r.digits + tail;
+  } else {
+    text += r.digits.substr(0, 1) + "." + r.digits.substr(1) + tail;
+  }
+  return RightAligned(text, width);
 }
 
 std::string RefInt(long long value, int width) {

@@ -10,8 +10,18 @@
 
 #include "result_file_maker.h"
 
-// Scaled real field of width w with d digits after the point.
-std::string RefReal(double value, int width, int digits);
+// |value| rounded to `significant` digits by printf ("%.*e"): the digits, and
+// the power of ten of the first.
+struct RefDigits {
+  std::string digits;
+  int exponent;
+};
+RefDigits RefSignificand(double value, int significant);
+
+// Real field of `width` with `digits` after the point: d.ddd (scaled) or
+// 0.ddd (fraction); NaN and Infinity right-aligned; asterisks when it does
+// not fit.
+std::string RefReal(double value, int width, int digits, bool fraction = false);
 std::string RefInt(long long value, int width);
 
 // The mean of a step's element values over the active elements at `node`
