@@ -56,7 +56,7 @@ TEST(PointLocator, FindsTheSameTriangleAsThePlainSearch) {
         add_point(mesh.model.NodeX[n1] + 2 * unit(random), mesh.model.NodeY[n1] + 2 * unit(random));
     }
     mesh.SetElem(++e, {big, big + 1, big + 2, big + 2, 1}, 0, 0);
-    mesh.NUMEL = e;
+    mesh.model.NUMEL = e;
     for (double x : {-1e-12, -6.0, 2e5, 1e6, 1e12}) add_point(offset + x, offset + x / 2);
     add_point(offset + 1 + jitter, offset + 1e-9);
     // The first `count` points; gives how many lie in the grid's elements.
