@@ -22,6 +22,8 @@ TEST(AverageElemVelocities, MeansOverActiveElementsAtDistinctCornersTimesRecipro
   const double values[7][3] = {{1, 0, 2},     {3, 0, 4},     {5, 5, 3},      {2, 0, 1},
                                {100, 100, 1}, {100, 100, 1}, {1000, 1000, 1}};
   auto model = std::make_unique<ModelStore>();
+  model->PrepareNodeArrays(10);
+  model->PrepareElemArrays(7);
   model->NUMNP = 9, model->NUMEL = 6;
   for (int32_t e = 1; e <= 7; ++e) {
     for (int c = 1; c <= 5; ++c) model->ElemNodes[ElemColumns::Index(e, c)] = elems[e - 1][c - 1];
@@ -36,6 +38,7 @@ TEST(AverageElemVelocities, MeansOverActiveElementsAtDistinctCornersTimesRecipro
   const std::array<double, 11> vy = {x, 0, 0, 2.5, 0, 0, 5 * third, 0, 0, 2.5, x};
   for (int32_t flag : {0, 1}) {
     NodeAverages a;
+    a.ShowEntries(10);
     std::fill_n(a.NodeElemCount, 11, 77);
     for (double* work : {a.NodeVX, a.NodeVY, a.NodeWorkA, a.NodeWorkB}) std::fill_n(work, 11, x);
     AverageElemVelocities(*model, flag, a);
