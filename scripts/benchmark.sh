@@ -133,5 +133,7 @@ compare_tecplot_versions() {
 run_kind tecplot 2
 run_kind restart 1 1
 run_kind mkview 5
+run_kind femap 3
+run_kind microavs 4
 run_vtk
 compare_tecplot_versions
