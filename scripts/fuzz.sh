@@ -15,7 +15,7 @@ build=$root/build-fuzz
 
 if ! command -v clang++-14 >/dev/null || ! ls /usr/lib/llvm-14/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1; then
   echo "fuzz.sh: installing clang-14 and its runtime" >&2
-  apt-get install -y -qq clang-14 libclang-rt-14-dev >/dev/null
+  apt-get update -qq && apt-get install -y -qq clang-14 libclang-rt-14-dev >/dev/null
 fi
 
 targets=("${@:2}")
