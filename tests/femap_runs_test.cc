@@ -94,4 +94,17 @@ TEST(FemapRuns, TiesAttributesTrianglesAndVectorsWithoutEntities) {
   ExpectFemapRun(empty, "-1\n");
 }
 
+TEST(FemapRuns, AnAttributeBeyondAHundredThousandPropertiesIsRefused) {
+  MadeModel corrupt = HandModel(0);
+  corrupt.elements[4].attribute = 100001;
+  const std::string dir = MakeScratchDir("femap-corrupt");
+  ASSERT_TRUE(WriteResultFile(dir + "/result.bin", corrupt));
+  const ProgramRun run = RunRxpost(dir, "0\n0\n0\n1\nresult.bin\n0\n3\nout.neu\n-1\n");
+  EXPECT_EQ(run.exit_status, 2);
+  EXPECT_EQ(run.err,
+            "rxpost: FEMAP output: element 5 has attribute 100001; a property is written for every "
+            "number up to the largest attribute, and more than 100000 are refused as a corrupt "
+            "attribute\n");
+}
+
 }  // namespace

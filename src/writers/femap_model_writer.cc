@@ -1,12 +1,14 @@
 #include "writers/femap_model_writer.h"
 
 #include <algorithm>
+#include <string>
 #include <span>
 #include <string_view>
 
 #include "common/fixed_line.h"
 #include "common/free_form.h"
 #include "common/line_layout.h"
+#include "common/run_error.h"
 #include "common/parallel_lines.h"
 #include "model/elem_columns.h"
 
@@ -187,10 +189,32 @@ int32_t PropertyCount(const ModelStore& model) {
   return largest;
 }
 
+namespace {
+
+// The property block has 30 lines for every number up to the largest
+// attribute; an attribute past this marks a corrupt file, which would
+// otherwise fill the disk with billions of lines.
+constexpr int32_t kMaxPropertyCount = 100000;
+
+void RefuseCorruptAttribute(const ModelStore& model, int32_t property_count) {
+  if (property_count <= kMaxPropertyCount) return;
+  const ElemColumns elems(model);
+  int32_t e = 1;
+  while (elems.Attribute[e] != property_count) ++e;
+  throw RunError("FEMAP output: element " + std::to_string(e) + " has attribute " +
+                 std::to_string(property_count) + "; a property is written for every number up " +
+                 "to the largest attribute, and more than " + std::to_string(kMaxPropertyCount) +
+                 " are refused as a corrupt attribute");
+}
+
+}  // namespace
+
 void WriteFemapModel(TextOutput& out, const ModelStore& model) {
+  const int32_t property_count = PropertyCount(model);
+  RefuseCorruptAttribute(model, property_count);
   WriteHeaderBlock(out);
   WriteMaterialBlock(out);
-  WritePropertyBlock(out, PropertyCount(model));
+  WritePropertyBlock(out, property_count);
   WriteNodeBlock(out, model);
   WriteElemBlock(out, model);
 }
