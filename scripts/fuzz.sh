@@ -73,7 +73,7 @@ for target in "${targets[@]}"; do
   mkdir -p "$corpus" "$findings"
   log=$build/fuzz-$base.log
   status=0
-  "$build/$target" -max_total_time="$seconds" -timeout=25 -rss_limit_mb=4096 -close_fd_mask=3 \
+  "$build/$target" -max_total_time="$seconds" -seed="${FUZZ_SEED:-0}" -runs="${FUZZ_RUNS:--1}" -timeout=25 -rss_limit_mb=4096 -close_fd_mask=3 \
     -print_final_stats=1 -artifact_prefix="$findings/" "$corpus" "$seeds" >"$log" 2>&1 || status=$?
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
   runs=${runs:-0}
