@@ -6,6 +6,7 @@
 #include "common/line_layout.h"
 #include "common/parallel_lines.h"
 #include "model/elem_columns.h"
+#include "writers/averaging_step_run.h"
 
 namespace {
 
@@ -152,24 +153,6 @@ void WriteMkViewStep(TextOutput& out, const ModelStore& model, int32_t ProgramFl
   }
 }
 
-namespace {
-
-class MkViewRun : public KindRun {
- public:
-  explicit MkViewRun(const KindContext& context)
-      : out_(context.main_output), program_flag_(context.options.ProgramFlag) {}
-  void Step(const ModelStore& model) override {
-    WriteMkViewStep(out_, model, program_flag_, averages_);
-  }
-
- private:
-  TextOutput& out_;
-  int32_t program_flag_;
-  NodeAverages averages_;
-};
-
-}  // namespace
-
 std::unique_ptr<KindRun> StartMkViewKind(const KindContext& context) {
-  return std::make_unique<MkViewRun>(context);
+  return StartAveragingStepRun(context, WriteMkViewStep);
 }

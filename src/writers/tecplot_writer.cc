@@ -6,6 +6,7 @@
 #include "common/line_layout.h"
 #include "common/parallel_lines.h"
 #include "model/elem_columns.h"
+#include "writers/averaging_step_run.h"
 
 namespace {
 
@@ -106,24 +107,6 @@ void WriteTecplotZone(TextOutput& out, const ModelStore& model, int32_t ProgramF
   }
 }
 
-namespace {
-
-class TecplotRun : public KindRun {
- public:
-  explicit TecplotRun(const KindContext& context)
-      : out_(context.main_output), program_flag_(context.options.ProgramFlag) {}
-  void Step(const ModelStore& model) override {
-    WriteTecplotZone(out_, model, program_flag_, averages_);
-  }
-
- private:
-  TextOutput& out_;
-  int32_t program_flag_;
-  NodeAverages averages_;
-};
-
-}  // namespace
-
 std::unique_ptr<KindRun> StartTecplotKind(const KindContext& context) {
-  return std::make_unique<TecplotRun>(context);
+  return StartAveragingStepRun(context, WriteTecplotZone);
 }

@@ -16,7 +16,7 @@ namespace {
 enum class Section { kPointData, kCellData, kPoints, kCells };
 
 // One data array of the file: where it stands, its name, VTK type and shape.
-struct ArraySpec {
+struct ArrayHeader {
   Section section;
   std::string_view name;
   std::string_view type;  // "Float64", "Int32" or "UInt8"
@@ -52,7 +52,7 @@ void AppendEntries(TextOutput& out, int32_t count, PutEntry&& put) {
   }
 }
 
-// The step's arrays, in file order, each handed to visit(spec, entries, put):
+// The step's arrays, in file order, each handed to visit(header, entries, put):
 // `entries` nodes or elements, each written by put(p, i).
 template <typename Visit>
 void ForEachArray(const ModelStore& m, int32_t ProgramFlag, const NodeAverages& a, Visit&& visit) {
@@ -62,55 +62,55 @@ void ForEachArray(const ModelStore& m, int32_t ProgramFlag, const NodeAverages& 
   int64_t corner_total = 0;
   for (int32_t e = 1; e <= m.NUMEL; ++e) corner_total += corners(e);
   const int32_t N = m.NUMNP, E = m.NUMEL;
-  auto spec = [](Section section, std::string_view name, std::string_view type, int components,
-                 int64_t entries, int value_bytes) {
-    return ArraySpec{section, name, type, components, entries * components, value_bytes};
+  auto header = [](Section section, std::string_view name, std::string_view type, int components,
+                   int64_t entries, int value_bytes) {
+    return ArrayHeader{section, name, type, components, entries * components, value_bytes};
   };
 
-  visit(spec(Section::kPointData, "total head", "Float64", 1, N, 8), N, [&](char* p, int32_t n) {
+  visit(header(Section::kPointData, "total head", "Float64", 1, N, 8), N, [&](char* p, int32_t n) {
     return Put(p, delm ? m.NodeHead[n] : m.NodeHead[n] + m.NodeY[n]);
   });
   if (!delm) {
-    visit(spec(Section::kPointData, "pressure head", "Float64", 1, N, 8), N,
+    visit(header(Section::kPointData, "pressure head", "Float64", 1, N, 8), N,
           [&](char* p, int32_t n) { return Put(p, m.NodeHead[n]); });
   }
-  visit(spec(Section::kPointData, "discharge", "Float64", 1, N, 8), N,
+  visit(header(Section::kPointData, "discharge", "Float64", 1, N, 8), N,
         [&](char* p, int32_t n) { return Put(p, m.NodeFlow[n]); });
   const double* node_vx = delm ? a.NodeWorkA : a.NodeVX;
   const double* node_vy = delm ? a.NodeWorkB : a.NodeVY;
-  visit(spec(Section::kPointData, "velocity", "Float64", 3, N, 8), N,
+  visit(header(Section::kPointData, "velocity", "Float64", 3, N, 8), N,
         [&](char* p, int32_t n) { return PutVector(p, node_vx[n], node_vy[n]); });
-  visit(spec(Section::kPointData, "step number", "Int32", 1, N, 4), N,
+  visit(header(Section::kPointData, "step number", "Int32", 1, N, 4), N,
         [&](char* p, int32_t) { return Put(p, m.StepNo); });
 
-  visit(spec(Section::kCellData, "attribute", "Int32", 1, E, 4), E,
+  visit(header(Section::kCellData, "attribute", "Int32", 1, E, 4), E,
         [&](char* p, int32_t e) { return Put(p, elems.Attribute[e]); });
-  visit(spec(Section::kCellData, "active", "UInt8", 1, E, 1), E,
+  visit(header(Section::kCellData, "active", "UInt8", 1, E, 1), E,
         [&](char* p, int32_t e) { return Put<uint8_t>(p, elems.IsActive(e) ? 1 : 0); });
-  visit(spec(Section::kCellData, "velocity", "Float64", 3, E, 8), E, [&](char* p, int32_t e) {
+  visit(header(Section::kCellData, "velocity", "Float64", 3, E, 8), E, [&](char* p, int32_t e) {
     // The TECPLOT writer's division: a product with the reciprocal of D.
     const double scale = delm ? 1.0 / m.ElemD[e] : 1.0;
     return PutVector(p, m.ElemVX[e] * scale, m.ElemVY[e] * scale);
   });
   if (delm) {
-    visit(spec(Section::kCellData, "layer flow", "Float64", 3, E, 8), E,
+    visit(header(Section::kCellData, "layer flow", "Float64", 3, E, 8), E,
           [&](char* p, int32_t e) { return PutVector(p, m.ElemVX[e], m.ElemVY[e]); });
-    visit(spec(Section::kCellData, "D", "Float64", 1, E, 8), E,
+    visit(header(Section::kCellData, "D", "Float64", 1, E, 8), E,
           [&](char* p, int32_t e) { return Put(p, m.ElemD[e]); });
   }
 
-  visit(spec(Section::kPoints, "Points", "Float64", 3, N, 8), N,
+  visit(header(Section::kPoints, "Points", "Float64", 3, N, 8), N,
         [&](char* p, int32_t n) { return PutVector(p, m.NodeX[n], m.NodeY[n]); });
 
-  visit(ArraySpec{Section::kCells, "connectivity", "Int32", 1, corner_total, 4}, E,
+  visit(ArrayHeader{Section::kCells, "connectivity", "Int32", 1, corner_total, 4}, E,
         [&](char* p, int32_t e) {
           p = Put(Put(Put(p, elems.Corner1[e] - 1), elems.Corner2[e] - 1), elems.Corner3[e] - 1);
           return corners(e) == 4 ? Put(p, elems.Corner4[e] - 1) : p;
         });
   int32_t offset = 0;
-  visit(spec(Section::kCells, "offsets", "Int32", 1, E, 4), E,
+  visit(header(Section::kCells, "offsets", "Int32", 1, E, 4), E,
         [&](char* p, int32_t e) { return Put(p, offset += corners(e)); });
-  visit(spec(Section::kCells, "types", "UInt8", 1, E, 1), E, [&](char* p, int32_t e) {
+  visit(header(Section::kCells, "types", "UInt8", 1, E, 1), E, [&](char* p, int32_t e) {
     return Put<uint8_t>(p, corners(e) == 3 ? kVtkTriangle : kVtkQuad);
   });
 }
@@ -148,21 +148,21 @@ void WriteHead(TextOutput& out, const ModelStore& m, int32_t ProgramFlag, const 
   out.Append("\">\n");
   int section = -1;
   int64_t offset = 0;
-  ForEachArray(m, ProgramFlag, a, [&](const ArraySpec& spec, int32_t, auto&&) {
-    if (static_cast<int>(spec.section) != section) {
+  ForEachArray(m, ProgramFlag, a, [&](const ArrayHeader& header, int32_t, auto&&) {
+    if (static_cast<int>(header.section) != section) {
       if (section >= 0) out.Append(kSectionClose[section]);
-      section = static_cast<int>(spec.section);
+      section = static_cast<int>(header.section);
       out.Append(kSectionOpen[section]);
     }
     out.Append("        <DataArray type=\"");
-    out.Append(spec.type);
+    out.Append(header.type);
     out.Append("\" Name=\"");
-    out.Append(spec.name);
-    if (spec.components > 1) out.Append("\" NumberOfComponents=\"3");
+    out.Append(header.name);
+    if (header.components > 1) out.Append("\" NumberOfComponents=\"3");
     out.Append("\" format=\"appended\" offset=\"");
     AppendNumber(out, offset);
     out.Append("\"/>\n");
-    offset += static_cast<int64_t>(sizeof(uint64_t)) + spec.Bytes();
+    offset += static_cast<int64_t>(sizeof(uint64_t)) + header.Bytes();
   });
   out.Append(kSectionClose[section]);
   out.Append(
@@ -179,8 +179,8 @@ void WriteVtuStep(TextOutput& out, const ModelStore& model, int32_t ProgramFlag,
   AverageElemVelocities(model, ProgramFlag, averages);
   WriteHead(out, model, ProgramFlag, averages);
   ForEachArray(model, ProgramFlag, averages,
-               [&out](const ArraySpec& spec, int32_t entries, auto&& put) {
-                 const uint64_t bytes = static_cast<uint64_t>(spec.Bytes());
+               [&out](const ArrayHeader& header, int32_t entries, auto&& put) {
+                 const uint64_t bytes = static_cast<uint64_t>(header.Bytes());
                  out.Commit(Put(out.Reserve(sizeof bytes), bytes));
                  AppendEntries(out, entries, put);
                });
