@@ -193,7 +193,7 @@ TEST(TransferDialogue, DelmResultsAnsweredAsKorinGetAWarningOrAHint) {
   ProgramRun warned = RunRxpost(dir, "0\n0\n0\n1\nnodes-only.bin\n0\n7\nout.txt\n0\n");
   EXPECT_EQ(warned.exit_status, 0);
   EXPECT_EQ(warned.err,
-            "rxpost: warning: nodes-only.bin: the node record holds 36 bytes a node, as RX-DELM "
+            "rxpost: note: nodes-only.bin: the node record holds 36 bytes a node, as RX-DELM "
             "results do; it is read as RX-KORIN results, as answered\n" +
                 std::string(kNoOutputNote));
 }

@@ -1,11 +1,11 @@
 #include "cli/vtk_command.h"
 
 #include <cstdio>
-#include <iostream>
 #include <memory>
 #include <vector>
 
 #include "cli/program_choice.h"
+#include "common/notes.h"
 #include "common/output_files.h"
 #include "common/progress_line.h"
 #include "common/run_error.h"
@@ -56,16 +56,16 @@ void RunVtk(const VtkOptions& options) {
     progress.Step(index, file.StepCount(), model->StepNo, model->StepTime);
     if (!options.steps.Selects(model->StepNo, index == file.StepCount())) continue;
     const std::string path = StepFilePath(collection_path, std::ssize(data_sets) + 1);
-    auto step_file = files.CreateOver(path);
+    auto step_file = files.Create(path);
     WriteVtuStep(*step_file, *model, program.simulator, *averages);
     step_file->Finish();
     data_sets.push_back({model->StepTime, FileName(path)});
   }
   WritePvdCollection(*collection, data_sets);
-  collection->Flush();
+  collection->Finish();
   progress.Finish(files.FilesCreated(), std::ssize(data_sets), files.BytesWritten());
   if (data_sets.empty()) {
-    std::cerr << "rxpost: warning: " << options.result_path
-              << ": no step matches --steps; the collection lists no data set\n";
+    WriteNote(EscapedText(options.result_path) +
+              ": no step matches --steps; the collection lists no data set");
   }
 }

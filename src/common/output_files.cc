@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <optional>
 
 #include "common/run_error.h"
@@ -17,6 +18,24 @@ std::optional<struct stat> StatusOf(const std::string& path) {
   struct stat status;
   if (::stat(path.c_str(), &status) != 0) return std::nullopt;
   return status;
+}
+
+bool IsLink(const std::string& path) {
+  struct stat status;
+  return ::lstat(path.c_str(), &status) == 0 && S_ISLNK(status.st_mode);
+}
+
+// `path` in full, with its links resolved, also one that leads to a file yet
+// to be made.
+std::string FullPath(const std::string& path) {
+  namespace fs = std::filesystem;
+  fs::path full = path;
+  std::error_code error;
+  for (int hops = 0; hops < 40 && fs::is_symlink(fs::symlink_status(full, error)); ++hops) {
+    full = full.parent_path() / fs::read_symlink(full, error);
+  }
+  full = fs::weakly_canonical(full, error);
+  return error ? path : full.string();
 }
 
 void RefuseNulInName(const std::string& path) {
@@ -42,14 +61,6 @@ void OutputFiles::RefuseKnownFile(const std::string& path, const FileId& id) con
                                  "\" that this run reads; it is left untouched");
     }
   }
-  // An input path may name a file now that did not exist when it was registered.
-  for (const std::string& input : input_paths_) {
-    auto status = StatusOf(input);
-    if (status && FileId{status->st_dev, status->st_ino} == id) {
-      throw ErrorAbout(path, "is the file \"" + EscapedText(input) +
-                                 "\" that this run reads; it is left untouched");
-    }
-  }
   for (const Known& output : outputs_) {
     if (output.id == id) {
       throw ErrorAbout(
@@ -58,36 +69,65 @@ void OutputFiles::RefuseKnownFile(const std::string& path, const FileId& id) con
   }
 }
 
+void OutputFiles::RefuseKnownName(const std::string& path) const {
+  for (const std::string& input : input_paths_) {
+    if (SameFile(input, path)) {
+      throw ErrorAbout(path, "is the file \"" + EscapedText(input) +
+                                 "\" that this run reads; it is left untouched");
+    }
+  }
+  for (const std::string& output : new_outputs_) {
+    if (SameFile(output, path)) {
+      throw ErrorAbout(path,
+                       "is the file \"" + EscapedText(output) + "\" that this run already writes");
+    }
+  }
+}
+
+bool OutputFiles::SameFile(const std::string& a, const std::string& b) {
+  const std::optional<struct stat> first = StatusOf(a), second = StatusOf(b);
+  if (first && second) return first->st_dev == second->st_dev && first->st_ino == second->st_ino;
+  return !first && !second && FullPath(a) == FullPath(b);
+}
+
 std::unique_ptr<TextOutput> OutputFiles::Create(const std::string& path) {
-  return Open(path, false);
-}
-
-std::unique_ptr<TextOutput> OutputFiles::CreateOver(const std::string& path) {
-  return Open(path, true);
-}
-
-std::unique_ptr<TextOutput> OutputFiles::Open(const std::string& path, bool write_over) {
   RefuseNulInName(path);
-  // Checked before opening, so that a read-only input is named as such too.
   const std::optional<struct stat> before = StatusOf(path);
-  if (before) RefuseKnownFile(path, {before->st_dev, before->st_ino});
-  // Opened without truncation, checked again on what was opened, then emptied.
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  if (before && !S_ISREG(before->st_mode)) return OpenDirect(path);
+  std::optional<unsigned> mode;
+  if (before) {
+    RefuseKnownFile(path, {before->st_dev, before->st_ino});
+    mode = before->st_mode & 07777;
+  }
+  RefuseKnownName(path);
+  // A link stays a link: the file it leads to is the one replaced.
+  const std::string target = IsLink(path) ? FullPath(path) : path;
+  auto pending = PendingOutput::Staged(target, path, mode);
+  const int fd = pending->fd();
+  new_outputs_.push_back(path);
+  auto output = std::make_unique<TextOutput>(path, fd, true);
+  output->SetPending(std::move(pending));
+  output->TallyBytesInto(&bytes_written_);
+  ++files_created_;
+  return output;
+}
+
+// A device or a pipe: written as it is, from its start.
+std::unique_ptr<TextOutput> OutputFiles::OpenDirect(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
   if (fd < 0) throw ErrorAbout(path, CannotCreate(errno));
   struct stat status;
   try {
     if (::fstat(fd, &status) != 0) throw ErrorAbout(path, CannotCreate(errno));
     RefuseKnownFile(path, {status.st_dev, status.st_ino});
-    if (!write_over && S_ISREG(status.st_mode) && ::ftruncate(fd, 0) != 0)
-      throw ErrorAbout(path, CannotCreate(errno));
+    RefuseKnownName(path);
   } catch (const RunError&) {
     ::close(fd);
-    if (!before) ::unlink(path.c_str());  // created here, for nothing
     throw;
   }
   outputs_.push_back({path, {status.st_dev, status.st_ino}});
   auto output = std::make_unique<TextOutput>(path, fd, true);
-  if (write_over && S_ISREG(status.st_mode)) output->CutAtEndWhenDone();
+  output->SetPending(PendingOutput::Direct(path));
   output->TallyBytesInto(&bytes_written_);
   ++files_created_;
   return output;

@@ -1,7 +1,5 @@
 #include "common/text_output.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -10,32 +8,11 @@
 
 #include "common/run_error.h"
 
-int TextOutput::OpenOrFail(const std::string& path, int flags) {
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | flags, 0666);
-  if (fd < 0) throw ErrorAbout(path, std::string("cannot create file: ") + std::strerror(errno));
-  return fd;
-}
-
-std::unique_ptr<TextOutput> TextOutput::Create(const std::string& path) {
-  return std::make_unique<TextOutput>(path, OpenOrFail(path, O_TRUNC), true);
-}
-
-std::unique_ptr<TextOutput> TextOutput::CreateOver(const std::string& path) {
-  auto output = std::make_unique<TextOutput>(path, OpenOrFail(path, 0), true);
-  // Only a regular file has an end to cut; a device or a pipe is just written.
-  struct stat status;
-  output->cut_when_done_ = ::fstat(output->fd_, &status) == 0 && S_ISREG(status.st_mode);
-  return output;
-}
-
 void TextOutput::Finish() {
   Flush();
-  if (!cut_when_done_) return;
-  cut_when_done_ = false;
-  if (::ftruncate(fd_, static_cast<off_t>(written_)) != 0) {
-    failed_ = true;
-    throw ErrorAbout(name_, std::string("cannot cut the file at its end: ") + std::strerror(errno));
-  }
+  if (!pending_) return;
+  pending_->Complete();
+  pending_.reset();
 }
 
 TextOutput::TextOutput(std::string name, int fd, bool owns_fd)
@@ -52,14 +29,13 @@ std::unique_ptr<TextOutput> TextOutput::InMemory() {
 
 TextOutput::~TextOutput() {
   try {
-    Flush();
+    if (!pending_ || !pending_->staged()) Flush();
   } catch (const RunError&) {
     // Reported by an explicit Flush() on every path that can still report.
   }
-  // An unfinished file is cut all the same, so that nothing of an old one is
-  // left behind what was written.
-  if (cut_when_done_) (void)!::ftruncate(fd_, static_cast<off_t>(written_));
   if (owns_fd_) ::close(fd_);
+  // Only now: a partial file is removed after its descriptor is closed.
+  pending_.reset();
 }
 
 void TextOutput::AppendInParts(std::string_view text) {
@@ -102,11 +78,13 @@ void TextOutput::WriteAll(const char* data, size_t size) {
     if (written <= 0) {
       failed_ = true;
       std::string reason = written < 0 ? std::strerror(errno) : "nothing written";
-      throw ErrorAbout(name_, "write failed: " + reason + "; the file is incomplete");
+      const bool staged = pending_ && pending_->staged();
+      throw ErrorAbout(name_,
+                       "write failed: " + reason +
+                           (staged ? "; the file is left as it was" : "; the file is incomplete"));
     }
     data += written;
     size -= static_cast<size_t>(written);
-    written_ += static_cast<uint64_t>(written);
     if (tally_ != nullptr) *tally_ += static_cast<uint64_t>(written);
   }
 }

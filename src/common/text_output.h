@@ -6,8 +6,9 @@
 //   p = WriteIntegerField(p, n, 8);
 //   out.Commit(p);
 //
-// A failed write throws RunError naming the file and saying that it is
-// incomplete; bytes written before the failure stay in the file. An output in
+// A failed write throws RunError naming the file. A file output that is
+// pending (common/pending_output.h) is put in its place by Finish only; an
+// output dropped before that leaves its file as it was. An output in
 // memory (no file) grows instead of writing: the formatting threads fill such
 // outputs with chunks of lines.
 #pragma once
@@ -19,23 +20,20 @@
 #include <string>
 #include <string_view>
 
+#include "common/pending_output.h"
+
 class TextOutput {
  public:
   static constexpr size_t kBufferSize = 1 << 20;
   // Largest request that Reserve always satisfies.
   static constexpr size_t kMaxReserve = 64 * 1024;
 
-  // Creates (or truncates) the file at `path`; throws RunError when it cannot.
-  static std::unique_ptr<TextOutput> Create(const std::string& path);
-  // Like Create, but an existing file is written over from its start instead
-  // of being emptied first, and is cut at the written length by Finish (or,
-  // quietly, on destruction): rewriting a big file then needs no new blocks.
-  static std::unique_ptr<TextOutput> CreateOver(const std::string& path);
   // Wraps an open descriptor that the caller keeps (standard output, say).
   TextOutput(std::string name, int fd, bool owns_fd);
   // An output that keeps its bytes in memory (see Contents, Clear).
   static std::unique_ptr<TextOutput> InMemory();
-  // Flushes what is left, ignoring a failure: call Flush() to learn of it.
+  // Flushes what is left, ignoring a failure (call Flush() to learn of it);
+  // a pending file that was not finished is dropped instead.
   ~TextOutput();
   TextOutput(const TextOutput&) = delete;
   TextOutput& operator=(const TextOutput&) = delete;
@@ -63,14 +61,13 @@ class TextOutput {
 
   // Hands every buffered byte to the system; throws RunError on failure.
   void Flush();
-  // Flush, and for a file from CreateOver, the cut at the written length.
+  // Flush, and a pending file put in its place.
   void Finish();
   const std::string& name() const { return name_; }
   // From now on also adds every byte handed to the system to `*tally`.
   void TallyBytesInto(uint64_t* tally) { tally_ = tally; }
-  // Cut the file at the written length by Finish (or, quietly, on
-  // destruction), as for a file from CreateOver; for regular files only.
-  void CutAtEndWhenDone() { cut_when_done_ = true; }
+  // The file becomes whole only through Finish.
+  void SetPending(std::unique_ptr<PendingOutput> pending) { pending_ = std::move(pending); }
 
   // In memory: the bytes written since the last Clear.
   std::string_view Contents() const {
@@ -79,7 +76,6 @@ class TextOutput {
   void Clear() { cursor_ = buffer_.get(); }
 
  private:
-  static int OpenOrFail(const std::string& path, int flags);
   void MakeRoom(size_t n);
   void AppendInParts(std::string_view text);
   void Grow(size_t n);
@@ -90,8 +86,7 @@ class TextOutput {
   bool owns_fd_;
   bool failed_ = false;
   uint64_t* tally_ = nullptr;
-  bool cut_when_done_ = false;  // opened by CreateOver, not yet cut
-  uint64_t written_ = 0;        // bytes handed to the system
+  std::unique_ptr<PendingOutput> pending_;  // until Finish
   std::unique_ptr<char[]> buffer_;
   char* cursor_;
   char* end_;

@@ -59,7 +59,7 @@ class InterpRun : public KindRun {
     tables_->WriteStepRows(model);
   }
 
-  void Finish(const ModelStore&) override { tables_->Flush(); }
+  void Finish(const ModelStore&) override { tables_->Finish(); }
 
  private:
   TextOutput& out_;

@@ -1,7 +1,5 @@
 #include "writers/microavs_assembly.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cstring>
 #include <span>
@@ -166,21 +164,6 @@ void AssembleMicroAvsFile(TextOutput& out, const ModelStore& model, Simulator si
 
 namespace {
 
-constexpr std::string_view kTempFileName = "AVS.tmp";
-
-// The step blocks would be overwritten by the main output while they are
-// copied when both names lead to one file.
-void RefuseTempFileAsMainOutput(const std::string& main_output_name) {
-  struct stat main_output, temp;
-  if (::stat(main_output_name.c_str(), &main_output) != 0) return;
-  if (::stat(std::string(kTempFileName).c_str(), &temp) != 0) return;
-  if (main_output.st_dev == temp.st_dev && main_output.st_ino == temp.st_ino) {
-    throw ErrorAbout(main_output_name, "is the MicroAVS temporary file " +
-                                           std::string(kTempFileName) +
-                                           "; give the main output another name");
-  }
-}
-
 class MicroAvsRun : public KindRun {
  public:
   explicit MicroAvsRun(const KindContext& context)
@@ -188,11 +171,7 @@ class MicroAvsRun : public KindRun {
         files_(context.files),
         simulator_(context.options.simulator) {}
 
-  void Prepare(const ModelStore&) override {
-    RefuseTempFileAsMainOutput(main_output_.name());
-    // Written over in place: a big AVS.tmp of an earlier run needs no new blocks.
-    temp_ = files_.CreateOver(std::string(kTempFileName));
-  }
+  void Prepare(const ModelStore&) override { temp_ = files_.Create(std::string(kAvsTempFile)); }
   void Step(const ModelStore& model) override {
     WriteMicroAvsStep(*temp_, model, simulator_, averages_, AvsStepCount_);
   }

@@ -44,27 +44,27 @@ TimeHistoryTables::TimeHistoryTables(const PickupLists& picks, const ModelStore&
                  std::max({static_cast<size_t>(std::max(picks.PickHeadCount, 0)),
                            static_cast<size_t>(std::max(picks.PickPresCount, 0)),
                            static_cast<size_t>(std::max(picks.PickFlowCount, 0)), 2 * vel.size()}));
-  Table head =
-      Start(files, "HTIME.CSV", "total-head", delm ? Column::kHead : Column::kHeadPlusElevation,
-            Firsts(head_nodes_, picks.PickHeadCount), model);
+  Table head = Start(files, kTimeHistoryTableNames[0], "total-head",
+                     delm ? Column::kHead : Column::kHeadPlusElevation,
+                     Firsts(head_nodes_, picks.PickHeadCount), model);
   if (!delm) {
-    tables_.push_back(Start(files, "PTIME.CSV", "pressure-head", Column::kHead,
+    tables_.push_back(Start(files, kTimeHistoryTableNames[1], "pressure-head", Column::kHead,
                             Firsts(pres_nodes_, picks.PickPresCount), model));
   }
   tables_.push_back(std::move(head));
-  tables_.push_back(Start(files, "QTIME.CSV", "discharge-rate", Column::kFlow,
+  tables_.push_back(Start(files, kTimeHistoryTableNames[2], "discharge-rate", Column::kFlow,
                           Firsts(flow_nodes_, picks.PickFlowCount), model));
-  tables_.push_back(Start(files, "VTIME.CSV", "KORIn/velocity DELM/flow-on-layer",
+  tables_.push_back(Start(files, kTimeHistoryTableNames[3], "KORIn/velocity DELM/flow-on-layer",
                           Column::kVelocity, vel, model));
-  tables_.push_back(Start(files, "VeTIME.CSV", "DELM/velocity", Column::kVelocityByD,
+  tables_.push_back(Start(files, kTimeHistoryTableNames[4], "DELM/velocity", Column::kVelocityByD,
                           delm ? vel : std::span<const int32_t>(), model));
 }
 
-TimeHistoryTables::Table TimeHistoryTables::Start(OutputFiles& files, const char* name,
+TimeHistoryTables::Table TimeHistoryTables::Start(OutputFiles& files, std::string_view name,
                                                   std::string_view label, Column column,
                                                   std::span<const int32_t> picks,
                                                   const ModelStore& model) {
-  Table table{files.Create(name), column, picks};
+  Table table{files.Create(std::string(name)), column, picks};
   if (!picks.empty()) WriteHeading(table, label, model);
   return table;
 }
@@ -124,6 +124,6 @@ void TimeHistoryTables::WriteStepRows(const ModelStore& model) {
   }
 }
 
-void TimeHistoryTables::Flush() {
-  for (const Table& table : tables_) table.out->Flush();
+void TimeHistoryTables::Finish() {
+  for (const Table& table : tables_) table.out->Finish();
 }

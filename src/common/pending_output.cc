@@ -1,0 +1,121 @@
+#include "common/pending_output.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <string_view>
+
+#include "common/run_error.h"
+
+namespace {
+
+// The pending outputs as the interrupt handler sees them: fixed room, each
+// slot filled before it is marked used, so the handler never reads a slot
+// half written. A run has a handful of outputs pending at once; one past the
+// table's size is still written safely, only not named on an interrupt.
+struct Slot {
+  char partial[4096];  // empty for a file written directly
+  char shown[256];
+  volatile std::sig_atomic_t used;
+};
+constexpr int kSlots = 32;
+Slot slots[kSlots];
+
+bool CopyInto(char* room, size_t size, std::string_view text) {
+  if (text.size() >= size) return false;
+  std::memcpy(room, text.data(), text.size());
+  room[text.size()] = '\0';
+  return true;
+}
+
+int TakeSlot(const std::string& partial, const std::string& shown) {
+  for (int i = 0; i < kSlots; ++i) {
+    Slot& slot = slots[i];
+    if (slot.used) continue;
+    if (!CopyInto(slot.partial, sizeof slot.partial, partial)) return -1;
+    const std::string name = EscapedText(shown);
+    if (!CopyInto(slot.shown, sizeof slot.shown, name.substr(0, sizeof slot.shown - 1))) return -1;
+    slot.used = 1;
+    return i;
+  }
+  return -1;
+}
+
+void WriteText(const char* text) { (void)!::write(STDERR_FILENO, text, std::strlen(text)); }
+
+// The names of the slots in use that are (or are not) staged, after `lead`.
+void WriteNames(const char* lead, bool staged) {
+  bool any = false;
+  for (Slot& slot : slots) {
+    if (!slot.used || (slot.partial[0] != '\0') != staged) continue;
+    WriteText(any ? ", " : lead);
+    WriteText(slot.shown);
+    any = true;
+  }
+}
+
+std::string PartialPath(const std::string& target) {
+  return target + ".partial-" + std::to_string(::getpid());
+}
+
+}  // namespace
+
+PendingOutput::PendingOutput(std::string target, std::string partial, std::string shown, int fd)
+    : target_(std::move(target)),
+      partial_(std::move(partial)),
+      shown_(std::move(shown)),
+      fd_(fd),
+      slot_(TakeSlot(partial_, shown_)) {}
+
+std::unique_ptr<PendingOutput> PendingOutput::Direct(const std::string& shown) {
+  return std::unique_ptr<PendingOutput>(new PendingOutput("", "", shown, -1));
+}
+
+std::unique_ptr<PendingOutput> PendingOutput::Staged(const std::string& target,
+                                                     const std::string& shown,
+                                                     std::optional<unsigned> mode) {
+  const std::string partial = PartialPath(target);
+  const int fd = ::open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    throw ErrorAbout(shown, std::string("cannot create file: ") + std::strerror(errno));
+  }
+  auto pending = std::unique_ptr<PendingOutput>(new PendingOutput(target, partial, shown, fd));
+  if (mode) (void)!::fchmod(fd, static_cast<mode_t>(*mode));
+  return pending;
+}
+
+PendingOutput::~PendingOutput() {
+  if (slot_ >= 0) slots[slot_].used = 0;
+  if (staged() && !complete_) ::unlink(partial_.c_str());
+}
+
+void PendingOutput::Complete() {
+  if (complete_) return;
+  if (staged()) {
+    std::error_code error;
+    std::filesystem::rename(partial_, target_, error);
+    if (error) {
+      throw ErrorAbout(shown_, "cannot put the new file in its place: " + error.message() +
+                                   "; the file is left as it was");
+    }
+  }
+  complete_ = true;
+  if (slot_ >= 0) slots[slot_].used = 0;
+  slot_ = -1;
+}
+
+void ReportInterruptedOutputs(const char* signal_name) {
+  for (Slot& slot : slots) {
+    if (slot.used && slot.partial[0] != '\0') ::unlink(slot.partial);
+  }
+  WriteText("rxpost: interrupted by ");
+  WriteText(signal_name);
+  WriteNames("; not written, left as they were: ", true);
+  WriteNames("; incomplete: ", false);
+  WriteText("\n");
+}

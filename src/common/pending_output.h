@@ -1,0 +1,52 @@
+// PendingOutput: an output file of the run from its creation until it is
+// whole. A regular file (or a new one) is never written in place: the bytes
+// go to a partial file beside it, NAME.partial-PID, which replaces NAME by a
+// rename only when the run has written it whole. Until then NAME keeps what
+// it held (or stays absent), so no file ever shows one run's bytes followed by
+// an earlier run's tail, even after a crash or a power cut; an unfinished run
+// removes its partial files. A device or a pipe is written directly and is
+// only named as incomplete when the run ends early.
+//
+// Every pending output is known to ReportInterruptedOutputs, which the
+// interrupt handler (common/platform_process.h) calls to remove the partial
+// files and name the outputs in one line on standard error.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+class PendingOutput {
+ public:
+  // A file written directly (the caller opens it); `shown` names it in messages.
+  static std::unique_ptr<PendingOutput> Direct(const std::string& shown);
+  // Creates the partial file that will replace `target` (with the permission
+  // bits `mode`, when given: those of the file it replaces); throws RunError
+  // naming `shown` when it cannot.
+  static std::unique_ptr<PendingOutput> Staged(const std::string& target, const std::string& shown,
+                                               std::optional<unsigned> mode);
+  // Removes the partial file of an unfinished output.
+  ~PendingOutput();
+  PendingOutput(const PendingOutput&) = delete;
+  PendingOutput& operator=(const PendingOutput&) = delete;
+
+  bool staged() const { return fd_ >= 0; }
+  // The partial file's descriptor (staged only); the caller closes it.
+  int fd() const { return fd_; }
+  // The output is whole: a staged one replaces its target now. Throws
+  // RunError when the rename fails (the partial file is then removed).
+  void Complete();
+
+ private:
+  PendingOutput(std::string target, std::string partial, std::string shown, int fd);
+
+  std::string target_, partial_, shown_;
+  int fd_;
+  int slot_;  // in the interrupt handler's table; -1 when not there
+  bool complete_ = false;
+};
+
+// For the interrupt handler only (async-signal-safe): removes every partial
+// file and writes one line on standard error, "rxpost: interrupted by NAME",
+// naming the outputs left as they were and those left incomplete.
+void ReportInterruptedOutputs(const char* signal_name);
