@@ -10,6 +10,8 @@
 
 #include "cli/model_summary.h"
 #include "cli/program_choice.h"
+#include "common/notes.h"
+#include "common/shown_text.h"
 #include "common/text_output.h"
 #include "reader/result_file.h"
 
@@ -26,14 +28,11 @@ namespace {
   out.Commit(room + std::min<size_t>(static_cast<size_t>(size), kRoom - 1));
 }
 
-// The title without its trailing blanks, control bytes shown as '?'.
+// The title without its trailing blanks, unprintable bytes escaped.
 std::string ShownTitle(const ModelStore& model) {
   std::string title(model.TitleText());
   while (!title.empty() && (title.back() == ' ' || title.back() == '\0')) title.pop_back();
-  for (char& c : title) {
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
-  }
-  return title;
+  return EscapedText(title);
 }
 
 // Text form: a readable value, or "-" for an empty range.
@@ -47,7 +46,7 @@ void PrintRange(TextOutput& out, const ValueRange& range) {
 
 void PrintTextMesh(TextOutput& out, const InfoOptions& options, const ProgramChoice& program,
                    const ModelStore& model, const MeshSummary& mesh, int64_t steps) {
-  Print(out, "file       %s\n", options.result_path.c_str());
+  Print(out, "file       %s\n", EscapedText(options.result_path).c_str());
   Print(out, "simulator  %s (%s)\n", SimulatorName(program.simulator).data(), program.how.c_str());
   Print(out, "title      %s\n", ShownTitle(model).c_str());
   Print(out, "nodes      %d\n", mesh.nodes);
@@ -119,6 +118,13 @@ void PrintCsvStep(TextOutput& out, int64_t index, const StepSummary& step) {
   out.EndLine();
 }
 
+// Values that are not numbers have no place in a range: a note counts them.
+void NoteNotNumbers(const std::string& where,
+                    std::initializer_list<std::pair<const char*, const ValueRange*>> ranges) {
+  const std::string counts = DescribeNotNumbers(ranges);
+  if (!counts.empty()) WriteNote(where + ": values that are not numbers (NaN), left out of the ranges: " + counts);
+}
+
 }  // namespace
 
 void RunInfo(const InfoOptions& options) {
@@ -134,8 +140,14 @@ void RunInfo(const InfoOptions& options) {
   } else {
     PrintTextMesh(out, options, program, *model, mesh, file.StepCount());
   }
+  NoteNotNumbers("the coordinates", {{"x", &mesh.x}, {"y", &mesh.y}});
   for (int64_t index = 1; file.ReadNextStep(*model); ++index) {
     const StepSummary step = SummarizeStep(*model, program.simulator);
+    NoteNotNumbers("step " + std::to_string(index) + " (number " + std::to_string(step.number) +
+                       ")",
+                   {{"total head", &step.head},
+                    {"discharge", &step.discharge},
+                    {"velocity", &step.velocity}});
     if (options.csv) {
       PrintCsvStep(out, index, step);
     } else {

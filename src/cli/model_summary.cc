@@ -3,6 +3,17 @@
 #include "model/elem_columns.h"
 #include "model/step_quantities.h"
 
+std::string DescribeNotNumbers(
+    std::initializer_list<std::pair<const char*, const ValueRange*>> ranges) {
+  std::string text;
+  for (const auto& [name, range] : ranges) {
+    if (range->not_numbers == 0) continue;
+    text += (text.empty() ? "" : ", ") + std::string(name) + " " +
+            std::to_string(range->not_numbers) + " of " + std::to_string(range->values);
+  }
+  return text;
+}
+
 MeshSummary SummarizeMesh(const ModelStore& model) {
   MeshSummary mesh;
   mesh.nodes = model.NUMNP;

@@ -48,9 +48,10 @@ void RunVtk(const VtkOptions& options) {
   auto model = std::make_unique<ModelStore>();
   auto averages = std::make_unique<NodeAverages>();
   ResultFile file(options.result_path, program.simulator);
+  ProgressLine progress;
+  progress.Loading(options.result_path);
   file.LoadModel(*model);
 
-  ProgressLine progress;
   std::vector<PvdDataSet> data_sets;
   for (int64_t index = 1; file.ReadNextStep(*model); ++index) {
     progress.Step(index, file.StepCount(), model->StepNo, model->StepTime);

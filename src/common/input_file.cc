@@ -9,17 +9,12 @@
 
 #include "common/run_error.h"
 
-namespace {
-
-// What a file that is not regular is, for the message.
-const char* KindOfFile(mode_t mode) {
+const char* KindOfFile(unsigned mode) {
   if (S_ISDIR(mode)) return "a directory";
   if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
   if (S_ISFIFO(mode)) return "a pipe";
   return "a special file";
 }
-
-}  // namespace
 
 InputFile::InputFile(const std::string& path, const std::string& role) : path_(path) {
   if (path.find('\0') != std::string::npos) throw ErrorAbout(path, "the name holds a NUL byte");

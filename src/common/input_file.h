@@ -6,6 +6,10 @@
 #include <streambuf>
 #include <string>
 
+// What a file that is not regular is ("a directory", "a device", "a pipe"),
+// from its st_mode, for messages.
+const char* KindOfFile(unsigned mode);
+
 class InputFile : public std::streambuf {
  public:
   // Opens `path`; throws RunError naming the file and `role` ("the job list")

@@ -231,6 +231,8 @@ void RunTransfer(Console& console) {
   settings.ResultFileName = AskResultFileName(console, files);
   files.RegisterInput(settings.ResultFileName);
   ResultFile result_file(settings.ResultFileName, settings.simulator);
+  ProgressLine progress;
+  progress.Loading(settings.ResultFileName);
   LoadModelOrExplain(result_file, *model, settings.ResultFileName);
   ConfirmModel(console, *model);
 
@@ -254,7 +256,6 @@ void RunTransfer(Console& console) {
               " writes every step; the step answer " + std::to_string(settings.RequestedStep) +
               " does not limit it");
   }
-  ProgressLine progress;
   const int64_t steps_selected =
       PassOverSteps(result_file, *model, settings.RequestedStep, kind, run.get(), progress);
   if (run && !kind->every_step && steps_selected == 0) {

@@ -4,14 +4,21 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "common/input_file.h"
+
 RecordReader::RecordReader(std::string path) : path_(std::move(path)) {
-  fd_ = ::open(path_.c_str(), O_RDONLY);
+  // Not waiting for a writer, should the name lead to a pipe.
+  fd_ = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd_ < 0) Fail(std::string("cannot open result file: ") + std::strerror(errno));
   struct stat status;
   if (::fstat(fd_, &status) != 0) {
     int error = errno;
     ::close(fd_);
     Fail(std::string("cannot read result file: ") + std::strerror(error));
+  }
+  if (!S_ISREG(status.st_mode)) {
+    ::close(fd_);
+    Fail(std::string("the result file is ") + KindOfFile(status.st_mode) + ", not a file to read");
   }
   file_size_ = status.st_size;
   buffer_.reset(new char[kBufferBytes]);
