@@ -2,9 +2,11 @@
 
 #include <fcntl.h>
 #include <pty.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <stdexcept>
 
 #include "test_files.h"
@@ -76,4 +78,62 @@ ProgramRun RunRxpost(const std::string& dir, const std::string& answers, bool te
 ProgramRun RunRxpostCommand(const std::string& dir, const std::vector<std::string>& args,
                             bool terminal_stderr) {
   return Run(dir, "", args, terminal_stderr);
+}
+
+LiveRun StartRxpost(const std::string& dir, const std::string& label,
+                    const std::string& first_answers, const std::vector<std::string>& args,
+                    bool close_stderr, long max_file_bytes) {
+  LiveRun run{.out_path = dir + "/." + label + "-out", .err_path = dir + "/." + label + "-err"};
+  signal(SIGPIPE, SIG_IGN);  // a run that ends early must not end the test
+  int pipe_ends[2];
+  if (pipe(pipe_ends) != 0) throw std::runtime_error("pipe failed");
+  std::vector<char*> argv{const_cast<char*>("rxpost")};
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+  run.pid = fork();
+  if (run.pid < 0) throw std::runtime_error("fork failed");
+  if (run.pid == 0) {
+    if (chdir(dir.c_str()) != 0 || dup2(pipe_ends[0], STDIN_FILENO) < 0) _exit(127);
+    close(pipe_ends[0]);
+    close(pipe_ends[1]);
+    RedirectOrDie(run.out_path, O_WRONLY | O_CREAT | O_TRUNC, STDOUT_FILENO);
+    if (close_stderr) {
+      close(STDERR_FILENO);
+    } else {
+      RedirectOrDie(run.err_path, O_WRONLY | O_CREAT | O_TRUNC, STDERR_FILENO);
+    }
+    if (max_file_bytes > 0) {
+      const rlimit limit{static_cast<rlim_t>(max_file_bytes), static_cast<rlim_t>(max_file_bytes)};
+      signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead
+      if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(127);
+    }
+    alarm(60);
+    execv(RXPOST_BINARY, argv.data());
+    _exit(127);
+  }
+  close(pipe_ends[0]);
+  run.answers = pipe_ends[1];
+  if (write(run.answers, first_answers.data(), first_answers.size()) !=
+      static_cast<ssize_t>(first_answers.size())) {
+    throw std::runtime_error("cannot give the answers");
+  }
+  return run;
+}
+
+bool LiveRun::WaitForOutput(const std::string& text) const {
+  for (int tries = 0; tries < 3000; ++tries) {
+    if (FileExists(out_path) && ReadWholeFile(out_path).find(text) != std::string::npos) {
+      return true;
+    }
+    usleep(10000);
+  }
+  return false;
+}
+
+int LiveRun::Wait() {
+  if (answers >= 0) close(answers);
+  answers = -1;
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return status;
 }

@@ -122,7 +122,8 @@ void PrintCsvStep(TextOutput& out, int64_t index, const StepSummary& step) {
 void NoteNotNumbers(const std::string& where,
                     std::initializer_list<std::pair<const char*, const ValueRange*>> ranges) {
   const std::string counts = DescribeNotNumbers(ranges);
-  if (!counts.empty()) WriteNote(where + ": values that are not numbers (NaN), left out of the ranges: " + counts);
+  if (!counts.empty())
+    WriteNote(where + ": values that are not numbers (NaN), left out of the ranges: " + counts);
 }
 
 }  // namespace
@@ -143,11 +144,9 @@ void RunInfo(const InfoOptions& options) {
   NoteNotNumbers("the coordinates", {{"x", &mesh.x}, {"y", &mesh.y}});
   for (int64_t index = 1; file.ReadNextStep(*model); ++index) {
     const StepSummary step = SummarizeStep(*model, program.simulator);
-    NoteNotNumbers("step " + std::to_string(index) + " (number " + std::to_string(step.number) +
-                       ")",
-                   {{"total head", &step.head},
-                    {"discharge", &step.discharge},
-                    {"velocity", &step.velocity}});
+    NoteNotNumbers(
+        "step " + std::to_string(index) + " (number " + std::to_string(step.number) + ")",
+        {{"total head", &step.head}, {"discharge", &step.discharge}, {"velocity", &step.velocity}});
     if (options.csv) {
       PrintCsvStep(out, index, step);
     } else {

@@ -46,7 +46,8 @@ struct StepSummary {
 
 // "total head 3 of 10, discharge 1 of 10" for the named ranges that left out
 // not-a-number values; empty when none did.
-std::string DescribeNotNumbers(std::initializer_list<std::pair<const char*, const ValueRange*>> ranges);
+std::string DescribeNotNumbers(
+    std::initializer_list<std::pair<const char*, const ValueRange*>> ranges);
 
 MeshSummary SummarizeMesh(const ModelStore& model);
 StepSummary SummarizeStep(const ModelStore& model, Simulator simulator);

@@ -31,6 +31,8 @@ class PendingOutput {
   PendingOutput& operator=(const PendingOutput&) = delete;
 
   bool staged() const { return fd_ >= 0; }
+  // Where the bytes are until Complete: the partial file, or the file itself.
+  const std::string& written_path() const { return staged() ? partial_ : shown_; }
   // The partial file's descriptor (staged only); the caller closes it.
   int fd() const { return fd_; }
   // The output is whole: a staged one replaces its target now. Throws

@@ -64,6 +64,8 @@ class TextOutput {
   // Flush, and a pending file put in its place.
   void Finish();
   const std::string& name() const { return name_; }
+  // Where the bytes are until Finish: for a pending file, the partial file.
+  const std::string& written_path() const { return pending_ ? pending_->written_path() : name_; }
   // From now on also adds every byte handed to the system to `*tally`.
   void TallyBytesInto(uint64_t* tally) { tally_ = tally; }
   // The file becomes whole only through Finish.

@@ -175,9 +175,12 @@ class MicroAvsRun : public KindRun {
   void Step(const ModelStore& model) override {
     WriteMicroAvsStep(*temp_, model, simulator_, averages_, AvsStepCount_);
   }
+  // AVS.tmp takes its place together with the main output, once both are whole.
   void Finish(const ModelStore& model) override {
+    temp_->Flush();
+    AssembleMicroAvsFile(main_output_, model, simulator_, AvsStepCount_, temp_->written_path());
+    main_output_.Flush();
     temp_->Finish();
-    AssembleMicroAvsFile(main_output_, model, simulator_, AvsStepCount_, temp_->name());
   }
 
  private:
