@@ -1,15 +1,15 @@
 #include "writers/femap_model_writer.h"
 
 #include <algorithm>
-#include <span>
 #include <string>
+#include <span>
 #include <string_view>
 
 #include "common/fixed_line.h"
 #include "common/free_form.h"
 #include "common/line_layout.h"
-#include "common/parallel_lines.h"
 #include "common/run_error.h"
+#include "common/parallel_lines.h"
 #include "model/elem_columns.h"
 
 namespace {
