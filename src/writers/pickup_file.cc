@@ -51,12 +51,12 @@ class FreeFormText {
  private:
   bool NextLine() {
     if (!ReadBoundedLine(in_, kLineLimit, LongLines::kStop, line_)) return false;
-    if (++line_number_ == 1) DropByteOrderMark(line_.text);
     if (line_.Cut()) {
-      throw ErrorAbout(std::string(kPickupFileName), "line " + std::to_string(line_number_) +
+      throw ErrorAbout(std::string(kPickupFileName), "line " + std::to_string(line_number_ + 1) +
                                                          " is longer than " +
                                                          std::to_string(kLineLimit) + " bytes");
     }
+    if (++line_number_ == 1) DropByteOrderMark(line_.text);
     rest_ = line_.text;
     in_line_ = true;
     return true;
