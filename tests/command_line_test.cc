@@ -6,6 +6,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <sys/wait.h>
+
+#include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -121,6 +125,7 @@ TEST(CommandLine, HelpVersionAndBadOptions) {
   const std::string dir = MakeScratchDir("options");
   for (const auto& [args, text] : std::vector<std::pair<std::vector<std::string>, std::string>>{
            {{"--help"}, "Usage: rxpost [OPTIONS] [SUBCOMMAND]"},
+           {{"--help"}, "Answer 0 first to convert a result file to\nrestart data, TECPLOT, FEMAP"},
            {{"--version"}, "rxpost "},
            {{"info", "--help"}, "Usage: rxpost info [OPTIONS] RESULT_FILE"},
            {{"vtk", "--help"}, "Usage: rxpost vtk [OPTIONS] RESULT_FILE OUTPUT.pvd"}}) {
@@ -130,7 +135,8 @@ TEST(CommandLine, HelpVersionAndBadOptions) {
   }
   const std::string korin = MakeFile(dir, "k.bin", TinyModel(0, "k"));
   ExpectError(RunRxpostCommand(dir, {"--bogus"}), "--bogus");
-  ExpectError(RunRxpostCommand(dir, {"convert", korin}), "convert");
+  ExpectError(RunRxpostCommand(dir, {"infos", korin}),
+              "unknown command \"infos\"; the commands are info, vtk");
   ExpectError(RunRxpostCommand(dir, {"info"}), "RESULT_FILE is required");
   ExpectError(RunRxpostCommand(dir, {"info", korin, "--program", "femap"}), "femap");
   ExpectError(RunRxpostCommand(dir, {"vtk", korin}), "OUTPUT.pvd is required");
@@ -138,6 +144,41 @@ TEST(CommandLine, HelpVersionAndBadOptions) {
   for (const char* steps : {"0", "-1", "last", "3,", "3,x"}) {
     ExpectError(RunRxpostCommand(dir, {"vtk", korin, "o.pvd", "--steps", steps}), "--steps");
   }
+  const std::string usage = dir + "/usage.txt";
+  EXPECT_EQ(std::system((MAKE_RESULT_FILE_BINARY " --help >" + usage).c_str()), 0);
+  EXPECT_EQ(ReadWholeFile(usage).rfind("usage: make_result_file --program korin|delm", 0), 0u);
+}
+
+// Values that are not numbers are left out of the ranges and counted in a
+// note; a step with nothing else shows "-".
+TEST(CommandLine, InfoCountsTheValuesThatAreNotNumbers) {
+  const std::string dir = MakeScratchDir("info-nan");
+  MadeModel model = TinyModel(0, "nan");
+  for (int n = 0; n < 3; ++n) model.steps[0].nodes[n].head = std::nan("");
+  for (MadeNodeValues& node : model.steps[1].nodes) node.head = std::nan("");
+  ProgramRun run = RunRxpostCommand(dir, {"info", MakeFile(dir, "nan.bin", model)});
+  EXPECT_EQ(run.exit_status, 0);
+  EXPECT_EQ(run.err,
+            "rxpost: note: step 1 (number 5): values that are not numbers (NaN), left out of the "
+            "ranges: total head 3 of 6\n"
+            "rxpost: note: step 2 (number 7): values that are not numbers (NaN), left out of the "
+            "ranges: total head 6 of 6\n");
+  std::istringstream table(run.out.substr(run.out.find("\n\n") + 2));
+  std::vector<std::vector<std::string>> rows;
+  for (std::string line; std::getline(table, line);) rows.push_back(Words(line));
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[1], Words("1 5 0.5 5 7 -0.25 2 1 5"));  // heads 4..6 + y 1
+  EXPECT_EQ(rows[2], Words("2 7 1.5 - - 0 0 0 0"));
+}
+
+// Standard error closed at start: no file of the run takes its place.
+TEST(CommandLine, ClosedStandardErrorIsNoPlaceForAnOutput) {
+  const std::string dir = MakeScratchDir("closed-stderr");
+  const std::string korin = MakeFile(dir, "k.bin", TinyModel(0, "k"));
+  LiveRun run = StartRxpost(dir, "run", "", {"vtk", korin, "o.pvd", "--steps", "9"}, true);
+  const int status = run.Wait();
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_EQ(ReadWholeFile(dir + "/o.pvd").find("rxpost"), std::string::npos);
 }
 
 TEST(CommandLine, VtkRefusesMissingFolderAndTheResultFile) {
@@ -166,6 +207,7 @@ TEST(CommandLine, ProgressOnlyWhenStandardErrorIsATerminalWithTheBytesWritten) {
   EXPECT_EQ(shown.exit_status, 0);
   const uintmax_t bytes =
       FileSize(dir + "/o.pvd") + FileSize(dir + "/o_000001.vtu") + FileSize(dir + "/o_000002.vtu");
+  EXPECT_NE(shown.err.find("rxpost: loading k.bin ..."), std::string::npos);
   EXPECT_NE(shown.err.find("\rrxpost: step 2 of 2 (number 7, time 1.5)"), std::string::npos);
   EXPECT_NE(
       shown.err.find("\rrxpost: 3 files, 2 steps written, " + std::to_string(bytes) + " bytes, "),
