@@ -155,6 +155,7 @@ TEST(LostOutput, AnInterruptLeavesEveryFileAsItWasAndNamesTheUnwrittenOnes) {
       {SIGTERM, "new.txt", "SIGTERM; not written, left as they were: new.txt, " + tables},
       {SIGHUP, "/dev/null",
        "SIGHUP; not written, left as they were: " + tables + "; incomplete: /dev/null"},
+      {SIGPIPE, "keep.txt", "SIGPIPE; not written, left as they were: keep.txt, " + tables},
   };
   for (const auto& c : cases) {
     const std::string dir = FolderWithOldOutputs("interrupt");

@@ -21,7 +21,8 @@ constexpr const char* kExitStatuses =
     "restart data, TECPLOT, FEMAP, MicroAVS, mkVIEW or INTERP tables; any other number to\n"
     "copy an analysis data file to ANALYSIS.DAT without its comment lines.\n"
     "\n"
-    "Exit status: 0 after a normal end, 2 after an error (one line on standard error).";
+    "Exit status: 0 after a normal end, 2 after an error (one line on standard error). After\n"
+    "Ctrl-C, SIGTERM or SIGHUP every output is left as it was and rxpost ends by that signal.";
 
 constexpr const char* kProgramHelp =
     "the simulator that wrote the file, RX-KORIN or RX-DELM (by default told from the "
@@ -78,7 +79,7 @@ int ReportParseError(const CLI::App& app, const CLI::ParseError& error) {
   for (const CLI::App* command : app.get_subcommands()) {
     help = "rxpost " + command->get_name() + " --help";
   }
-  std::cerr << "rxpost: " << error.what() << " (see " << help << ")\n";
+  std::cerr << "rxpost: " << EscapedText(error.what()) << " (see " << help << ")\n";
   return kErrorStatus;
 }
 

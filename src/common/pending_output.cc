@@ -109,10 +109,13 @@ void PendingOutput::Complete() {
   slot_ = -1;
 }
 
-void ReportInterruptedOutputs(const char* signal_name) {
+void ReportInterruptedOutputs(const char* signal_name, bool quiet_without_outputs) {
+  bool pending = false;
   for (Slot& slot : slots) {
     if (slot.used && slot.partial[0] != '\0') ::unlink(slot.partial);
+    pending = pending || slot.used;
   }
+  if (!pending && quiet_without_outputs) return;
   WriteText("rxpost: interrupted by ");
   WriteText(signal_name);
   WriteNames("; not written, left as they were: ", true);

@@ -50,5 +50,6 @@ class PendingOutput {
 
 // For the interrupt handler only (async-signal-safe): removes every partial
 // file and writes one line on standard error, "rxpost: interrupted by NAME",
-// naming the outputs left as they were and those left incomplete.
-void ReportInterruptedOutputs(const char* signal_name);
+// naming the outputs left as they were and those left incomplete; with
+// `quiet_without_outputs`, nothing when no output was pending.
+void ReportInterruptedOutputs(const char* signal_name, bool quiet_without_outputs);

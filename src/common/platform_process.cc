@@ -24,7 +24,7 @@ void OpenClosedStandardStreams() {
 namespace {
 
 void EndOnSignal(int signal) {
-  ReportInterruptedOutputs(signal == SIGINT ? "Ctrl-C" : "a termination request");
+  ReportInterruptedOutputs(signal == SIGINT ? "Ctrl-C" : "a termination request", false);
   std::signal(signal, SIG_DFL);
   std::raise(signal);
 }
@@ -62,6 +62,8 @@ const char* SignalName(int signal) {
       return "SIGINT";
     case SIGTERM:
       return "SIGTERM";
+    case SIGPIPE:
+      return "SIGPIPE";
     default:
       return "SIGHUP";
   }
@@ -70,7 +72,8 @@ const char* SignalName(int signal) {
 // Runs once: the handler is reset to the default before it is called, so the
 // signal raised again ends the process.
 void EndOnSignal(int signal) {
-  ReportInterruptedOutputs(SignalName(signal));
+  // A reader that went away (`rxpost info ... | head`) is no news of its own.
+  ReportInterruptedOutputs(SignalName(signal), signal == SIGPIPE);
   ::raise(signal);
 }
 
@@ -81,10 +84,9 @@ void EndRunsCleanlyOnInterrupt() {
   action.sa_handler = EndOnSignal;
   action.sa_flags = SA_RESETHAND;
   sigemptyset(&action.sa_mask);
-  for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
-    sigaddset(&action.sa_mask, signal);
-  }
-  for (int signal : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(signal, &action, nullptr);
+  constexpr int kEnds[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
+  for (int signal : kEnds) sigaddset(&action.sa_mask, signal);
+  for (int signal : kEnds) ::sigaction(signal, &action, nullptr);
 }
 
 #endif
