@@ -80,7 +80,13 @@ std::unique_ptr<PendingOutput> PendingOutput::Staged(const std::string& target,
                                                      const std::string& shown,
                                                      std::optional<unsigned> mode) {
   const std::string partial = PartialPath(target);
-  const int fd = ::open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  constexpr int kFlags = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC;
+  int fd = ::open(partial.c_str(), kFlags, 0666);
+  // One of this name is left by an earlier process that had this process's
+  // id and was killed: no live process owns it.
+  if (fd < 0 && errno == EEXIST && ::unlink(partial.c_str()) == 0) {
+    fd = ::open(partial.c_str(), kFlags, 0666);
+  }
   if (fd < 0) {
     throw ErrorAbout(shown, std::string("cannot create file: ") + std::strerror(errno));
   }
