@@ -1,7 +1,5 @@
 #include "common/pending_output.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -10,6 +8,7 @@
 #include <filesystem>
 #include <string_view>
 
+#include "common/platform_files.h"
 #include "common/run_error.h"
 
 namespace {
@@ -80,19 +79,16 @@ std::unique_ptr<PendingOutput> PendingOutput::Staged(const std::string& target,
                                                      const std::string& shown,
                                                      std::optional<unsigned> mode) {
   const std::string partial = PartialPath(target);
-  constexpr int kFlags = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC;
-  int fd = ::open(partial.c_str(), kFlags, 0666);
+  int fd = CreateNewFile(partial, mode);
   // One of this name is left by an earlier process that had this process's
   // id and was killed: no live process owns it.
   if (fd < 0 && errno == EEXIST && ::unlink(partial.c_str()) == 0) {
-    fd = ::open(partial.c_str(), kFlags, 0666);
+    fd = CreateNewFile(partial, mode);
   }
   if (fd < 0) {
     throw ErrorAbout(shown, std::string("cannot create file: ") + std::strerror(errno));
   }
-  auto pending = std::unique_ptr<PendingOutput>(new PendingOutput(target, partial, shown, fd));
-  if (mode) (void)!::fchmod(fd, static_cast<mode_t>(*mode));
-  return pending;
+  return std::unique_ptr<PendingOutput>(new PendingOutput(target, partial, shown, fd));
 }
 
 PendingOutput::~PendingOutput() {
