@@ -111,7 +111,6 @@ TEST(LostOutput, AFailedRunLeavesEveryFileAsItWas) {
       {"", "6\nkeep.txt\n-1\n", "PICKUP.INP: cannot open the list of picked"},
       {"(folder)", "6\nkeep.txt\n-1\n",
        "PICKUP.INP: the list of picked nodes, elements and points is a directory, not a file"},
-      {"1 0 0 0 0\n99999\n", "6\nkeep.txt\n-1\n", "PICKUP.INP: line 2: node 99999"},
       {"", "2\nkeep.txt\n", "end of input before an answer was given"},
       {"", "2\nkeep.txt\nlast\n", "\"last\" is not a whole number"},
       {"", "4\nAVS.tmp\n-1\n", "AVS.tmp: is AVS.tmp, which this output kind writes itself"},
