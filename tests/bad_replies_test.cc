@@ -2,7 +2,6 @@
 // give: NUL bytes, endless and very long replies, a missing job list, and the
 // notes on standard error that tell when an answer did something unexpected.
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include <filesystem>

@@ -4,9 +4,8 @@
 // terminal. What `rxpost vtk` writes is checked by VTK's own reader
 // (vtk_reader_check.py).
 #include <gtest/gtest.h>
-#include <unistd.h>
-
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdlib>
