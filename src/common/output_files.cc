@@ -58,6 +58,15 @@ void OutputFiles::RefuseKnownFile(const std::string& path, const FileId& id) con
   }
 }
 
+void OutputFiles::RefuseKnown(const std::string& path) const {
+  RefuseNulInName(path);
+  if (auto status = StatusOf(path)) RefuseKnownFile(path, {status->st_dev, status->st_ino});
+}
+
+void OutputFiles::Forget(const std::string& path) {
+  std::erase_if(outputs_, [&path](const Known& output) { return output.path == path; });
+}
+
 std::unique_ptr<TextOutput> OutputFiles::Create(const std::string& path) {
   return Open(path, false);
 }

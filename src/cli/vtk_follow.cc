@@ -1,0 +1,53 @@
+#include "cli/vtk_follow.h"
+
+#include <chrono>
+#include <cstdio>
+
+#include "common/platform_file_watch.h"
+#include "common/run_error.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Even with notifications the file is looked at this often, for file systems
+// that do not report every change (network drives).
+constexpr std::chrono::milliseconds kLookAgainAfter{5000};
+
+}  // namespace
+
+std::string FollowGrowth(const VtkOptions& options, ResultFile& file, ModelStore& model,
+                         VtkSteps& steps, PvdCollection& collection, ProgressLine& progress) {
+  FileWatch watch(options.result_path);
+  const std::chrono::duration<double> idle(options.idle_seconds);
+  Clock::time_point last_step_at = Clock::now();
+  while (!StopRequested()) {
+    const std::optional<IncompleteStep>& tail = file.Incomplete();
+    progress.Waiting(std::ssize(collection.DataSets()), file.StepCount() + 1,
+                     tail ? tail->bytes : 0);
+    std::chrono::milliseconds timeout = kLookAgainAfter;
+    if (options.idle_seconds > 0) {
+      const auto left = last_step_at + idle - Clock::now();
+      if (left <= Clock::duration::zero()) {
+        char seconds[32];
+        std::snprintf(seconds, sizeof seconds, "%g", options.idle_seconds);
+        return EscapedText(options.result_path) + ": no new step for " + seconds +
+               " s (--idle); following ends";
+      }
+      timeout = std::min(timeout, std::chrono::ceil<std::chrono::milliseconds>(left));
+    }
+    if (watch.Wait(timeout) == FileWatch::Wake::kStopRequested) break;
+    if (const std::string change = file.FindChange(); !change.empty()) {
+      throw ErrorAbout(options.result_path,
+                       change +
+                           ", as when a new run begins; following ends, the collection "
+                           "keeps the steps written (" +
+                           std::to_string(collection.DataSets().size()) + " listed)");
+    }
+    if (file.CountNewSteps() == 0) continue;
+    steps.TakeCountedSteps(file, model, progress);
+    collection.PutInPlace();
+    last_step_at = Clock::now();
+  }
+  return "";
+}
