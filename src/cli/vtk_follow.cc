@@ -16,10 +16,40 @@ constexpr std::chrono::milliseconds kLookAgainAfter{5000};
 
 }  // namespace
 
+namespace {
+
+// Puts the steps completed since the last look into the collection; false
+// when there are none. Throws when the file changed other than by growing.
+bool TakeNewSteps(const VtkOptions& options, ResultFile& file, ModelStore& model, VtkSteps& steps,
+                  PvdCollection& collection, ProgressLine& progress) {
+  if (const std::string change = file.FindChange(); !change.empty()) {
+    throw ErrorAbout(options.result_path,
+                     change +
+                         ", as when a new run begins; following ends, the collection keeps "
+                         "the steps written (" +
+                         std::to_string(collection.DataSets().size()) + " listed)");
+  }
+  if (file.CountNewSteps() == 0) return false;
+  steps.TakeCountedSteps(file, model, progress);
+  collection.PutInPlace();
+  return true;
+}
+
+std::string IdleNote(const VtkOptions& options) {
+  char seconds[32];
+  std::snprintf(seconds, sizeof seconds, "%g", options.idle_seconds);
+  return EscapedText(options.result_path) + ": no new step for " + seconds +
+         " s (--idle); following ends";
+}
+
+}  // namespace
+
 std::string FollowGrowth(const VtkOptions& options, ResultFile& file, ModelStore& model,
                          VtkSteps& steps, PvdCollection& collection, ProgressLine& progress) {
   FileWatch watch(options.result_path);
   const std::chrono::duration<double> idle(options.idle_seconds);
+  // The file may have grown before the watch began.
+  TakeNewSteps(options, file, model, steps, collection, progress);
   Clock::time_point last_step_at = Clock::now();
   while (!StopRequested()) {
     const std::optional<IncompleteStep>& tail = file.Incomplete();
@@ -28,26 +58,13 @@ std::string FollowGrowth(const VtkOptions& options, ResultFile& file, ModelStore
     std::chrono::milliseconds timeout = kLookAgainAfter;
     if (options.idle_seconds > 0) {
       const auto left = last_step_at + idle - Clock::now();
-      if (left <= Clock::duration::zero()) {
-        char seconds[32];
-        std::snprintf(seconds, sizeof seconds, "%g", options.idle_seconds);
-        return EscapedText(options.result_path) + ": no new step for " + seconds +
-               " s (--idle); following ends";
-      }
+      if (left <= Clock::duration::zero()) return IdleNote(options);
       timeout = std::min(timeout, std::chrono::ceil<std::chrono::milliseconds>(left));
     }
     if (watch.Wait(timeout) == FileWatch::Wake::kStopRequested) break;
-    if (const std::string change = file.FindChange(); !change.empty()) {
-      throw ErrorAbout(options.result_path,
-                       change +
-                           ", as when a new run begins; following ends, the collection "
-                           "keeps the steps written (" +
-                           std::to_string(collection.DataSets().size()) + " listed)");
+    if (TakeNewSteps(options, file, model, steps, collection, progress)) {
+      last_step_at = Clock::now();
     }
-    if (file.CountNewSteps() == 0) continue;
-    steps.TakeCountedSteps(file, model, progress);
-    collection.PutInPlace();
-    last_step_at = Clock::now();
   }
   return "";
 }
