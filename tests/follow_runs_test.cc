@@ -137,6 +137,12 @@ TEST(FollowRuns, IdleEndsTheRunAndAChangedTitleIsANewRun) {
   EXPECT_EQ(idle.err, "rxpost: note: r.bin: no new step for 0.3 s (--idle); following ends\n");
   EXPECT_GE(took.count(), 0.3);
   EXPECT_LT(took.count(), 5.0);
+  ProgramRun shown =
+      RunRxpostCommand(dir, {"vtk", "r.bin", "o.pvd", "--follow", "--idle", "0.2"}, true);
+  EXPECT_NE(shown.err.find("\rrxpost: 1 step written; waiting for step 2 of the file (0.0 MB of "
+                           "it so far)"),
+            std::string::npos)
+      << shown.err;
 
   StartedRun run = StartRxpostCommand(dir, {"vtk", "r.bin", "p.pvd", "--follow"});
   EXPECT_EQ(WaitForListing(dir + "/p.pvd", 1).size(), 1u);
