@@ -77,18 +77,20 @@ def main():
     ends = record_ends(made)
     grows, collection = os.path.join(a.work, "grows.bin"), os.path.join(a.work, "out.pvd")
 
-    # 1. idle: one step present, no growth.
-    with open(made, "rb") as src, open(grows, "wb") as out:
-        out.write(src.read(ends[7]))
-    run = follow(a.build, [grows, collection])
-    wait_for_time(collection, "86400")
-    time.sleep(1)
-    cpu_before = cpu_seconds(run.pid)
-    time.sleep(a.idle)
-    cpu_idle = cpu_seconds(run.pid) - cpu_before
-    print(f"idle {a.idle:.0f} s: CPU {cpu_idle:.3f} s while waiting, "
-          f"{cpu_seconds(run.pid):.2f} s in all; peak memory {peak_memory_mb(run.pid):.0f} MB")
-    stop(run)
+    # 1. idle: one step present, no growth (skipped with --idle 0).
+    if a.idle > 0:
+        with open(made, "rb") as src, open(grows, "wb") as out:
+            out.write(src.read(ends[7]))
+        run = follow(a.build, [grows, collection])
+        wait_for_time(collection, "86400")
+        time.sleep(1)
+        cpu_before = cpu_seconds(run.pid)
+        time.sleep(a.idle)
+        cpu_idle = cpu_seconds(run.pid) - cpu_before
+        print(f"idle {a.idle:.0f} s: CPU {cpu_idle:.3f} s while waiting, "
+              f"{cpu_seconds(run.pid):.2f} s in all; peak memory {peak_memory_mb(run.pid):.0f} MB")
+        stop(run)
+        os.remove(collection)
 
     # 2. growth: the header, then each step in 1 MiB pieces.
     with open(made, "rb") as src, open(grows, "wb") as out:

@@ -49,7 +49,7 @@ std::string FollowGrowth(const VtkOptions& options, ResultFile& file, ModelStore
   FileWatch watch(options.result_path);
   const std::chrono::duration<double> idle(options.idle_seconds);
   // The file may have grown before the watch began.
-  TakeNewSteps(options, file, model, steps, collection, progress);
+  if (!StopRequested()) TakeNewSteps(options, file, model, steps, collection, progress);
   Clock::time_point last_step_at = Clock::now();
   while (!StopRequested()) {
     const std::optional<IncompleteStep>& tail = file.Incomplete();

@@ -10,9 +10,11 @@
 // step's records by their lengths (without reading their data) to learn how
 // many steps there are, and goes back to the first step. A file that grows
 // while a simulation writes it can be counted again from where the last
-// count ended. Every fault of the file (end inside a record, a
-// record shorter than its fields, framing lengths that disagree, counts below 0 or above
-// MaxDim, corner nodes outside 1..NUMNP) throws RunError naming the file.
+// count ended. Every fault of the file (end inside a header record, a record
+// shorter than its fields, framing lengths that disagree, counts below 0 or
+// above MaxDim, corner nodes outside 1..NUMNP) throws RunError naming the
+// file; an end inside a step does too, unless the caller takes the complete
+// steps (EndInsideStep::kEndsTheSteps).
 #pragma once
 
 #include <cstdint>
