@@ -47,7 +47,7 @@ void RunVtk(const VtkOptions& options) {
   VtkSteps steps(files, collection, options.steps, program.simulator);
   const auto finish_progress = [&] {
     progress.Finish(files.FilesCreated() + 1, std::ssize(collection.DataSets()),
-                    files.BytesWritten() + collection.BytesWritten());
+                    files.BytesWritten());
   };
   steps.TakeCountedSteps(file, *model, progress);
   collection.PutInPlace();

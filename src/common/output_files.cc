@@ -75,6 +75,14 @@ std::unique_ptr<TextOutput> OutputFiles::CreateOver(const std::string& path) {
   return Open(path, true);
 }
 
+std::unique_ptr<TextOutput> OutputFiles::CreateToRename(const std::string& path) {
+  auto output = Open(path, false);
+  // Its name soon names another file (or none), so it is no output to refuse.
+  outputs_.pop_back();
+  --files_created_;
+  return output;
+}
+
 std::unique_ptr<TextOutput> OutputFiles::Open(const std::string& path, bool write_over) {
   RefuseNulInName(path);
   // Checked before opening, so that a read-only input is named as such too.

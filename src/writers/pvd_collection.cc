@@ -85,9 +85,8 @@ PvdCollection::PvdCollection(OutputFiles& files, std::string path)
   stem_ = XmlSafeFileName(name.substr(0, name.size() - kEnding.size()));
   replacement_path_ = path_ + ".tmp";
   files_.RefuseKnown(path_);
-  files_.RefuseKnown(replacement_path_);
   try {
-    replacement_ = TextOutput::Create(replacement_path_);
+    replacement_ = files_.CreateToRename(replacement_path_);
   } catch (const RunError& error) {
     // Named by the collection, which is what the user named.
     const std::string what = error.what();
@@ -126,10 +125,9 @@ bool PvdCollection::IsStepFileName(const std::string& name) const {
 
 void PvdCollection::PutInPlace() {
   if (!replacement_) {
-    replacement_ = TextOutput::Create(replacement_path_);
+    replacement_ = files_.CreateToRename(replacement_path_);
     replacement_exists_ = true;
   }
-  replacement_->TallyBytesInto(&bytes_written_);
   WritePvdCollection(*replacement_, data_sets_);
   replacement_->Flush();
   replacement_.reset();

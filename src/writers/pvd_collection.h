@@ -43,8 +43,6 @@ class PvdCollection {
   // Writes the .pvd of the listed step files and puts it in place; then
   // removes the step files that are listed no more.
   void PutInPlace();
-  // Bytes of the .pvd files written so far.
-  uint64_t BytesWritten() const { return bytes_written_; }
 
  private:
   bool IsStepFileName(const std::string& name) const;
@@ -60,5 +58,4 @@ class PvdCollection {
   std::vector<PvdDataSet> data_sets_;
   std::vector<std::string> listed_in_place_;  // step files the .pvd in place lists
   int64_t step_files_named_ = 0;
-  uint64_t bytes_written_ = 0;
 };
