@@ -81,6 +81,9 @@ class RecordReader {
   // While skimming, records are checked by their lengths alone, and the
   // buffer is filled only as far as a length needs (no read-ahead).
   void SetSkimming(bool skimming) { skimming_ = skimming; }
+  // While allowed, a record whose leading length is 0, where the file ends
+  // before its fields could, counts as not written yet (FileEndsEarly).
+  void AllowUnwrittenLengths(bool allowed) { unwritten_lengths_allowed_ = allowed; }
   // Up to `count` bytes at `offset`, read past the buffer; fewer at the end.
   std::string BytesAt(int64_t offset, size_t count) const;
   // False when the path no longer names the opened file (removed, replaced).
@@ -94,6 +97,11 @@ class RecordReader {
   // Throws unless the record holds at least `needed` bytes.
   void Require(int64_t needed) const {
     if (length_ >= needed) return;
+    // Some writers (gfortran) put a record's leading length in last: 0 at the
+    // end of the file is then a record still being written.
+    if (unwritten_lengths_allowed_ && length_ == 0 && file_size_ - data_start_ <= needed + 4) {
+      FailInside("whose leading length is not written yet", 0);
+    }
     Fail(name_.Describe() + " holds " + std::to_string(length_) + " bytes, " +
          std::to_string(needed) + " are needed");
   }
@@ -167,4 +175,5 @@ class RecordReader {
   int64_t length_ = 0;      // data length of the current record
   int64_t left_ = 0;        // data bytes of it not read yet
   bool skimming_ = false;
+  bool unwritten_lengths_allowed_ = false;
 };

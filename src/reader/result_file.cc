@@ -262,11 +262,18 @@ namespace {
 // Bytes before the end of the counted steps kept to notice a rewritten file.
 constexpr int64_t kTailBytes = 64;
 
-// Checks records by their lengths alone while it lives.
+// Checks records by their lengths alone while it lives; for a file that may
+// still grow, a record whose length is not written yet ends the steps.
 class Skimming {
  public:
-  explicit Skimming(RecordReader& reader) : reader_(reader) { reader_.SetSkimming(true); }
-  ~Skimming() { reader_.SetSkimming(false); }
+  Skimming(RecordReader& reader, EndInsideStep end_inside_step) : reader_(reader) {
+    reader_.SetSkimming(true);
+    reader_.AllowUnwrittenLengths(end_inside_step == EndInsideStep::kEndsTheSteps);
+  }
+  ~Skimming() {
+    reader_.SetSkimming(false);
+    reader_.AllowUnwrittenLengths(false);
+  }
   Skimming(const Skimming&) = delete;
   Skimming& operator=(const Skimming&) = delete;
 
@@ -290,7 +297,7 @@ void ResultFile::CountFromEndOfCounted(EndInsideStep end_inside_step) {
   impl_->ReturnTo(counted_end_, step_count_);
   incomplete_.reset();
   try {
-    Skimming skimming(reader);
+    Skimming skimming(reader, end_inside_step);
     while (impl_->SkipStep()) {
       ++step_count_;
       counted_end_ = impl_->Offset();
