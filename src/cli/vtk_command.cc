@@ -19,11 +19,19 @@ namespace {
 void NoteUnlistableTimes(const std::string& result_path, const PvdCollection& collection) {
   for (const PvdDataSet& data_set : collection.DataSets()) {
     if (!IsUnlistableTime(data_set.time)) continue;
-    WriteNote(EscapedText(result_path) + ": a step's time is not a number; such a step is " +
+    WriteNote(EscapedText(result_path) + ": a step's time is not a finite number; such a step is " +
               "listed in the collection at its step number as time (step number " +
               std::to_string(data_set.step_number) + ", the first)");
     return;
   }
+}
+
+void NoteEmptyCollection(const std::string& result_path, const VtkSteps& steps) {
+  WriteNote(EscapedText(result_path) +
+            ": no step matches --steps; the collection lists no data set (the step numbers "
+            "read: " +
+            (steps.StepsRead() == 0 ? "none, the file has no complete step" : steps.NumbersRead()) +
+            ")");
 }
 
 }  // namespace
@@ -63,11 +71,5 @@ void RunVtk(const VtkOptions& options) {
   finish_progress();
   if (!idle_note.empty()) WriteNote(idle_note);
   NoteUnlistableTimes(options.result_path, collection);
-  if (collection.DataSets().empty()) {
-    WriteNote(
-        EscapedText(options.result_path) + ": no step matches --steps; the collection " +
-        "lists no data set (the step numbers read: " +
-        (steps.StepsRead() == 0 ? "none, the file has no complete step" : steps.NumbersRead()) +
-        ")");
-  }
+  if (collection.DataSets().empty()) NoteEmptyCollection(options.result_path, steps);
 }
