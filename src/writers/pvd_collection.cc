@@ -154,6 +154,9 @@ void PvdCollection::RemoveStepFilesListedNoMore(const std::vector<std::string>& 
     } catch (const RunError&) {
       continue;
     }
-    std::remove(path.c_str());
+    std::error_code error;
+    if (!std::filesystem::is_directory(std::filesystem::symlink_status(path, error))) {
+      std::filesystem::remove(path, error);
+    }
   }
 }
