@@ -90,7 +90,8 @@ PvdCollection::PvdCollection(OutputFiles& files, std::string path)
   } catch (const RunError& error) {
     // Named by the collection, which is what the user named.
     const std::string what = error.what();
-    throw ErrorAbout(path_, what.substr(what.find(": ") + 2) + " (it is written as " +
+    const size_t named = EscapedText(replacement_path_).size() + 2;  // "NAME: "
+    throw ErrorAbout(path_, what.substr(std::min(named, what.size())) + " (it is written as " +
                                 EscapedText(replacement_path_) + " first)");
   }
   replacement_exists_ = true;
