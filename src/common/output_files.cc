@@ -112,6 +112,27 @@ std::unique_ptr<TextOutput> OutputFiles::Create(const std::string& path) {
   return output;
 }
 
+void OutputFiles::RefuseKnown(const std::string& path) const {
+  RefuseNulInName(path);
+  if (auto status = StatusOf(path)) RefuseKnownFile(path, {status->st_dev, status->st_ino});
+  RefuseKnownName(path);
+}
+
+void OutputFiles::Forget(const std::string& path) {
+  std::erase_if(outputs_, [&path](const Known& output) { return output.path == path; });
+  std::erase(new_outputs_, path);
+}
+
+std::unique_ptr<TextOutput> OutputFiles::CreateToRename(const std::string& path) {
+  RefuseNulInName(path);
+  RefuseKnown(path);
+  auto pending = PendingOutput::Scratch(path);
+  auto output = std::make_unique<TextOutput>(path, pending->fd(), true);
+  output->SetPending(std::move(pending));
+  output->TallyBytesInto(&bytes_written_);
+  return output;
+}
+
 // A device or a pipe: written as it is, from its start.
 std::unique_ptr<TextOutput> OutputFiles::OpenDirect(const std::string& path) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);

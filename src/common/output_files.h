@@ -30,6 +30,17 @@ class OutputFiles {
   // Whether `a` and `b` name one file (existing or yet to be made).
   static bool SameFile(const std::string& a, const std::string& b);
 
+  // For a file that the caller renames over another once written (and
+  // finished): made at `path` itself, removed when dropped unfinished or on an
+  // interrupt. It is not kept as an output of the run (nor counted in
+  // FilesCreated), since its name soon names no file.
+  std::unique_ptr<TextOutput> CreateToRename(const std::string& path);
+  // Throws RunError, as Create would, when `path` names a file this run reads
+  // or writes; creates nothing (for a file that is put in place by renaming).
+  void RefuseKnown(const std::string& path) const;
+  // The file at `path`, created here, is gone: it is no longer an output.
+  void Forget(const std::string& path);
+
   int64_t FilesCreated() const { return files_created_; }
   // Bytes handed to the system so far by every file created here.
   uint64_t BytesWritten() const { return bytes_written_; }

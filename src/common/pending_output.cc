@@ -62,6 +62,20 @@ std::string PartialPath(const std::string& target) {
   return target + ".partial-" + std::to_string(::getpid());
 }
 
+// Makes the new file `partial`, replacing one of that name that a killed
+// process left; throws RunError naming `shown` when it cannot.
+int CreatePartialFile(const std::string& partial, const std::string& shown,
+                      std::optional<unsigned> mode) {
+  int fd = CreateNewFile(partial, mode);
+  if (fd < 0 && errno == EEXIST && ::unlink(partial.c_str()) == 0) {
+    fd = CreateNewFile(partial, mode);
+  }
+  if (fd < 0) {
+    throw ErrorAbout(shown, std::string("cannot create file: ") + std::strerror(errno));
+  }
+  return fd;
+}
+
 }  // namespace
 
 PendingOutput::PendingOutput(std::string target, std::string partial, std::string shown, int fd)
@@ -78,17 +92,16 @@ std::unique_ptr<PendingOutput> PendingOutput::Direct(const std::string& shown) {
 std::unique_ptr<PendingOutput> PendingOutput::Staged(const std::string& target,
                                                      const std::string& shown,
                                                      std::optional<unsigned> mode) {
+  // A partial file of this name is left by an earlier process that had this
+  // process's id: no live process owns it.
   const std::string partial = PartialPath(target);
-  int fd = CreateNewFile(partial, mode);
-  // One of this name is left by an earlier process that had this process's
-  // id and was killed: no live process owns it.
-  if (fd < 0 && errno == EEXIST && ::unlink(partial.c_str()) == 0) {
-    fd = CreateNewFile(partial, mode);
-  }
-  if (fd < 0) {
-    throw ErrorAbout(shown, std::string("cannot create file: ") + std::strerror(errno));
-  }
+  const int fd = CreatePartialFile(partial, shown, mode);
   return std::unique_ptr<PendingOutput>(new PendingOutput(target, partial, shown, fd));
+}
+
+std::unique_ptr<PendingOutput> PendingOutput::Scratch(const std::string& path) {
+  const int fd = CreatePartialFile(path, path, std::nullopt);
+  return std::unique_ptr<PendingOutput>(new PendingOutput("", path, path, fd));
 }
 
 PendingOutput::~PendingOutput() {
@@ -98,7 +111,7 @@ PendingOutput::~PendingOutput() {
 
 void PendingOutput::Complete() {
   if (complete_) return;
-  if (staged()) {
+  if (staged() && !target_.empty()) {
     std::error_code error;
     std::filesystem::rename(partial_, target_, error);
     if (error) {

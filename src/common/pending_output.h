@@ -25,6 +25,10 @@ class PendingOutput {
   // naming `shown` when it cannot.
   static std::unique_ptr<PendingOutput> Staged(const std::string& target, const std::string& shown,
                                                std::optional<unsigned> mode);
+  // A file at `path` that the caller puts in its place itself once it is
+  // complete: removed when unfinished, like a partial file. One of that name
+  // left by a killed run is replaced.
+  static std::unique_ptr<PendingOutput> Scratch(const std::string& path);
   // Removes the partial file of an unfinished output.
   ~PendingOutput();
   PendingOutput(const PendingOutput&) = delete;
