@@ -80,11 +80,10 @@ void DrawLegend(const ChartPanel& panel) {
   for (const std::string& text : texts) text_pointers.push_back(text.c_str());
   PLFLT width = 0, height = 0;
   pllegend(&width, &height, PL_LEGEND_BACKGROUND | PL_LEGEND_BOUNDING_BOX,
-           PL_POSITION_RIGHT | PL_POSITION_OUTSIDE, 0.02, 0, 0.06, kBackground,
-           kInk, 1, 0, 0, static_cast<PLINT>(texts.size()), options.data(), 0.8, 0.75, 1.8, 0,
-           text_colours.data(), text_pointers.data(), nullptr, nullptr, nullptr, nullptr,
-           line_colours.data(), line_styles.data(), line_widths.data(), nullptr, nullptr,
-           nullptr, nullptr);
+           PL_POSITION_RIGHT | PL_POSITION_OUTSIDE, 0.02, 0, 0.06, kBackground, kInk, 1, 0, 0,
+           static_cast<PLINT>(texts.size()), options.data(), 0.8, 0.75, 1.8, 0, text_colours.data(),
+           text_pointers.data(), nullptr, nullptr, nullptr, nullptr, line_colours.data(),
+           line_styles.data(), line_widths.data(), nullptr, nullptr, nullptr, nullptr);
 }
 
 // Panel `index` of `count`, below the title.

@@ -33,8 +33,10 @@ Extent MeshExtent(const ModelStore& m) {
     extent.x0 = std::min(extent.x0, m.NodeX[n]), extent.x1 = std::max(extent.x1, m.NodeX[n]);
     extent.y0 = std::min(extent.y0, m.NodeY[n]), extent.y1 = std::max(extent.y1, m.NodeY[n]);
   }
-  if (!(extent.x0 < extent.x1)) extent.x0 = (extent.x0 <= extent.x1 ? extent.x0 : 0) - 1, extent.x1 = extent.x0 + 2;
-  if (!(extent.y0 < extent.y1)) extent.y0 = (extent.y0 <= extent.y1 ? extent.y0 : 0) - 1, extent.y1 = extent.y0 + 2;
+  if (!(extent.x0 < extent.x1))
+    extent.x0 = (extent.x0 <= extent.x1 ? extent.x0 : 0) - 1, extent.x1 = extent.x0 + 2;
+  if (!(extent.y0 < extent.y1))
+    extent.y0 = (extent.y0 <= extent.y1 ? extent.y0 : 0) - 1, extent.y1 = extent.y0 + 2;
   return extent;
 }
 
@@ -91,7 +93,8 @@ class MapPainter {
 
   void FillCorners(const ElemCorners& corners) {
     PLFLT x[4], y[4];
-    for (int k = 0; k < corners.count; ++k) x[k] = m_.NodeX[corners.n[k]], y[k] = m_.NodeY[corners.n[k]];
+    for (int k = 0; k < corners.count; ++k)
+      x[k] = m_.NodeX[corners.n[k]], y[k] = m_.NodeY[corners.n[k]];
     plfill(corners.count, x, y);
   }
 
@@ -105,8 +108,24 @@ class MapPainter {
       }
       return FillCorners(corners);
     }
+    if (SizeInPixels(corners) <= kFlatPixels) {
+      // Too small to show a change of colour: one fill, at the mean value.
+      double sum = 0;
+      for (int k = 0; k < corners.count; ++k) sum += map_.values[corners.n[k]];
+      SetColour(sum / corners.count);
+      return FillCorners(corners);
+    }
     PaintTriangle(corners.n[0], corners.n[1], corners.n[2]);
     if (corners.count == 4) PaintTriangle(corners.n[0], corners.n[2], corners.n[3]);
+  }
+
+  double SizeInPixels(const ElemCorners& corners) const {
+    double x0 = INFINITY, x1 = -INFINITY, y0 = INFINITY, y1 = -INFINITY;
+    for (int k = 0; k < corners.count; ++k) {
+      const double x = m_.NodeX[corners.n[k]], y = m_.NodeY[corners.n[k]];
+      x0 = std::min(x0, x), x1 = std::max(x1, x), y0 = std::min(y0, y), y1 = std::max(y1, y);
+    }
+    return std::max(x1 - x0, y1 - y0) * pixels_;
   }
 
   void PaintTriangle(int32_t a, int32_t b, int32_t c) {

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <iterator>
+#include <string_view>
 
 #include "charts/charts.h"
 #include "common/run_error.h"
@@ -50,28 +50,25 @@ void SetColours() {
   plscmap1l(1, static_cast<PLINT>(std::size(at)), at, r, g, b, nullptr);
 }
 
-bool EndsWith(const std::string& text, std::string_view ending) {
-  return text.size() >= ending.size() &&
-         text.compare(text.size() - ending.size(), ending.size(), ending) == 0;
-}
+constexpr size_t kTailBytes = 16;  // enough to tell a whole picture
 
-// A PNG ends with its IEND chunk, an SVG with its closing tag.
-bool IsWhole(const std::string& bytes, bool png) {
-  if (png) return EndsWith(bytes, std::string_view("IEND\xae\x42\x60\x82", 8));
-  const size_t end = bytes.find_last_not_of(" \r\n");
-  return end != std::string::npos && EndsWith(bytes.substr(0, end + 1), "</svg>");
+// A PNG ends with its IEND chunk, an SVG with its closing tag (and a line end).
+bool IsWhole(std::string_view tail, bool png) {
+  if (png) return tail.ends_with(std::string_view("IEND\xae\x42\x60\x82", 8));
+  const size_t end = tail.find_last_not_of(" \r\n");
+  return end != std::string_view::npos && tail.substr(0, end + 1).ends_with("</svg>");
 }
 
 }  // namespace
 
 void CheckChartFile(const std::string& path, std::string_view option) {
-  if (!EndsWith(path, ".png") && !EndsWith(path, ".svg")) {
+  if (!path.ends_with(".png") && !path.ends_with(".svg")) {
     throw ErrorAbout(path, std::string(option) + " takes a picture's name ending in .png or .svg");
   }
 }
 
 PlotPage::PlotPage(TextOutput& image, int width, int height, bool smooth)
-    : image_(image), temporary_path_(MakeTemporaryFile()), png_(EndsWith(image.name(), ".png")) {
+    : image_(image), temporary_path_(MakeTemporaryFile()), png_(image.name().ends_with(".png")) {
   drawing_path = &temporary_path_;
   plsexit(OnPlplotExit);
   plsdev(png_ ? "pngcairo" : "svg");
@@ -94,13 +91,18 @@ void PlotPage::Finish() {
   plend();
   open_ = false;
   std::ifstream in(temporary_path_, std::ios::binary);
-  const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (!IsWhole(bytes, png_)) {
+  std::string chunk(1 << 20, '\0'), tail;
+  while (in.read(chunk.data(), static_cast<std::streamsize>(chunk.size())) || in.gcount() > 0) {
+    const std::string_view read(chunk.data(), static_cast<size_t>(in.gcount()));
+    image_.AppendBlock(read);
+    tail.append(read.substr(read.size() - std::min(read.size(), kTailBytes)));
+    tail.erase(0, tail.size() - std::min(tail.size(), kTailBytes));
+  }
+  if (!IsWhole(tail, png_)) {
     throw ErrorAbout(image_.name(),
                      "the plotting library did not finish the picture (is the temporary "
                      "folder " +
                          std::filesystem::temp_directory_path().string() + " full?)");
   }
-  image_.AppendBlock(bytes);
   image_.Finish();
 }

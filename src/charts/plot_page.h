@@ -13,10 +13,10 @@
 
 enum PageColour {
   kBackground = 0,
-  kInk = 1,        // axes, texts
-  kInactive = 2,   // inactive elements of a map
-  kEdge = 3,       // element outlines
-  kGrid = 4,       // grid lines of the history panels
+  kInk = 1,       // axes, texts
+  kInactive = 2,  // inactive elements of a map
+  kEdge = 3,      // element outlines
+  kGrid = 4,      // grid lines of the history panels
   kFirstSeries = 5,
 };
 // Colours for the lines of a panel, used in turn.

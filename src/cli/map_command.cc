@@ -46,8 +46,7 @@ int32_t StepNumberOf(const std::string& text) {
 }
 
 // Reads steps up to the chosen one: the last, or the first numbered `number`.
-bool ReadChosenStep(ResultFile& file, ModelStore& model, int32_t number,
-                    ProgressLine& progress) {
+bool ReadChosenStep(ResultFile& file, ModelStore& model, int32_t number, ProgressLine& progress) {
   bool found = false;
   for (int64_t index = 1; file.ReadNextStep(model); ++index) {
     progress.Step(index, file.StepCount(), model.StepNo, model.StepTime);

@@ -17,10 +17,10 @@ bool ReadWhole(std::string_view text, Number& value) {
   return error == std::errc() && stop == end && !text.empty();
 }
 
-int32_t NumberOf(const std::string& item, const char* option, const char* what) {
+int32_t NumberOf(const std::string& item, const char* option) {
   int32_t number = 0;
   if (!ReadWhole(item, number) || number <= 0) {
-    throw ErrorAbout(option, "'" + EscapedText(item) + "' is not a " + what + " number");
+    throw ErrorAbout(option, "'" + EscapedText(item) + "' is not a number above 0");
   }
   return number;
 }
@@ -43,7 +43,7 @@ std::vector<int32_t> NumbersOf(const std::vector<std::string>& items, const char
                                const char* what, int32_t count) {
   std::vector<int32_t> numbers;
   for (const std::string& item : items) {
-    const int32_t number = NumberOf(item, option, what);
+    const int32_t number = NumberOf(item, option);
     if (number > count) {
       throw ErrorAbout(option, std::string(what) + " " + item + " is not in the model, whose " +
                                    what + "s are numbered 1 to " + std::to_string(count));
@@ -77,8 +77,8 @@ void CheckPlaceRequest(const PlaceRequest& request) {
       request.pickup_path.empty()) {
     throw RunError("history: name the places to follow: --node, --element, --point or --pickup");
   }
-  for (const std::string& item : request.nodes) NumberOf(item, "--node", "node");
-  for (const std::string& item : request.elements) NumberOf(item, "--element", "element");
+  for (const std::string& item : request.nodes) NumberOf(item, "--node");
+  for (const std::string& item : request.elements) NumberOf(item, "--element");
   for (const std::string& item : request.points) PointOf(item);
 }
 

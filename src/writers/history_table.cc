@@ -36,7 +36,8 @@ void AppendCell(TextOutput& out, double value) {
 
 std::vector<HistoryPlace> NodePlaces(const ModelStore& model, std::span<const int32_t> nodes) {
   std::vector<HistoryPlace> places;
-  for (int32_t n : nodes) places.push_back({PlaceKind::kNode, n, model.NodeX[n], model.NodeY[n], {}});
+  for (int32_t n : nodes)
+    places.push_back({PlaceKind::kNode, n, model.NodeX[n], model.NodeY[n], {}});
   return places;
 }
 
