@@ -17,7 +17,7 @@ constexpr int kPanelHeight = 300;
 constexpr int kTitleHeight = 60;
 constexpr int kFootHeight = 20;
 // A legend lists at most this many places; a last entry counts the others.
-constexpr size_t kLegendEntries = 12;
+constexpr size_t kLegendEntries = 8;
 
 struct Span {
   double low, high;
@@ -81,7 +81,7 @@ void DrawLegend(const ChartPanel& panel) {
   PLFLT width = 0, height = 0;
   pllegend(&width, &height, PL_LEGEND_BACKGROUND | PL_LEGEND_BOUNDING_BOX,
            PL_POSITION_RIGHT | PL_POSITION_OUTSIDE, 0.02, 0, 0.06, kBackground, kInk, 1, 0, 0,
-           static_cast<PLINT>(texts.size()), options.data(), 0.8, 0.75, 1.8, 0, text_colours.data(),
+           static_cast<PLINT>(texts.size()), options.data(), 0.8, 0.6, 1.7, 0, text_colours.data(),
            text_pointers.data(), nullptr, nullptr, nullptr, nullptr, line_colours.data(),
            line_styles.data(), line_widths.data(), nullptr, nullptr, nullptr, nullptr);
 }
@@ -92,7 +92,7 @@ void DrawPanel(const HistoryChart& chart, size_t index, size_t count) {
   const double page_height = kTitleHeight + kPanelHeight * static_cast<double>(count) + kFootHeight;
   const double top = 1 - (kTitleHeight + kPanelHeight * static_cast<double>(index)) / page_height;
   const double step = kPanelHeight / page_height;
-  plvpor(0.12, 0.70, top - step + 0.2 * step, top - 0.12 * step);
+  plvpor(0.13, 0.66, top - step + 0.2 * step, top - 0.12 * step);
   const Span time = RangeOf(chart.times, 0.5), value = RangeOf(AllValues(panel), 1e-9);
   plwind(time.low, time.high, value.low, value.high);
   plcol0(kGrid);
@@ -101,7 +101,7 @@ void DrawPanel(const HistoryChart& chart, size_t index, size_t count) {
   plcol0(kInk);
   plbox("bcnst", 0, 0, "bcnstv", 0, 0);
   plmtex("b", 3.0, 0.5, 0.5, "time");
-  plmtex("l", 6.0, 0.5, 0.5, panel.quantity.c_str());
+  plmtex("l", 7.5, 0.5, 0.5, panel.quantity.c_str());
   plwidth(2);
   for (size_t s = 0; s < panel.series.size(); ++s) {
     plcol0(kFirstSeries + static_cast<PLINT>(s % kSeriesColours));
