@@ -160,8 +160,7 @@ class MapPainter {
   }
 
   void DrawEdges() {
-    plcol0(kEdge);
-    plwidth(0.5);
+    plcol0(kEdge);  // one pixel wide: thinner unsmoothed lines break up
     for (int32_t e = 1; e <= m_.NUMEL; ++e) {
       const ElemCorners corners = Corners(e);
       PLFLT x[5], y[5];
@@ -171,7 +170,6 @@ class MapPainter {
       }
       plline(corners.count + 1, x, y);
     }
-    plwidth(1);
   }
 
   const MeshMap& map_;
