@@ -31,6 +31,7 @@ Span RangeOf(const std::vector<double>& values, double least_room) {
     if (std::isfinite(v)) low = std::min(low, v), high = std::max(high, v);
   }
   if (!(low <= high)) return {0, 1};
+  if (!std::isfinite(high - low)) return {low, high};  // no room to spare
   const double room = high > low ? 0.05 * (high - low) : std::max(0.05 * std::abs(low), least_room);
   return {low - room, high + room};
 }

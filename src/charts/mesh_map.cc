@@ -9,6 +9,7 @@
 
 #include "charts/charts.h"
 #include "charts/plot_page.h"
+#include "common/run_error.h"
 #include "model/elem_columns.h"
 
 namespace {
@@ -26,7 +27,9 @@ struct Extent {
   double x0 = INFINITY, x1 = -INFINITY, y0 = INFINITY, y1 = -INFINITY;
 };
 
-Extent MeshExtent(const ModelStore& m) {
+// The extent of the nodes with finite coordinates (a flat one widened);
+// throws RunError naming `image` when its size is too large for a number.
+Extent MeshExtent(const ModelStore& m, const TextOutput& image) {
   Extent extent;
   for (int32_t n = 1; n <= m.NUMNP; ++n) {
     if (!std::isfinite(m.NodeX[n]) || !std::isfinite(m.NodeY[n])) continue;
@@ -37,6 +40,9 @@ Extent MeshExtent(const ModelStore& m) {
     extent.x0 = (extent.x0 <= extent.x1 ? extent.x0 : 0) - 1, extent.x1 = extent.x0 + 2;
   if (!(extent.y0 < extent.y1))
     extent.y0 = (extent.y0 <= extent.y1 ? extent.y0 : 0) - 1, extent.y1 = extent.y0 + 2;
+  if (!std::isfinite(extent.x1 - extent.x0) || !std::isfinite(extent.y1 - extent.y0)) {
+    throw ErrorAbout(image.name(), "the mesh's coordinates span more than a picture can show");
+  }
   return extent;
 }
 
@@ -85,6 +91,14 @@ class MapPainter {
             elems_.IsTriangle(e) ? 3 : 4};
   }
 
+  // Corners with coordinates that are not finite leave an element out.
+  bool IsDrawable(const ElemCorners& corners) const {
+    for (int k = 0; k < corners.count; ++k) {
+      if (!std::isfinite(m_.NodeX[corners.n[k]] + m_.NodeY[corners.n[k]])) return false;
+    }
+    return true;
+  }
+
   void SetColour(double value) {
     if (!std::isfinite(value)) return plcol0(kInactive);
     const double share = high_ > low_ ? (value - low_) / (high_ - low_) : 0.5;
@@ -100,6 +114,7 @@ class MapPainter {
 
   void PaintElem(int32_t e) {
     const ElemCorners corners = Corners(e);
+    if (!IsDrawable(corners)) return;
     if (!elems_.IsActive(e) || map_.per_element) {
       if (elems_.IsActive(e)) {
         SetColour(map_.values[e]);
@@ -163,6 +178,7 @@ class MapPainter {
     plcol0(kEdge);  // one pixel wide: thinner unsmoothed lines break up
     for (int32_t e = 1; e <= m_.NUMEL; ++e) {
       const ElemCorners corners = Corners(e);
+      if (!IsDrawable(corners)) continue;
       PLFLT x[5], y[5];
       for (int k = 0; k <= corners.count; ++k) {
         const int32_t n = corners.n[k % corners.count];
@@ -197,7 +213,7 @@ void DrawColourBar(const MeshMap& map, double low, double high) {
 }  // namespace
 
 void DrawMeshMap(const MeshMap& map, TextOutput& image) {
-  const Extent extent = MeshExtent(*map.model);
+  const Extent extent = MeshExtent(*map.model, image);
   const double shape = (extent.y1 - extent.y0) / (extent.x1 - extent.x0);
   const double map_height = (kMapRight - kMapLeft) * kWidth * shape;
   const int height = static_cast<int>(std::clamp(map_height + kMarginTop + kMarginBottom,
