@@ -186,7 +186,7 @@ TEST(TransferDialogue, DelmResultsAnsweredAsKorinGetAWarningOrAHint) {
   // Its element record is too short for the RX-KORIN layout: an error, with a hint.
   ProgramRun failed = RunRxpost(dir, "0\n0\n0\n1\ndelm.bin\n0\n2\nout.txt\n0\n");
   ExpectOneLineError(failed, "answer 1 to the program question");
-  // Without elements it loads; the run goes on after a warning.
+  // Without elements it loads; the run goes on after a note.
   delm.elements.clear();
   for (MadeStep& step : delm.steps) step.elements.clear();
   ASSERT_TRUE(WriteResultFile(dir + "/nodes-only.bin", delm));

@@ -1,5 +1,6 @@
 #include "cli/model_summary.h"
 
+#include "common/shown_text.h"
 #include "model/elem_columns.h"
 #include "model/step_quantities.h"
 
@@ -44,4 +45,10 @@ StepSummary SummarizeStep(const ModelStore& model, Simulator simulator) {
     step.velocity.Add(Magnitude(ElemVelocity(model, simulator, e)));
   }
   return step;
+}
+
+std::string ShownTitle(const ModelStore& model) {
+  std::string title(model.TitleText());
+  while (!title.empty() && (title.back() == ' ' || title.back() == '\0')) title.pop_back();
+  return EscapedText(title);
 }

@@ -1,6 +1,6 @@
-// The facts `rxpost info` shows about a model: the mesh (counts and the
-// extent of the coordinates) and, for each step, the range of its total head,
-// discharge and element velocity magnitude.
+// The facts `rxpost info` shows about a model (the title also heads the charts): the mesh (counts
+// and the extent of the coordinates) and, for each step, the range of its total head, discharge and
+// element velocity magnitude.
 #pragma once
 
 #include <cstdint>
@@ -51,3 +51,6 @@ std::string DescribeNotNumbers(
 
 MeshSummary SummarizeMesh(const ModelStore& model);
 StepSummary SummarizeStep(const ModelStore& model, Simulator simulator);
+
+// The title without its trailing blanks, unprintable bytes escaped.
+std::string ShownTitle(const ModelStore& model);
