@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 
+#include "common/output_files.h"
 #include "common/run_error.h"
 #include "test_files.h"
 
@@ -14,7 +15,8 @@ TEST(TextOutput, WritesEveryByteAcrossManyBufferFills) {
   std::string path = MakeScratchDir("text-output") + "/big.txt";
   std::string expected;
   {
-    auto out = TextOutput::Create(path);
+    OutputFiles files;
+    auto out = files.Create(path);
     for (int i = 0; i < 200000; ++i) {
       std::string line = "line " + std::to_string(i);
       out->Append(line);
@@ -36,7 +38,8 @@ TEST(TextOutput, WritesEveryByteAcrossManyBufferFills) {
 }
 
 TEST(TextOutput, FullDiskIsAnErrorNamingTheFile) {
-  auto out = TextOutput::Create("/dev/full");
+  OutputFiles files;
+  auto out = files.Create("/dev/full");
   out->Append("some text\n");
   try {
     out->Flush();
@@ -46,13 +49,14 @@ TEST(TextOutput, FullDiskIsAnErrorNamingTheFile) {
               "/dev/full: write failed: No space left on device; the file is incomplete");
   }
   // A long run of text hits the error when the buffer first fills.
-  auto again = TextOutput::Create("/dev/full");
+  OutputFiles other_files;
+  auto again = other_files.Create("/dev/full");
   EXPECT_THROW(again->Append(std::string(TextOutput::kBufferSize + 1, 'a')), RunError);
 }
 
 TEST(TextOutput, FolderThatDoesNotExistIsAnErrorNamingTheFile) {
   try {
-    TextOutput::Create("/nonexistent-folder/out.txt");
+    OutputFiles().Create("/nonexistent-folder/out.txt");
     FAIL() << "created a file in a missing folder";
   } catch (const RunError& error) {
     EXPECT_EQ(std::string(error.what()),

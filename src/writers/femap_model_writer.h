@@ -11,12 +11,9 @@
 #include "common/text_output.h"
 #include "model/model_store.h"
 
-// The number of properties written: the largest element attribute, at least 1.
-int32_t PropertyCount(const ModelStore& model);
-
 // Appends blocks 100, 401, 402, 403 and 404 to `out`. Properties run from 1 to
-// PropertyCount whatever attributes occur; an element is a quadrilateral when
-// its corner 4 is non-zero and differs from corner 3, else a triangle on its
+// the largest element attribute (at least 1) whatever attributes occur; an element is a
+// quadrilateral when its corner 4 is non-zero and differs from corner 3, else a triangle on its
 // first three corners.
 void WriteFemapModel(TextOutput& out, const ModelStore& model);
 

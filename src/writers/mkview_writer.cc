@@ -79,22 +79,20 @@ void WriteBlockHead(TextOutput& out, const ModelStore& model, int32_t ActiveElem
 void WriteKorinNodeLines(TextOutput& out, const ModelStore& m, const NodeAverages& a, int32_t first,
                          int32_t last) {
   for (int32_t n = first; n <= last; ++n) {
-    const double vx = a.NodeVX[n], vy = a.NodeVY[n];
+    const PlaneVector v = StoredMeanAt(a, n);
     WriteFixedLine<kKorinNodeLine>(out, kSwitch, m.NodeX[n], m.NodeY[n], m.NodeHead[n],
-                                   KorinTotalHead(m, n), vx, vy, Magnitude(vx, vy), m.NodeFlow[n]);
+                                   KorinTotalHead(m, n), v.x, v.y, Magnitude(v), m.NodeFlow[n]);
   }
 }
 
-// NodeWorkA, NodeWorkB hold the velocity, NodeVX, NodeVY the flow on the
-// layer (D times velocity).
+// The velocity first, then the flow on the layer (D times velocity).
 void WriteDelmNodeLines(TextOutput& out, const ModelStore& m, const NodeAverages& a, int32_t first,
                         int32_t last) {
   for (int32_t n = first; n <= last; ++n) {
-    const double vx = a.NodeWorkA[n], vy = a.NodeWorkB[n];
-    const double flow_x = a.NodeVX[n], flow_y = a.NodeVY[n];
-    WriteFixedLine<kDelmNodeLine>(out, kSwitch, m.NodeX[n], m.NodeY[n], m.NodeHead[n], vx, vy,
-                                  Magnitude(vx, vy), flow_x, flow_y, Magnitude(flow_x, flow_y),
-                                  m.NodeExtraB[n], m.NodeFlow[n]);
+    const PlaneVector v = VelocityMeanAt(a, n), flow = StoredMeanAt(a, n);
+    WriteFixedLine<kDelmNodeLine>(out, kSwitch, m.NodeX[n], m.NodeY[n], m.NodeHead[n], v.x, v.y,
+                                  Magnitude(v), flow.x, flow.y, Magnitude(flow), m.NodeExtraB[n],
+                                  m.NodeFlow[n]);
   }
 }
 

@@ -9,11 +9,10 @@
 #include <iterator>
 #include <optional>
 
+#include "common/free_form.h"
 #include "common/run_error.h"
 
 namespace {
-
-bool IsSeparator(char c) { return c == ' ' || c == ',' || c == '\t' || c == '\r'; }
 
 // The values of a free-form text, read by reads that each start on a new line.
 class FreeFormText {
@@ -34,13 +33,13 @@ class FreeFormText {
   // the text ends first.
   std::optional<std::string_view> NextValue() {
     for (;;) {
-      while (!rest_.empty() && IsSeparator(rest_.front())) rest_.remove_prefix(1);
+      while (!rest_.empty() && IsFreeFormSeparator(rest_.front())) rest_.remove_prefix(1);
       if (rest_.empty()) return std::nullopt;
       if (rest_.front() != '\n') break;
       PassLineEnd();
     }
     size_t size = 0;
-    while (size < rest_.size() && !IsSeparator(rest_[size]) && rest_[size] != '\n') ++size;
+    while (size < rest_.size() && !IsFreeFormSeparator(rest_[size]) && rest_[size] != '\n') ++size;
     std::string_view value = rest_.substr(0, size);
     rest_.remove_prefix(size);
     return value;

@@ -61,20 +61,18 @@ void WriteZoneHead(TextOutput& out, const ModelStore& model, int32_t ActiveElemC
 void WriteKorinNodeLines(TextOutput& out, const ModelStore& m, const NodeAverages& a, int32_t first,
                          int32_t last) {
   for (int32_t n = first; n <= last; ++n) {
-    const double vx = a.NodeVX[n], vy = a.NodeVY[n];
+    const PlaneVector v = StoredMeanAt(a, n);
     WriteFixedLine<kKorinNodeLine>(out, m.NodeX[n], m.NodeY[n], m.NodeHead[n], KorinTotalHead(m, n),
-                                   vx, vy, Magnitude(vx, vy));
+                                   v.x, v.y, Magnitude(v));
   }
 }
 
 void WriteDelmNodeLines(TextOutput& out, const ModelStore& m, const NodeAverages& a, int32_t first,
                         int32_t last) {
   for (int32_t n = first; n <= last; ++n) {
-    const double vx = a.NodeVX[n], vy = a.NodeVY[n];
-    const double divided_vx = a.NodeWorkA[n], divided_vy = a.NodeWorkB[n];
-    WriteFixedLine<kDelmNodeLine>(out, m.NodeX[n], m.NodeY[n], m.NodeHead[n], vx, vy,
-                                  Magnitude(vx, vy), divided_vx, divided_vy,
-                                  Magnitude(divided_vx, divided_vy));
+    const PlaneVector flow = StoredMeanAt(a, n), v = VelocityMeanAt(a, n);
+    WriteFixedLine<kDelmNodeLine>(out, m.NodeX[n], m.NodeY[n], m.NodeHead[n], flow.x, flow.y,
+                                  Magnitude(flow), v.x, v.y, Magnitude(v));
   }
 }
 
