@@ -14,6 +14,7 @@
 
 namespace {
 
+// "interporate" is the spelling the file format keeps.
 constexpr LayoutItem kHeadingLines[] = {
     LiteralItem("interporate"),
     LineBreakItem(),

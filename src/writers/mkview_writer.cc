@@ -12,6 +12,7 @@
 namespace {
 
 constexpr LayoutItem kTimeLine[] = {LiteralItem("TIME="), ScaledRealItem(12, 4)};
+// "TITTLE" is the spelling the file format keeps.
 constexpr LayoutItem kTitleLine[] = {LiteralItem("TITTLE= \""), TextItem(80), LiteralItem("\"")};
 constexpr LayoutItem kKorinZoneLine[] = {
     LiteralItem("ZONE N= "), IntegerItem(8), LiteralItem(", E= "),         IntegerItem(8),

@@ -11,6 +11,7 @@
 
 namespace {
 
+// "TITTLE" is the spelling the file format keeps.
 constexpr LayoutItem kTitleLine[] = {
     LiteralItem("TITTLE = \"TIME="),
     ScaledRealItem(15, 7),

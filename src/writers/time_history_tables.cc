@@ -54,6 +54,7 @@ TimeHistoryTables::TimeHistoryTables(const PickupLists& picks, const ModelStore&
   tables_.push_back(std::move(head));
   tables_.push_back(Start(files, "QTIME.CSV", "discharge-rate", Column::kFlow,
                           Firsts(flow_nodes_, picks.PickFlowCount), model));
+  // "KORIn" is the spelling the table's label keeps.
   tables_.push_back(Start(files, "VTIME.CSV", "KORIn/velocity DELM/flow-on-layer",
                           Column::kVelocity, vel, model));
   tables_.push_back(Start(files, "VeTIME.CSV", "DELM/velocity", Column::kVelocityByD,
