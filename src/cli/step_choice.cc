@@ -7,9 +7,9 @@
 #include "common/run_error.h"
 #include "reader/step_selection.h"
 
-bool StepChoice::Selects(int32_t StepNo, bool is_last_step) const {
-  return std::any_of(requests.begin(), requests.end(), [&](int32_t RequestedStep) {
-    return IsStepSelected(StepNo, RequestedStep, is_last_step);
+bool StepChoice::Selects(int32_t step_no, bool is_last_step) const {
+  return std::any_of(requests.begin(), requests.end(), [&](int32_t requested_step) {
+    return IsStepSelected(step_no, requested_step, is_last_step);
   });
 }
 

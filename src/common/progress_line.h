@@ -13,8 +13,8 @@ class ProgressLine {
   // Starts the clock; shows progress when standard error is a terminal.
   ProgressLine();
 
-  // Step `index` of `total` (counted from 1), numbered StepNo, at StepTime.
-  void Step(int64_t index, int64_t total, int32_t StepNo, double StepTime);
+  // Step `index` of `total` (counted from 1), numbered step_no, at step_time.
+  void Step(int64_t index, int64_t total, int32_t step_no, double step_time);
   // The closing line; `steps` is the number of steps written.
   void Finish(int64_t files, int64_t steps, uint64_t bytes);
 

@@ -212,11 +212,11 @@ void WriteFemapModel(TextOutput& out, const ModelStore& model) {
   WriteElemBlock(out, model);
 }
 
-void WriteFemapGroup(TextOutput& out, const ModelStore& model, int32_t& FemapGroupCounter) {
-  ++FemapGroupCounter;
+void WriteFemapGroup(TextOutput& out, const ModelStore& model, int32_t& group_counter) {
+  ++group_counter;
   WriteFemapMarker(out, kGroupMarkerWidth, kFemapBlockEnd);
   WriteFemapMarker(out, kGroupMarkerWidth, kFemapGroupBlock);
-  FreeFormLine(out).Integer(FemapGroupCounter).Text(",1").End();
+  FreeFormLine(out).Integer(group_counter).Text(",1").End();
   WriteLayout(out, kGroupTitleLine, {});
   WriteTextLines(out, kGroupHead);
   for (int i = 0; i < 6; ++i) WriteTextLines(out, kGroupRepeated);

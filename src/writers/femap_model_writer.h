@@ -17,6 +17,6 @@
 // first three corners.
 void WriteFemapModel(TextOutput& out, const ModelStore& model);
 
-// Raises FemapGroupCounter and appends block 408, a group of that number
+// Raises `group_counter` and appends block 408, a group of that number
 // holding every element with an attribute above 0, in element order.
-void WriteFemapGroup(TextOutput& out, const ModelStore& model, int32_t& FemapGroupCounter);
+void WriteFemapGroup(TextOutput& out, const ModelStore& model, int32_t& group_counter);

@@ -193,24 +193,24 @@ void WriteElemDivided(TextOutput& out, int32_t set, const ModelStore& m) {
 
 void WriteMarker(TextOutput& out, int32_t value) { WriteFemapMarker(out, kMarkerWidth, value); }
 
-void WriteSetBlock(TextOutput& out, int32_t set, double StepTime) {
+void WriteSetBlock(TextOutput& out, int32_t set, double step_time) {
   WriteMarker(out, kFemapBlockEnd);
   WriteMarker(out, kFemapOutputSetBlock);
   FreeFormLine(out).Integer(set).End();
-  const FieldValue title_values[] = {SingleRealValue(StepTime)};
+  const FieldValue title_values[] = {SingleRealValue(step_time)};
   WriteLayout(out, kSetTitleLine, title_values);
   FreeFormLine(out).Text("0,0,").End();
-  FreeFormLine(out).SingleReal(StepTime).End();
+  FreeFormLine(out).SingleReal(step_time).End();
   FreeFormLine(out).Text("1,").End();
   FreeFormLine(out).Text("  ").End();
   WriteMarker(out, kFemapBlockEnd);
 }
 
-// Raises FemapSetCounter and appends the output set of that number, with
+// Raises `set_counter` and appends the output set of that number, with
 // node vectors taken from `averages`.
 void WriteFemapResults(TextOutput& out, const ModelStore& model, const NodeAverages& averages,
-                       int32_t& FemapSetCounter) {
-  const int32_t set = ++FemapSetCounter;
+                       int32_t& set_counter) {
+  const int32_t set = ++set_counter;
   WriteSetBlock(out, set, model.StepTime);
   WriteMarker(out, kFemapBlockEnd);
   WriteMarker(out, kFemapOutputVectorBlock);
@@ -226,7 +226,7 @@ void WriteFemapResults(TextOutput& out, const ModelStore& model, const NodeAvera
 }  // namespace
 
 void WriteFemapStep(TextOutput& out, const ModelStore& model, NodeAverages& averages,
-                    int32_t& FemapSetCounter) {
+                    int32_t& set_counter) {
   AverageAtEveryNonZeroCorner(model, averages);
-  WriteFemapResults(out, model, averages, FemapSetCounter);
+  WriteFemapResults(out, model, averages, set_counter);
 }

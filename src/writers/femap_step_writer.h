@@ -15,9 +15,9 @@
 // Averages the element values at the nodes into `averages` (every element,
 // whatever its attribute, at each of its non-zero corners, so a fourth
 // corner that repeats the third counts twice: AverageAtEveryNonZeroCorner),
-// then raises FemapSetCounter and appends the output set of that number.
+// then raises `set_counter` and appends the output set of that number.
 // Each vector heads its values with its smallest, largest and largest
 // absolute value and the numbers of the entities holding the first two (the
 // lowest number on ties; zeros and numbers 1 and 1 when it has no entities).
 void WriteFemapStep(TextOutput& out, const ModelStore& model, NodeAverages& averages,
-                    int32_t& FemapSetCounter);
+                    int32_t& set_counter);

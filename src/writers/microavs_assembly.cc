@@ -120,18 +120,18 @@ void WriteMesh(TextOutput& out, const ModelStore& model) {
 }  // namespace
 
 void AssembleMicroAvsFile(TextOutput& out, const ModelStore& model, Simulator simulator,
-                          int32_t AvsStepCount, const std::string& TempFileName) {
-  const FieldValue step_count[] = {IntegerValue(AvsStepCount)};
+                          int32_t avs_step_count, const std::string& temp_file_name) {
+  const FieldValue step_count[] = {IntegerValue(avs_step_count)};
   const std::span<const LayoutItem> head = simulator == Simulator::kDelm ? kDelmHead : kKorinHead;
   WriteLayout(out, head, step_count);
-  if (AvsStepCount < 1) return;
+  if (avs_step_count < 1) return;
   const MicroAvsBlockLayout& block = MicroAvsBlockOf(simulator);
-  LineBlockReader temp(TempFileName);
-  PaddedLineCopier copier(temp, out, AvsStepCount * block.LineCount(model));
+  LineBlockReader temp(temp_file_name);
+  PaddedLineCopier copier(temp, out, avs_step_count * block.LineCount(model));
   copier.Copy(1, kMicroAvsStepLineWidth);
   WriteMesh(out, model);
   CopyBlockAfterStepLine(copier, block, model);
-  for (int32_t k = 2; k <= AvsStepCount; ++k) {
+  for (int32_t k = 2; k <= avs_step_count; ++k) {
     copier.Copy(1, kMicroAvsStepLineWidth);
     CopyBlockAfterStepLine(copier, block, model);
   }
@@ -154,11 +154,11 @@ class MicroAvsRun : public KindRun {
     temp_ = files_.CreateOver(std::string(kTempFileName));
   }
   void Step(const ModelStore& model) override {
-    WriteMicroAvsStep(*temp_, model, simulator_, averages_, AvsStepCount_);
+    WriteMicroAvsStep(*temp_, model, simulator_, averages_, avs_step_count_);
   }
   void Finish(const ModelStore& model) override {
     temp_->Finish();
-    AssembleMicroAvsFile(main_output_, model, simulator_, AvsStepCount_, temp_->name());
+    AssembleMicroAvsFile(main_output_, model, simulator_, avs_step_count_, temp_->name());
   }
 
  private:
@@ -167,7 +167,7 @@ class MicroAvsRun : public KindRun {
   Simulator simulator_;
   std::unique_ptr<TextOutput> temp_;
   NodeAverages averages_;
-  int32_t AvsStepCount_ = 0;
+  int32_t avs_step_count_ = 0;
 };
 
 }  // namespace

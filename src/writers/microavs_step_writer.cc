@@ -77,10 +77,10 @@ void WriteElemLines(TextOutput& out, const ModelStore& m, Simulator simulator, i
 }  // namespace
 
 void WriteMicroAvsStep(TextOutput& out, const ModelStore& model, Simulator simulator,
-                       NodeAverages& averages, int32_t& AvsStepCount) {
+                       NodeAverages& averages, int32_t& avs_step_count) {
   AverageElemVelocities(model, simulator, averages);
-  ++AvsStepCount;
-  const FieldValue step_values[] = {IntegerValue(AvsStepCount), RealValue(model.StepTime)};
+  ++avs_step_count;
+  const FieldValue step_values[] = {IntegerValue(avs_step_count), RealValue(model.StepTime)};
   WriteLayout(out, kStepLine, step_values);
   const MicroAvsBlockLayout& block = MicroAvsBlockOf(simulator);
   WriteFixedLines(out, block.node_head);

@@ -55,21 +55,21 @@ constexpr LayoutItem kElemLine[] = {
 // The SW column: always 0.
 constexpr int32_t kSwitch = 0;
 
-void WriteZoneLine(TextOutput& out, int32_t NUMNP, int32_t ActiveElemCount, Simulator simulator) {
+void WriteZoneLine(TextOutput& out, int32_t NUMNP, int32_t active_elem_count, Simulator simulator) {
   if (simulator == Simulator::kDelm) {
-    WriteFixedLine<kDelmZoneLine>(out, NUMNP, ActiveElemCount);
+    WriteFixedLine<kDelmZoneLine>(out, NUMNP, active_elem_count);
   } else {
-    WriteFixedLine<kKorinZoneLine>(out, NUMNP, ActiveElemCount, 1);
+    WriteFixedLine<kKorinZoneLine>(out, NUMNP, active_elem_count, 1);
   }
 }
 
-void WriteBlockHead(TextOutput& out, const ModelStore& model, int32_t ActiveElemCount,
+void WriteBlockHead(TextOutput& out, const ModelStore& model, int32_t active_elem_count,
                     Simulator simulator) {
   const FieldValue time_values[] = {RealValue(model.StepTime)};
   WriteLayout(out, kTimeLine, time_values);
   const FieldValue title_values[] = {TextValue(model.TitleText())};
   WriteLayout(out, kTitleLine, title_values);
-  WriteZoneLine(out, model.NUMNP, ActiveElemCount, simulator);
+  WriteZoneLine(out, model.NUMNP, active_elem_count, simulator);
   if (simulator == Simulator::kDelm) {
     WriteLayout(out, kDelmNodeVariablesLine, {});
   } else {
@@ -98,7 +98,7 @@ void WriteDelmNodeLines(TextOutput& out, const ModelStore& m, const NodeAverages
 }
 
 struct Point {
-  double X, Y;
+  double x, y;
 };
 
 // Mean of the coordinates of the element's distinct corners.
@@ -125,8 +125,8 @@ void WriteElemLines(TextOutput& out, const ModelStore& model, Simulator simulato
     const PlaneVector v = ElemVelocity(model, simulator, e);
     const double speed = delm ? DelmElemSpeed(model, e) : Magnitude(v);
     WriteFixedLine<kElemLine>(out, kSwitch, elems.Corner1[e], elems.Corner2[e], elems.Corner3[e],
-                              elems.WrittenCorner4(e), delm ? 1 : elems.Attribute[e], centre.X,
-                              centre.Y, v.x, v.y, speed);
+                              elems.WrittenCorner4(e), delm ? 1 : elems.Attribute[e], centre.x,
+                              centre.y, v.x, v.y, speed);
   }
 }
 

@@ -46,7 +46,7 @@ constexpr LayoutItem kElemLine[] = {
     IntegerItem(8),
 };
 
-void WriteZoneHead(TextOutput& out, const ModelStore& model, int32_t ActiveElemCount,
+void WriteZoneHead(TextOutput& out, const ModelStore& model, int32_t active_elem_count,
                    Simulator simulator) {
   const FieldValue title_values[] = {RealValue(model.StepTime), TextValue(model.TitleText())};
   WriteLayout(out, kTitleLine, title_values);
@@ -55,7 +55,7 @@ void WriteZoneHead(TextOutput& out, const ModelStore& model, int32_t ActiveElemC
   } else {
     WriteLayout(out, kKorinVariablesLine, {});
   }
-  const FieldValue zone_values[] = {IntegerValue(model.NUMNP), IntegerValue(ActiveElemCount)};
+  const FieldValue zone_values[] = {IntegerValue(model.NUMNP), IntegerValue(active_elem_count)};
   WriteLayout(out, kZoneLine, zone_values);
 }
 
