@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "femap_reference.h"
 #include "program_run.h"
+#include "reference.h"
 #include "result_file_maker.h"
 #include "test_files.h"
 

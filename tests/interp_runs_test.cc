@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "program_run.h"
-#include "reference_text.h"
+#include "reference.h"
 #include "result_file_maker.h"
 #include "test_files.h"
 
@@ -32,7 +32,7 @@ void ExpectInterpFiles(const MadeModel& model, const std::string& pickup, const 
        {"out.txt", "HTIME.CSV", "PTIME.CSV", "QTIME.CSV", "VTIME.CSV", "VeTIME.CSV"}) {
     const std::string written =
         FileExists(dir + "/" + name) ? ReadWholeFile(dir + "/" + name) : "(none)";
-    EXPECT_EQ(written, expected.contains(name) ? expected.at(name) : "(none)") << name;
+    ExpectSameText(written, expected.contains(name) ? expected.at(name) : "(none)", name);
   }
 }
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "program_run.h"
-#include "reference_text.h"
+#include "reference.h"
 #include "result_file_maker.h"
 #include "test_files.h"
 
@@ -95,10 +95,10 @@ TEST(WriterRuns, EveryKindAndStepRequestMatchesTheReference) {
       const std::string out = RunKind(dir, flag, c.kind, c.head_style, c.request);
       const MadeModel written = KeepSteps(model, c.written);
       if (c.kind == 1 || c.kind == -1) {
-        EXPECT_EQ(WithHeadTimesAsG17(out),
-                  RefRestartFile(written, flag == 0 ? c.head_style : 0, c.kind == 1));
+        ExpectSameText(WithHeadTimesAsG17(out),
+                       RefRestartFile(written, flag == 0 ? c.head_style : 0, c.kind == 1));
       } else {
-        EXPECT_EQ(out, c.kind == 2 ? RefTecplotFile(written) : RefMkViewFile(written));
+        ExpectSameText(out, c.kind == 2 ? RefTecplotFile(written) : RefMkViewFile(written));
       }
     }
   }
@@ -109,10 +109,7 @@ TEST(WriterRuns, EveryKindAndStepRequestMatchesTheReference) {
 std::vector<std::string> OutputLines(const MadeModel& model, int kind) {
   const std::string dir = MakeScratchDir("examples");
   EXPECT_TRUE(WriteResultFile(dir + "/result.bin", model));
-  std::istringstream in(RunKind(dir, model.program_flag, kind, 0, 0));
-  std::vector<std::string> lines;
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
+  return SplitLines(RunKind(dir, model.program_flag, kind, 0, 0));
 }
 
 // The example lines of each writer, on one model of 1234 nodes and 1100

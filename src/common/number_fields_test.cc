@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "reference_text.h"
+#include "reference.h"
 
 namespace {
 
