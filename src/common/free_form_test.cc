@@ -5,7 +5,6 @@
 #include <cmath>
 #include <string>
 
-
 namespace {
 
 // A blank starts the line and stands before every number; reals always look like reals, in their

@@ -24,20 +24,22 @@ TEST(CommentStripping, AnyNonZeroModeCopiesTheFileWithoutComments) {
              " is longer than 200 characters; only its first 200 are copied\n";
   }
   // A tab is no blank, but one before column 5 makes a short line all the same.
-  WriteWholeFile(dir + "/input.dat", "# heading\nTITLE  \n # kept\n\x81\x94 full-width\n\nEND\r\n"
-                                     "  \t\n    \t\n" +
-                                         std::string(150, 'x') + std::string(60, ' ') +
-                                         "tail\n\x90\xDF\x93\x5F 12  \n" + long_lines +
-                                         "last line without end");
+  WriteWholeFile(dir + "/input.dat",
+                 "# heading\nTITLE  \n # kept\n\x81\x94 full-width\n\nEND\r\n"
+                 "  \t\n    \t\n" +
+                     std::string(150, 'x') + std::string(60, ' ') +
+                     "tail\n\x90\xDF\x93\x5F 12  \n" + long_lines + "last line without end");
   WriteWholeFile(dir + "/comments.dat", "# one\n#two\n");
   for (const char* mode : {"1", "5", "-1"}) {
     ProgramRun run = RunRxpost(dir, std::string(mode) + "\ninput.dat\n");
     EXPECT_EQ(run.exit_status, 0) << run.err;
-    EXPECT_EQ(run.err, notes + "rxpost: note: input.dat: 2 more lines are longer than 200 "
-                               "characters and are cut too\n");
-    EXPECT_TRUE(run.out.ends_with(" ****************************************************\n"
-                                  "  INPUT ANALYSIS DATA-FAILE with #comments\n"
-                                  " NMCLM 5\n NMCLM 5\n NMCLM 5\n"))
+    EXPECT_EQ(run.err, notes +
+                           "rxpost: note: input.dat: 2 more lines are longer than 200 "
+                           "characters and are cut too\n");
+    EXPECT_TRUE(
+        run.out.ends_with(" ****************************************************\n"
+                          "  INPUT ANALYSIS DATA-FAILE with #comments\n"
+                          " NMCLM 5\n NMCLM 5\n NMCLM 5\n"))
         << run.out;
     EXPECT_EQ(ReadWholeFile(dir + "/ANALYSIS.DAT"),
               "TITLE\n # kept\n     \nEND  \n  \t  \n    \t\n" + std::string(150, 'x') +
