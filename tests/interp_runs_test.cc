@@ -61,6 +61,9 @@ TEST(InterpRuns, TablesFollowThePickedListsOfBothSimulators) {
                       {{5, 7}, {5, 7, 3}, {5, 7}, {}, {{33.3, 22.2}, {-10, 5}}});
     ExpectInterpFiles(grid, "0 4 -1 2 0\n1 2 3 4\n8 9\n", {.pres = {1, 2, 3, 4}, .vel = {8, 9}});
     ExpectInterpFiles(grid, "-2 -1 -3 0 0\n5 7\n", {.head = {5, 7}});  // no share below 0
+    MadeModel no_steps = grid;  // headings only, and still no note
+    no_steps.steps.clear();
+    ExpectInterpFiles(no_steps, "3 0 0 0 0\n10 20 30\n", {.head = {10, 20, 30}});
     ExpectInterpFiles(grid, long_lists,
                       {.head = first_600, .vel = {first_600.rbegin() + 300, first_600.rend()}});
   }
