@@ -8,7 +8,6 @@
 
 #include "program_run.h"
 #include "reference.h"
-#include "result_file_maker.h"
 #include "test_files.h"
 
 namespace {

@@ -7,7 +7,6 @@
 
 #include "program_run.h"
 #include "reference.h"
-#include "result_file_maker.h"
 #include "test_files.h"
 
 namespace {
@@ -26,7 +25,7 @@ MadeModel Grid(int32_t program_flag) {
 
 // Runs menu answer 4 on `model` with a step request and compares both files
 // with those expected for the steps at `kept`.
-void ExpectMicroAvsRun(MadeModel model, int request, const std::vector<size_t>& kept) {
+void ExpectMicroAvsRun(const MadeModel& model, int request, const std::vector<size_t>& kept) {
   std::string dir = MakeScratchDir("microavs");
   ASSERT_TRUE(WriteResultFile(dir + "/result.bin", model));
   WriteWholeFile(dir + "/AVS.tmp", std::string(200000, '#'));  // an earlier run's, longer
@@ -34,10 +33,7 @@ void ExpectMicroAvsRun(MadeModel model, int request, const std::vector<size_t>& 
       RunRxpost(dir, "0\n0\n" + std::to_string(model.program_flag) +
                          "\n1\nresult.bin\n0\n4\nout.inp\n" + std::to_string(request) + "\n");
   EXPECT_EQ(run.exit_status, 0) << run.err;
-  std::vector<MadeStep> steps;
-  for (size_t k : kept) steps.push_back(model.steps[k]);
-  model.steps = steps;
-  const RefMicroAvsFiles expected = RefMicroAvs(model);
+  const RefMicroAvsFiles expected = RefMicroAvs(RefWithSteps(model, kept));
   ExpectSameText(ReadWholeFile(dir + "/AVS.tmp"), expected.temp, "AVS.tmp");
   ExpectSameText(ReadWholeFile(dir + "/out.inp"), expected.main, "out.inp");
 }

@@ -104,6 +104,13 @@ std::string RefInt(long long value, int width) {
   return RightAligned(std::to_string(value), width);
 }
 
+MadeModel RefWithSteps(MadeModel model, const std::vector<size_t>& indexes) {
+  std::vector<MadeStep> kept;
+  for (size_t i : indexes) kept.push_back(model.steps[i]);
+  model.steps = kept;
+  return model;
+}
+
 RefNodeAverage RefAverageAt(const MadeModel& model, const MadeStep& step, int node) {
   RefNodeAverage sum;
   int count = 0;

@@ -33,6 +33,9 @@ struct RefNodeAverage {
 };
 RefNodeAverage RefAverageAt(const MadeModel& model, const MadeStep& step, int node);
 
+// The model with only the steps at `indexes`: those a run should write.
+MadeModel RefWithSteps(MadeModel model, const std::vector<size_t>& indexes);
+
 // The output files that a run over every step of `model` should write.
 // Free-form lines (the restart head lines, FEMAP's comma lines) take a blank,
 // then their items with a blank before each number; a real is the shortest

@@ -162,18 +162,15 @@ void ExpectOneLineError(const ProgramRun& run, const std::string& must_contain) 
   EXPECT_EQ(run.out.find("NORMAL TERMINATION"), std::string::npos);
 }
 
-TEST(TransferDialogue, EndOfInputAtEveryQuestionIsAnError) {
+TEST(TransferDialogue, EndOfInputAtEveryQuestionBadRepliesAndFilesAreErrors) {
   std::string dir = FolderWithResults(0);
   std::string given;
   for (const char* answer : {"0", "0", "0", "1", "result.bin", "0", "1", "0", "out.txt", "0"}) {
     ExpectOneLineError(RunRxpost(dir, given), "end of input before an answer was given");
-    if (HasFailure()) break;  // a run that hangs takes the watchdog's time
+    if (HasFailure()) return;  // a run that hangs takes the watchdog's time
     given += std::string(answer) + "\n";
   }
-}
-
-TEST(TransferDialogue, BadRepliesAndFilesAreErrors) {
-  std::string dir = FolderWithResults(0);
+  dir = FolderWithResults(0);
   ASSERT_TRUE(WriteResultFile(dir + "/cut.bin", MakeGridModel({}), MadeFault::kCutInsideRecord));
   const std::string to_output = "0\n0\n0\n1\nresult.bin\n0\n2\n";
   for (const auto& [answers, phrase] : std::vector<std::pair<std::string, std::string>>{

@@ -8,7 +8,6 @@
 
 #include "program_run.h"
 #include "reference.h"
-#include "result_file_maker.h"
 #include "test_files.h"
 
 namespace {
@@ -31,14 +30,6 @@ MadeModel MakeFolder(const std::string& dir, int32_t program_flag) {
     inactive += e.attribute <= 0;
   }
   EXPECT_TRUE(repeated_third > 0 && zero_fourth > 0 && inactive > 0) << "the grid lacks a case";
-  return model;
-}
-
-// The model with only the steps at `indexes` (the ones a run should write).
-MadeModel KeepSteps(MadeModel model, const std::vector<size_t>& indexes) {
-  std::vector<MadeStep> kept;
-  for (size_t i : indexes) kept.push_back(model.steps[i]);
-  model.steps = kept;
   return model;
 }
 
@@ -75,7 +66,7 @@ TEST(WriterRuns, EveryKindAndStepRequestMatchesTheReference) {
       SCOPED_TRACE("flag " + std::to_string(flag) + ", kind " + std::to_string(c.kind) + ", step " +
                    std::to_string(c.request));
       const std::string out = RunKind(dir, flag, c.kind, c.head_style, c.request);
-      const MadeModel written = KeepSteps(model, c.written);
+      const MadeModel written = RefWithSteps(model, c.written);
       if (c.kind == 1 || c.kind == -1) {
         ExpectSameText(out, RefRestartFile(written, flag == 0 ? c.head_style : 0, c.kind == 1));
       } else {

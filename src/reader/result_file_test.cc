@@ -82,9 +82,8 @@ TEST(ResultFile, FaultsAreReportedWithTheFileAndTheRecord) {
     return path;
   };
   auto write_bytes = [&](const std::string& bytes) {
-    const std::string path = dir + "/results" + std::to_string(files++) + ".bin";
-    WriteWholeFile(path, bytes);
-    return path;
+    WriteWholeFile(dir + "/results" + std::to_string(files) + ".bin", bytes);
+    return dir + "/results" + std::to_string(files++) + ".bin";
   };
   const MadeModel made = SmallModel(0);
   auto with_count = [&](int64_t numnp, int64_t numel) {

@@ -1,9 +1,9 @@
-// WriteFemapStep: one time step as one output set of a
-// FEMAP neutral file: the set (block 450) and its fourteen result vectors
-// (block 451): head and flow at the nodes, three velocity vectors at the
-// nodes from the stored element values and three from those values divided
-// by ElemD, and the same two families of three at the elements. The stored
-// values are titled with a "D*" prefix.
+// WriteFemapStep: one time step as one output set of a FEMAP neutral file:
+// the set (block 450) and its fourteen result vectors (block 451): head and
+// flow at the nodes, three velocity vectors at the nodes from the stored
+// element values and three from those values divided by ElemD, and the same
+// two families of three at the elements. The stored values are titled with a
+// "D*" prefix.
 #pragma once
 
 #include <cstdint>
