@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <memory>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <tuple>
 #include <vector>
