@@ -1,7 +1,5 @@
 #include "common/text_output.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -9,24 +7,6 @@
 #include <cstring>
 
 #include "common/run_error.h"
-
-int TextOutput::OpenOrFail(const std::string& path, int flags) {
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | flags, 0666);
-  if (fd < 0) throw ErrorAbout(path, std::string("cannot create file: ") + std::strerror(errno));
-  return fd;
-}
-
-std::unique_ptr<TextOutput> TextOutput::Create(const std::string& path) {
-  return std::make_unique<TextOutput>(path, OpenOrFail(path, O_TRUNC), true);
-}
-
-std::unique_ptr<TextOutput> TextOutput::CreateOver(const std::string& path) {
-  auto output = std::make_unique<TextOutput>(path, OpenOrFail(path, 0), true);
-  // Only a regular file has an end to cut; a device or a pipe is just written.
-  struct stat status;
-  output->cut_when_done_ = ::fstat(output->fd_, &status) == 0 && S_ISREG(status.st_mode);
-  return output;
-}
 
 void TextOutput::Finish() {
   Flush();

@@ -25,13 +25,8 @@ class TextOutput {
   // Largest request that Reserve always satisfies.
   static constexpr size_t kMaxReserve = 64 * 1024;
 
-  // Creates (or truncates) the file at `path`; throws RunError when it cannot.
-  static std::unique_ptr<TextOutput> Create(const std::string& path);
-  // Like Create, but an existing file is written over from its start instead
-  // of being emptied first, and is cut at the written length by Finish (or,
-  // quietly, on destruction): rewriting a big file then needs no new blocks.
-  static std::unique_ptr<TextOutput> CreateOver(const std::string& path);
-  // Wraps an open descriptor that the caller keeps (standard output, say).
+  // Wraps an open descriptor, closed on destruction when `owns_fd` (files are
+  // opened by OutputFiles).
   TextOutput(std::string name, int fd, bool owns_fd);
   // An output that keeps its bytes in memory (see Contents, Clear).
   static std::unique_ptr<TextOutput> InMemory();
@@ -63,13 +58,13 @@ class TextOutput {
 
   // Hands every buffered byte to the system; throws RunError on failure.
   void Flush();
-  // Flush, and for a file from CreateOver, the cut at the written length.
+  // Flush, and the cut at the written length when CutAtEndWhenDone was called.
   void Finish();
   const std::string& name() const { return name_; }
   // From now on also adds every byte handed to the system to `*tally`.
   void TallyBytesInto(uint64_t* tally) { tally_ = tally; }
   // Cut the file at the written length by Finish (or, quietly, on
-  // destruction), as for a file from CreateOver; for regular files only.
+  // destruction), for a file written over in place; for regular files only.
   void CutAtEndWhenDone() { cut_when_done_ = true; }
 
   // In memory: the bytes written since the last Clear.
@@ -79,7 +74,6 @@ class TextOutput {
   void Clear() { cursor_ = buffer_.get(); }
 
  private:
-  static int OpenOrFail(const std::string& path, int flags);
   void MakeRoom(size_t n);
   void AppendInParts(std::string_view text);
   void Grow(size_t n);
@@ -90,7 +84,7 @@ class TextOutput {
   bool owns_fd_;
   bool failed_ = false;
   uint64_t* tally_ = nullptr;
-  bool cut_when_done_ = false;  // opened by CreateOver, not yet cut
+  bool cut_when_done_ = false;  // to be cut, and not yet cut
   uint64_t written_ = 0;        // bytes handed to the system
   std::unique_ptr<char[]> buffer_;
   char* cursor_;
