@@ -21,8 +21,8 @@ class ProgressLine {
   // The result file `name` is being loaded (read through once, to count its
   // steps): a line of its own, which stays.
   void Loading(std::string_view name);
-  // Step `index` of `total` (counted from 1), numbered StepNo, at StepTime.
-  void Step(int64_t index, int64_t total, int32_t StepNo, double StepTime);
+  // Step `index` of `total` (counted from 1), numbered step_no, at step_time.
+  void Step(int64_t index, int64_t total, int32_t step_no, double step_time);
   // While a growing file is followed: `written` steps written, waiting for
   // step `index` of the file, of which `bytes_present` bytes are there.
   void Waiting(int64_t written, int64_t index, int64_t bytes_present);

@@ -1,7 +1,9 @@
 // The fixed texts of the console dialogue: banners, boxes, prompts and menu
 // lines, exactly as the user sees them. Prompts are written as free-form lines
 // (the console adds the leading blank); boxes and banners stand as they are.
-// The three Japanese texts are Shift-JIS bytes.
+// The three Japanese texts are Shift-JIS bytes. The texts are spelled as the
+// users know them, slips included ("inWORK.LST", "NoHeadn", "avairable",
+// "DATA-FAILE"): they are kept on purpose, byte for byte.
 #pragma once
 
 #include <array>

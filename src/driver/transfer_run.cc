@@ -120,15 +120,15 @@ const OutputKind* AskOutputKind(Console& console, TransferSettings& settings) {
   if (kind != nullptr && kind->asks_head_style && settings.simulator == Simulator::kKorin) {
     console.Prompt(dialogue::kHeadStyleQuestion);
     console.Prompt(dialogue::kInputNumber);
-    settings.HeadStyle = console.ReadInteger(dialogue::kHeadStyleAnswer);
+    settings.head_style = console.ReadInteger(dialogue::kHeadStyleAnswer);
   }
   return kind;
 }
 
 WriterOptions OptionsFor(const OutputKind& kind, const TransferSettings& settings) {
   return {.simulator = settings.simulator,
-          .HeadStyle = settings.HeadStyle,
-          .NoHeadFlag = kind.no_head_lines ? 1 : 0};
+          .head_style = settings.head_style,
+          .no_head_flag = kind.no_head_lines ? 1 : 0};
 }
 
 std::string AskMainOutputName(Console& console) {
@@ -148,7 +148,7 @@ int32_t AskRequestedStep(Console& console) {
 // Reads every remaining step; each selected one (every one for a kind that
 // follows all steps) goes to the kind's run, when there is one. Returns how
 // many steps were handed to the run.
-int64_t PassOverSteps(ResultFile& file, ModelStore& model, int32_t RequestedStep,
+int64_t PassOverSteps(ResultFile& file, ModelStore& model, int32_t requested_step,
                       const OutputKind* kind, KindRun* run, ProgressLine& progress) {
   int64_t steps_read = 0, steps_selected = 0;
   while (file.ReadNextStep(model)) {
@@ -156,7 +156,7 @@ int64_t PassOverSteps(ResultFile& file, ModelStore& model, int32_t RequestedStep
     progress.Step(steps_read, file.StepCount(), model.StepNo, model.StepTime);
     if (run == nullptr) continue;
     const bool is_last_step = steps_read == file.StepCount();
-    if (kind->every_step || IsStepSelected(model.StepNo, RequestedStep, is_last_step)) {
+    if (kind->every_step || IsStepSelected(model.StepNo, requested_step, is_last_step)) {
       run->Step(model);
       ++steps_selected;
     }
@@ -165,8 +165,8 @@ int64_t PassOverSteps(ResultFile& file, ModelStore& model, int32_t RequestedStep
 }
 
 void NoteUnmatchedStepRequest(const TransferSettings& settings, int64_t step_count) {
-  WriteNote("the step request " + std::to_string(settings.RequestedStep) +
-            " matches no step of \"" + EscapedText(settings.ResultFileName) + "\" (" +
+  WriteNote("the step request " + std::to_string(settings.requested_step) +
+            " matches no step of \"" + EscapedText(settings.result_file_name) + "\" (" +
             std::to_string(step_count) + " steps read); no step is written");
 }
 
@@ -232,36 +232,36 @@ void RunTransfer(Console& console) {
   AskZeroOrOne(console, dialogue::kInformationAnswer);
   settings.simulator = AskSimulator(console);
   OutputFiles files;
-  settings.ResultFileName = AskResultFileName(console, files);
-  files.RegisterInput(settings.ResultFileName);
-  ResultFile result_file(settings.ResultFileName, settings.simulator);
+  settings.result_file_name = AskResultFileName(console, files);
+  files.RegisterInput(settings.result_file_name);
+  ResultFile result_file(settings.result_file_name, settings.simulator);
   ProgressLine progress;
-  progress.Loading(settings.ResultFileName);
-  LoadModelOrExplain(result_file, *model, settings.ResultFileName);
+  progress.Loading(settings.result_file_name);
+  LoadModelOrExplain(result_file, *model, settings.result_file_name);
   ConfirmModel(console, *model);
 
   const OutputKind* kind = AskOutputKind(console, settings);
   if (kind != nullptr && !kind->reads_file.empty()) {
     files.RegisterInput(std::string(kind->reads_file));
   }
-  settings.MainOutputName = AskMainOutputName(console);
+  settings.main_output_name = AskMainOutputName(console);
   const std::unique_ptr<LockFile> lock =
-      kind ? ClaimFixedOutputs(*kind, settings.MainOutputName) : nullptr;
-  auto main_output = files.Create(settings.MainOutputName);
+      kind ? ClaimFixedOutputs(*kind, settings.main_output_name) : nullptr;
+  auto main_output = files.Create(settings.main_output_name);
   const WriterOptions options = kind ? OptionsFor(*kind, settings) : WriterOptions{};
   std::unique_ptr<KindRun> run;
   if (kind != nullptr) run = kind->start({options, *main_output, files});
 
   if (kind != nullptr && kind->blank_line_first) console.BlankLine();
   if (run) run->Prepare(*model);
-  settings.RequestedStep = AskRequestedStep(console);
-  if (kind != nullptr && kind->every_step && settings.RequestedStep >= 0) {
+  settings.requested_step = AskRequestedStep(console);
+  if (kind != nullptr && kind->every_step && settings.requested_step >= 0) {
     WriteNote("menu answer " + std::to_string(settings.output_kind) +
-              " writes every step; the step answer " + std::to_string(settings.RequestedStep) +
+              " writes every step; the step answer " + std::to_string(settings.requested_step) +
               " does not limit it");
   }
   const int64_t steps_selected =
-      PassOverSteps(result_file, *model, settings.RequestedStep, kind, run.get(), progress);
+      PassOverSteps(result_file, *model, settings.requested_step, kind, run.get(), progress);
   if (run && !kind->every_step && steps_selected == 0) {
     NoteUnmatchedStepRequest(settings, result_file.StepCount());
   }
