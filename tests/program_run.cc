@@ -27,36 +27,57 @@ std::string ReadTerminal(int terminal) {
   return text;
 }
 
-pid_t Start(const std::string& dir, const std::string& answers,
-            const std::vector<std::string>& args, bool terminal_stderr, int& terminal) {
-  const std::string in_path = dir + "/.answers", out_path = dir + "/.stdout",
-                    err_path = dir + "/.stderr";
-  WriteWholeFile(in_path, answers);
-  int terminal_end = -1;
-  if (terminal_stderr && openpty(&terminal, &terminal_end, nullptr, nullptr, nullptr) != 0) {
-    throw std::runtime_error("openpty failed");
-  }
+// How a child's standard streams are set up: input from `in_fd` (else the
+// file `in_path`), output to `out_path`, error to `err_fd` (a terminal),
+// closed, or to `err_path`; no file may grow past `max_file_bytes` (if set).
+struct Streams {
+  int in_fd = -1;
+  std::string in_path, out_path, err_path;
+  int err_fd = -1;
+  bool close_err = false;
+  long max_file_bytes = 0;
+};
+
+pid_t Spawn(const std::string& dir, const std::vector<std::string>& args, const Streams& io) {
   std::vector<char*> argv{const_cast<char*>("rxpost")};
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
+  signal(SIGPIPE, SIG_IGN);  // a run that ends early must not end the test
   pid_t child = fork();
   if (child < 0) throw std::runtime_error("fork failed");
-  if (child == 0) {
-    if (chdir(dir.c_str()) != 0) _exit(127);
-    RedirectOrDie(in_path, O_RDONLY, STDIN_FILENO);
-    RedirectOrDie(out_path, O_WRONLY | O_CREAT | O_TRUNC, STDOUT_FILENO);
-    if (terminal_stderr) {
-      if (dup2(terminal_end, STDERR_FILENO) < 0) _exit(127);
-      close(terminal_end);
-      close(terminal);
-    } else {
-      RedirectOrDie(err_path, O_WRONLY | O_CREAT | O_TRUNC, STDERR_FILENO);
-    }
-    alarm(60);  // a run that hangs is killed and reported as a crash
-    execv(RXPOST_BINARY, argv.data());
-    _exit(127);
+  if (child > 0) return child;
+  if (chdir(dir.c_str()) != 0) _exit(127);
+  if (io.in_fd >= 0 && dup2(io.in_fd, STDIN_FILENO) < 0) _exit(127);
+  if (io.in_fd < 0) RedirectOrDie(io.in_path, O_RDONLY, STDIN_FILENO);
+  RedirectOrDie(io.out_path, O_WRONLY | O_CREAT | O_TRUNC, STDOUT_FILENO);
+  if (io.close_err) {
+    close(STDERR_FILENO);
+  } else if (io.err_fd >= 0) {
+    if (dup2(io.err_fd, STDERR_FILENO) < 0) _exit(127);
+  } else {
+    RedirectOrDie(io.err_path, O_WRONLY | O_CREAT | O_TRUNC, STDERR_FILENO);
   }
-  if (terminal_stderr) close(terminal_end);
+  if (io.max_file_bytes > 0) {
+    const rlimit limit{static_cast<rlim_t>(io.max_file_bytes),
+                       static_cast<rlim_t>(io.max_file_bytes)};
+    signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(127);
+  }
+  alarm(60);  // a run that hangs is killed and reported as a crash
+  execv(RXPOST_BINARY, argv.data());
+  _exit(127);
+}
+
+pid_t Start(const std::string& dir, const std::string& answers,
+            const std::vector<std::string>& args, bool terminal_stderr, int& terminal) {
+  Streams io{
+      .in_path = dir + "/.answers", .out_path = dir + "/.stdout", .err_path = dir + "/.stderr"};
+  WriteWholeFile(io.in_path, answers);
+  if (terminal_stderr && openpty(&terminal, &io.err_fd, nullptr, nullptr, nullptr) != 0) {
+    throw std::runtime_error("openpty failed");
+  }
+  const pid_t child = Spawn(dir, args, io);
+  if (terminal_stderr) close(io.err_fd);
   return child;
 }
 
@@ -102,33 +123,12 @@ LiveRun StartRxpost(const std::string& dir, const std::string& label,
                     const std::string& first_answers, const std::vector<std::string>& args,
                     bool close_stderr, long max_file_bytes) {
   LiveRun run{.out_path = dir + "/." + label + "-out", .err_path = dir + "/." + label + "-err"};
-  signal(SIGPIPE, SIG_IGN);  // a run that ends early must not end the test
-  int pipe_ends[2];
-  if (pipe(pipe_ends) != 0) throw std::runtime_error("pipe failed");
-  std::vector<char*> argv{const_cast<char*>("rxpost")};
-  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-  argv.push_back(nullptr);
-  run.pid = fork();
-  if (run.pid < 0) throw std::runtime_error("fork failed");
-  if (run.pid == 0) {
-    if (chdir(dir.c_str()) != 0 || dup2(pipe_ends[0], STDIN_FILENO) < 0) _exit(127);
-    close(pipe_ends[0]);
-    close(pipe_ends[1]);
-    RedirectOrDie(run.out_path, O_WRONLY | O_CREAT | O_TRUNC, STDOUT_FILENO);
-    if (close_stderr) {
-      close(STDERR_FILENO);
-    } else {
-      RedirectOrDie(run.err_path, O_WRONLY | O_CREAT | O_TRUNC, STDERR_FILENO);
-    }
-    if (max_file_bytes > 0) {
-      const rlimit limit{static_cast<rlim_t>(max_file_bytes), static_cast<rlim_t>(max_file_bytes)};
-      signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead
-      if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(127);
-    }
-    alarm(60);
-    execv(RXPOST_BINARY, argv.data());
-    _exit(127);
-  }
+  int pipe_ends[2];  // close-on-exec: the child keeps only its copy on standard input
+  if (pipe2(pipe_ends, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
+  Streams io;
+  io.in_fd = pipe_ends[0], io.out_path = run.out_path, io.err_path = run.err_path;
+  io.close_err = close_stderr, io.max_file_bytes = max_file_bytes;
+  run.pid = Spawn(dir, args, io);
   close(pipe_ends[0]);
   run.answers = pipe_ends[1];
   if (write(run.answers, first_answers.data(), first_answers.size()) !=
