@@ -62,7 +62,7 @@ MadeModel HandModel(int32_t program_flag) {
   return m;
 }
 
-// The model and its group stand before the step question.
+// A file without steps still has the model and its group.
 TEST(FemapRuns, EverySelectedStepIsOneSetNumberedInWritingOrder) {
   for (int32_t flag : {0, 1}) {
     ExpectFemapRun(Grid(flag, {1, 7, 40}), "-1\n");

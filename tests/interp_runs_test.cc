@@ -25,8 +25,7 @@ void ExpectInterpFiles(const MadeModel& model, const std::string& pickup, const 
   const std::string dir = MakeScratchDir("interp");
   ProgramRun run = RunInterp(dir, model, pickup);
   ASSERT_EQ(run.exit_status, 0) << run.err;
-  // The step request gets the note that INTERP follows every step, not that
-  // it matches no step.
+  // The note that INTERP follows every step, not that no step matches.
   EXPECT_TRUE(run.err.ends_with(
       "rxpost: note: menu answer 6 writes every step; the step answer 9 does not limit it\n"))
       << run.err;
