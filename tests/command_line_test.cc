@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "common/progress_line.h"
 #include "program_run.h"
 #include "reference.h"
 #include "test_files.h"
@@ -335,6 +336,8 @@ TEST(CommandLine, ProgressOnlyWhenStandardErrorIsATerminalWithTheBytesWritten) {
   EXPECT_EQ(shown.exit_status, 0);
   const uintmax_t bytes =
       FileSize(dir + "/o.pvd") + FileSize(dir + "/o_000001.vtu") + FileSize(dir + "/o_000002.vtu");
+  EXPECT_EQ(ShownSize(999999) + ShownSize(451630980) + ShownSize(2050000000),
+            "999999 bytes451.6 MB2.05 GB");
   EXPECT_NE(shown.err.find("rxpost: loading k.bin ..."), std::string::npos);
   EXPECT_NE(shown.err.find("\rrxpost: step 2 of 2 (number 7, time 1.5)"), std::string::npos);
   EXPECT_NE(

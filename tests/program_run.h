@@ -29,8 +29,7 @@ ProgramRun RunRxpostCommand(const std::string& dir, const std::vector<std::strin
                             bool terminal_stderr = false);
 
 // A run whose answers come as the test goes on (standard input is a pipe),
-// so that it can be caught waiting at a question. Its standard output and
-// error go to files named after `label` in its folder.
+// caught waiting at a question; output and error go to files named by `label`.
 struct LiveRun {
   pid_t pid = -1;
   int answers = -1;  // the write end of its standard input
