@@ -136,8 +136,7 @@ TEST(LostOutput, AFailedRunLeavesEveryFileAsItWas) {
     const auto before = FolderFiles(dir);
     LiveRun run =
         StartRxpost(dir, "run", kKorinMenu + (kind + "\nkeep.txt\n-1\n"s), {}, false, limit);
-    const int status = run.Wait();
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << status;
+    EXPECT_EQ(run.Wait(), 2 << 8);  // exited, status 2
     EXPECT_EQ(ReadWholeFile(run.err_path),
               "rxpost: keep.txt: write failed: File too large; the file is left as it was\n");
     ExpectSameFiles(FolderFiles(dir), before, kind);
@@ -193,8 +192,7 @@ TEST(LostOutput, ASecondRunCannotTakeTheFixedNameFilesOfAFirst) {
   EXPECT_EQ(second.err.rfind("rxpost: HTIME.CSV: is being written by another rxpost run", 0), 0);
   for (LiveRun* first : {&microavs, &interp}) {
     ASSERT_EQ(write(first->answers, "-1\n", 3), 3);
-    const int status = first->Wait();
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << ReadWholeFile(first->err_path);
+    EXPECT_EQ(first->Wait(), 0) << ReadWholeFile(first->err_path);
   }
   EXPECT_NE(ReadWholeFile(dir + "/AVS.tmp").find("step    3"), std::string::npos);
 }
