@@ -22,8 +22,8 @@ class FreeFormLine {
     return *this;
   }
   FreeFormLine& Integer(int64_t value);
-  FreeFormLine& Real(double value);         // double precision
-  FreeFormLine& SingleReal(double value);   // rounded to a 4-byte real first
+  FreeFormLine& Real(double value);        // double precision
+  FreeFormLine& SingleReal(double value);  // rounded to a 4-byte real first
   void End() { out_.EndLine(); }
 
  private:

@@ -182,42 +182,49 @@ constexpr auto kZeroField = [] {
   return text;
 }();
 
-// The hot real fields: 4 to 8 significant digits, a width with room for a
-// minus sign. A normal value takes the short rounding route and is placed
-// with a few stores: blanks, the sign, the digits as one word (the point
-// written over the second byte), the exponent as one word. Anything else
-// (zero, subnormals, infinities, NaN, values next to a rounding boundary)
-// goes through WriteRealField.
+// Writes blanks and the sign of a real field whose text (without the sign)
+// starts at out + blanks; 1 <= blanks <= 8.
+[[gnu::always_inline]] inline void WriteBlanksAndSign(char* out, int blanks, uint64_t bits) {
+  static constexpr char kSigns[] = {' ', '-'};
+  std::memset(out, ' ', 8);
+  out[blanks - 1] = kSigns[bits >> 63];
+}
+
+// The hot real fields: a width with room for a minus sign and at most 8
+// blanks before it. A normal value takes the short (4 to 8 digits) or long
+// (9 to 18) rounding route and is placed with a few stores: blanks, the
+// sign, the digits in words (the point written over the second byte), the
+// exponent as one word. Anything else (zero, subnormals, infinities, NaN,
+// values at or next to a rounding boundary) goes through WriteRealField.
 template <int kWidth, int kSignificant, bool kFraction>
-[[gnu::always_inline]] inline char* WriteShortRealField(char* out, double value) {
+[[gnu::always_inline]] inline char* WriteHotRealField(char* out, double value) {
   constexpr int kLength = kSignificant + (kFraction ? 6 : 5);  // without the sign
   constexpr int kBlanks = kWidth - kLength;
-  static_assert(kSignificant >= 4 && kSignificant <= 8 && kBlanks >= 1 && kBlanks <= 8);
+  static_assert(kSignificant >= 4 && kSignificant <= 18 && kBlanks >= 1 && kBlanks <= 8);
   const uint64_t bits = std::bit_cast<uint64_t>(value);
   const uint64_t magnitude_bits = bits & ~kSignBit;
   DecimalSignificand decimal;
-  if (!IsNormal(magnitude_bits) ||
-      !real_rounding::RoundNormalShort(magnitude_bits, kSignificant, &decimal)) [[unlikely]] {
+  const bool rounded =
+      IsNormal(magnitude_bits) &&
+      (kSignificant <= 8 ? real_rounding::RoundNormalShort(magnitude_bits, kSignificant, &decimal)
+                         : real_rounding::RoundNormalLong(magnitude_bits, kSignificant, &decimal));
+  if (!rounded) [[unlikely]] {
     if (magnitude_bits == 0) {
       std::memcpy(out, kZeroField<kWidth, kSignificant, kFraction>.data(), kWidth);
       return out + kWidth;
     }
     return WriteRealField(out, value, kWidth, kSignificant, kFraction);
   }
-  std::memset(out, ' ', 8);
-  out[kBlanks - 1] = bits & kSignBit ? '-' : ' ';
+  WriteBlanksAndSign(out, kBlanks, bits);
   char* const first = out + kBlanks;
-  const uint64_t digits =
-      EightDigits(static_cast<uint32_t>(decimal.digits)) >> (8 * (8 - kSignificant));
   char* exponent_at;
   if constexpr (kFraction) {
     std::memcpy(first, "0.", 2);
-    std::memcpy(first + 2, &digits, 8);
+    WriteDigits(first + 2, decimal.digits, kSignificant);
     exponent_at = first + 2 + kSignificant;
     ++decimal.exponent;
   } else {
-    std::memcpy(first + 1, &digits, 8);
-    first[0] = static_cast<char>(digits);
+    first[0] = WriteDigits(first + 1, decimal.digits, kSignificant);
     first[1] = '.';
     exponent_at = first + 1 + kSignificant;
   }
@@ -228,10 +235,9 @@ template <int kWidth, int kSignificant, bool kFraction>
 // A real field of constant shape: the hot route where it applies.
 template <int kWidth, int kSignificant, bool kFraction>
 char* WriteRealFieldOf(char* out, double value) {
-  constexpr int kLength = kSignificant + (kFraction ? 6 : 5);
-  if constexpr (kSignificant >= 4 && kSignificant <= 8 && kWidth - kLength >= 1 &&
-                kWidth - kLength <= 8) {
-    return WriteShortRealField<kWidth, kSignificant, kFraction>(out, value);
+  constexpr int kBlanks = kWidth - kSignificant - (kFraction ? 6 : 5);
+  if constexpr (kSignificant >= 4 && kSignificant <= 18 && kBlanks >= 1 && kBlanks <= 8) {
+    return WriteHotRealField<kWidth, kSignificant, kFraction>(out, value);
   } else {
     return WriteRealFieldInline(out, value, kWidth, kSignificant, kFraction);
   }

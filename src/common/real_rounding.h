@@ -59,7 +59,7 @@ inline constexpr auto kShortPowers = [] {
   constexpr uint64_t kHalf = uint64_t{1} << 63;
   constexpr uint64_t kMargin = uint64_t{1} << 30;
   const uint64_t biased = magnitude_bits >> 52;
-  int exponent = DecimalExponentOfNormal(magnitude_bits);
+  int64_t exponent = DecimalExponentOfNormal(magnitude_bits);
   const ShortPower& power = kShortPowers[significant - 1 - exponent - kPow10MinExponent];
   const uint64_t m = (magnitude_bits << 11) | kSignBit;
   const uint64_t high = static_cast<uint64_t>((static_cast<Uint128>(m) * power.factor) >> 64);
@@ -182,6 +182,31 @@ enum class Rounding { kDown, kUp, kUnsure };
     ++result->exponent;
   }
   result->digits = digits;
+  return true;
+}
+
+// The long route for a normal value and 9 to 18 digits: the exponent from the
+// octave table, m = the significand at the top of a word; for these, shift =
+// 958 - biased - b lies in 3..63 (X < 10^18 < 2^60 <= top word / 4).
+[[gnu::always_inline]] inline bool RoundNormalLong(uint64_t magnitude_bits, int significant,
+                                                   DecimalSignificand* result) {
+  const uint64_t biased = magnitude_bits >> 52;
+  int64_t exponent = DecimalExponentOfNormal(magnitude_bits);
+  const Pow10Entry& power = kPow10Table[significant - 1 - exponent - kPow10MinExponent];
+  const uint64_t m = (magnitude_bits << 11) | kSignBit;
+  const Top128 product = MultiplyTop128(m, power);
+  const int shift = static_cast<int>(958 - biased - power.binary_exponent);
+  uint64_t digits = product.high >> shift;
+  const uint64_t fraction_high = product.high & ((uint64_t{1} << shift) - 1);
+  const Rounding rounding = DecideRounding(fraction_high, product.low, shift);
+  if (rounding == Rounding::kUnsure) return false;
+  digits += static_cast<uint64_t>(rounding == Rounding::kUp);
+  if (digits == kPowersOfTen[significant]) [[unlikely]] {  // 9.99..95 carried into 10.00..0
+    digits = kPowersOfTen[significant - 1];
+    ++exponent;
+  }
+  result->digits = digits;
+  result->exponent = exponent;
   return true;
 }
 
