@@ -144,8 +144,8 @@ void BM_Snprintf(benchmark::State& state) {
 }
 
 #define RXPOST_FIELD_BENCHMARKS(width, digits, fraction, format) \
-  BENCHMARK_TEMPLATE(BM_Field, width, digits, fraction);          \
-  BENCHMARK_TEMPLATE(BM_Fmt, format);                             \
+  BENCHMARK_TEMPLATE(BM_Field, width, digits, fraction);         \
+  BENCHMARK_TEMPLATE(BM_Fmt, format);                            \
   BENCHMARK_TEMPLATE(BM_Snprintf, format)
 
 RXPOST_FIELD_BENCHMARKS(15, 7, false, FormatOf15x7);
