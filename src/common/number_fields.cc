@@ -273,30 +273,32 @@ char* WriteWideIntegerField(char* out, int64_t value, int width) {
 }
 
 // Integers of at most 8 digits in fields of at most 16 columns, the usual
-// case: the eight digits are made at once, their leading zeros turned into
-// blanks, and the field copied from the end of a 16-byte line of blanks.
+// case: the eight digits are made at once as one word, their leading zeros
+// (the low bytes that are '0', the last digit kept) turned into blanks and
+// the blank before the first digit into a minus sign for a negative value.
 [[gnu::always_inline]] inline char* WriteIntegerFieldInline(char* out, int64_t value, int width) {
   const uint64_t magnitude =
       value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
   if (magnitude >= 100000000 || width > 16 || width < 1) {
     return WriteWideIntegerField(out, value, width);
   }
-  // floor(log10) from the bit length, corrected by one comparison.
-  const int guess = (std::bit_width(magnitude | 1) * 1233) >> 12;
-  const int digits = guess + 1 - static_cast<int>(guess > 0 && magnitude < kPowersOfTen[guess]);
-  const int length = digits + (value < 0);
+  const uint64_t digits = EightDigits(static_cast<uint32_t>(magnitude));
+  const int zero_bytes =
+      std::countr_zero((digits ^ 0x3030303030303030ull) | (uint64_t{1} << 56)) >> 3;
+  const uint64_t negative = value < 0;
+  if (negative && zero_bytes == 0) return WriteWideIntegerField(out, value, width);
+  const int length = 8 - zero_bytes + static_cast<int>(negative);
   if (length > width) return FillAsterisks(out, width);
-  char line[16];
-  std::memset(line, ' ', 8);
-  uint64_t word = EightDigits(static_cast<uint32_t>(magnitude));
-  const int zero_bytes = 8 - digits;
-  if (zero_bytes > 0) {
-    const uint64_t zeros = (uint64_t{1} << (8 * zero_bytes)) - 1;
-    word = (word & ~zeros) | (0x2020202020202020ull & zeros);
+  const uint64_t zeros = (uint64_t{1} << (8 * zero_bytes)) - 1;
+  uint64_t word = digits - (0x1010101010101010ull & zeros);  // '0' - 0x10 is ' '
+  word ^= ((uint64_t{' ' ^ '-'} << (8 * zero_bytes)) >> 8) * negative;
+  if (width >= 8) {
+    std::memset(out, ' ', static_cast<size_t>(width - 8));
+    std::memcpy(out + width - 8, &word, 8);
+  } else {
+    word >>= 8 * (8 - width);
+    std::memcpy(out, &word, static_cast<size_t>(width));
   }
-  std::memcpy(line + 8, &word, 8);
-  if (value < 0) line[16 - length] = '-';
-  std::memcpy(out, line + 16 - width, static_cast<size_t>(width));
   return out + width;
 }
 
