@@ -94,30 +94,17 @@ void BM_Field(benchmark::State& state) {
 
 // The standard forms as literal format strings, so that {fmt} checks and
 // parses them at compile time.
-struct FormatOf15x7 {
-  static constexpr const char* kPrintf = "%15.7E";
-  static constexpr auto Fmt() { return FMT_STRING("{:15.7E}"); }
-};
-struct FormatOf25x17 {
-  static constexpr const char* kPrintf = "%25.17E";
-  static constexpr auto Fmt() { return FMT_STRING("{:25.17E}"); }
-};
-struct FormatOf12x4 {
-  static constexpr const char* kPrintf = "%12.4E";
-  static constexpr auto Fmt() { return FMT_STRING("{:12.4E}"); }
-};
-struct FormatOf12x5 {
-  static constexpr const char* kPrintf = "%12.5E";
-  static constexpr auto Fmt() { return FMT_STRING("{:12.5E}"); }
-};
-struct FormatOf13x6 {
-  static constexpr const char* kPrintf = "%13.6E";
-  static constexpr auto Fmt() { return FMT_STRING("{:13.6E}"); }
-};
-struct FormatOf15x6 {  // the fraction field (15, 7): seven significant digits
-  static constexpr const char* kPrintf = "%15.6E";
-  static constexpr auto Fmt() { return FMT_STRING("{:15.6E}"); }
-};
+#define RXPOST_STANDARD_FORM(name, spec)                              \
+  struct name {                                                       \
+    static constexpr const char* kPrintf = "%" spec;                  \
+    static constexpr auto Fmt() { return FMT_STRING("{:" spec "}"); } \
+  }
+RXPOST_STANDARD_FORM(FormatOf15x7, "15.7E");
+RXPOST_STANDARD_FORM(FormatOf25x17, "25.17E");
+RXPOST_STANDARD_FORM(FormatOf12x4, "12.4E");
+RXPOST_STANDARD_FORM(FormatOf12x5, "12.5E");
+RXPOST_STANDARD_FORM(FormatOf13x6, "13.6E");
+RXPOST_STANDARD_FORM(FormatOf15x6, "15.6E");  // the fraction field (15, 7): 7 significant digits
 
 template <typename Format>
 void BM_Fmt(benchmark::State& state) {

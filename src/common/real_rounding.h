@@ -28,6 +28,18 @@ inline constexpr uint64_t kSignBit = uint64_t{1} << 63;
   return (magnitude_bits >> 52) - 1 < 0x7fe;
 }
 
+// Stores rounded digits: 9.99..95 carried into 10.00..0 becomes 1.00..0
+// with the next exponent.
+[[gnu::always_inline]] inline void StoreRounded(uint64_t digits, int64_t exponent, int significant,
+                                                DecimalSignificand* result) {
+  if (digits == kPowersOfTen[significant]) [[unlikely]] {
+    digits = kPowersOfTen[significant - 1];
+    ++exponent;
+  }
+  result->digits = digits;
+  result->exponent = exponent;
+}
+
 // The short route, for 4 to 8 digits and normal values
 // ----------------------------------------------------
 // v = m * 2^(biased - 1086) with m = the significand moved to the top of a
@@ -59,20 +71,14 @@ inline constexpr auto kShortPowers = [] {
   constexpr uint64_t kHalf = uint64_t{1} << 63;
   constexpr uint64_t kMargin = uint64_t{1} << 30;
   const uint64_t biased = magnitude_bits >> 52;
-  int64_t exponent = DecimalExponentOfNormal(magnitude_bits);
+  const int64_t exponent = DecimalExponentOfNormal(magnitude_bits);
   const ShortPower& power = kShortPowers[significant - 1 - exponent - kPow10MinExponent];
   const uint64_t m = (magnitude_bits << 11) | kSignBit;
   const uint64_t high = static_cast<uint64_t>((static_cast<Uint128>(m) * power.factor) >> 64);
   const uint64_t shift = static_cast<uint64_t>(power.shift_base) - biased;  // 36..63
   const uint64_t fraction = high << ((0 - shift) & 63);
   if (fraction - (kHalf - kMargin) <= kMargin) return false;
-  uint64_t digits = (high >> shift) + (fraction >> 63);
-  if (digits == kPowersOfTen[significant]) [[unlikely]] {  // 9.99..95 carried into 10.00..0
-    digits = kPowersOfTen[significant - 1];
-    ++exponent;
-  }
-  result->digits = digits;
-  result->exponent = exponent;
+  StoreRounded((high >> shift) + (fraction >> 63), exponent, significant, result);
   return true;
 }
 
@@ -175,13 +181,7 @@ enum class Rounding { kDown, kUp, kUnsure };
   if (rounding == Rounding::kUnsure) return false;
   digits += static_cast<uint64_t>(rounding == Rounding::kUp);
   if (digits < kPowersOfTen[significant - 1]) return false;
-
-  result->exponent = exponent;
-  if (digits == kPowersOfTen[significant]) {  // 9.99..95 carried into 10.00..0
-    digits = kPowersOfTen[significant - 1];
-    ++result->exponent;
-  }
-  result->digits = digits;
+  StoreRounded(digits, exponent, significant, result);
   return true;
 }
 
@@ -191,7 +191,7 @@ enum class Rounding { kDown, kUp, kUnsure };
 [[gnu::always_inline]] inline bool RoundNormalLong(uint64_t magnitude_bits, int significant,
                                                    DecimalSignificand* result) {
   const uint64_t biased = magnitude_bits >> 52;
-  int64_t exponent = DecimalExponentOfNormal(magnitude_bits);
+  const int64_t exponent = DecimalExponentOfNormal(magnitude_bits);
   const Pow10Entry& power = kPow10Table[significant - 1 - exponent - kPow10MinExponent];
   const uint64_t m = (magnitude_bits << 11) | kSignBit;
   const Top128 product = MultiplyTop128(m, power);
@@ -200,13 +200,7 @@ enum class Rounding { kDown, kUp, kUnsure };
   const uint64_t fraction_high = product.high & ((uint64_t{1} << shift) - 1);
   const Rounding rounding = DecideRounding(fraction_high, product.low, shift);
   if (rounding == Rounding::kUnsure) return false;
-  digits += static_cast<uint64_t>(rounding == Rounding::kUp);
-  if (digits == kPowersOfTen[significant]) [[unlikely]] {  // 9.99..95 carried into 10.00..0
-    digits = kPowersOfTen[significant - 1];
-    ++exponent;
-  }
-  result->digits = digits;
-  result->exponent = exponent;
+  StoreRounded(digits + (rounding == Rounding::kUp ? 1 : 0), exponent, significant, result);
   return true;
 }
 
