@@ -25,12 +25,12 @@ std::string ReadTerminal(int terminal) {
   return text;
 }
 
-ProgramRun Run(const std::string& dir, const std::string& answers,
-               const std::vector<std::string>& args, bool terminal_stderr) {
+pid_t Start(const std::string& dir, const std::string& answers,
+            const std::vector<std::string>& args, bool terminal_stderr, int& terminal) {
   const std::string in_path = dir + "/.answers", out_path = dir + "/.stdout",
                     err_path = dir + "/.stderr";
   WriteWholeFile(in_path, answers);
-  int terminal = -1, terminal_end = -1;
+  int terminal_end = -1;
   if (terminal_stderr && openpty(&terminal, &terminal_end, nullptr, nullptr, nullptr) != 0) {
     throw std::runtime_error("openpty failed");
   }
@@ -54,17 +54,28 @@ ProgramRun Run(const std::string& dir, const std::string& answers,
     execv(RXPOST_BINARY, argv.data());
     _exit(127);
   }
+  if (terminal_stderr) close(terminal_end);
+  return child;
+}
+
+ProgramRun Finish(const std::string& dir, pid_t child, int terminal) {
   std::string terminal_text;
-  if (terminal_stderr) {
-    close(terminal_end);
+  if (terminal >= 0) {
     terminal_text = ReadTerminal(terminal);
     close(terminal);
   }
   int status = 0;
   waitpid(child, &status, 0);
   int exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return {exit_status, ReadWholeFile(out_path),
-          terminal_stderr ? terminal_text : ReadWholeFile(err_path)};
+  return {exit_status, ReadWholeFile(dir + "/.stdout"),
+          terminal >= 0 ? terminal_text : ReadWholeFile(dir + "/.stderr")};
+}
+
+ProgramRun Run(const std::string& dir, const std::string& answers,
+               const std::vector<std::string>& args, bool terminal_stderr) {
+  int terminal = -1;
+  const pid_t child = Start(dir, answers, args, terminal_stderr, terminal);
+  return Finish(dir, child, terminal);
 }
 
 }  // namespace
@@ -72,6 +83,13 @@ ProgramRun Run(const std::string& dir, const std::string& answers,
 ProgramRun RunRxpost(const std::string& dir, const std::string& answers, bool terminal_stderr) {
   return Run(dir, answers, {}, terminal_stderr);
 }
+
+StartedRun StartRxpostCommand(const std::string& dir, const std::vector<std::string>& args) {
+  int terminal = -1;
+  return {Start(dir, "", args, false, terminal), dir};
+}
+
+ProgramRun WaitForRun(const StartedRun& run) { return Finish(run.dir, run.pid, -1); }
 
 ProgramRun RunRxpostCommand(const std::string& dir, const std::vector<std::string>& args,
                             bool terminal_stderr) {

@@ -15,6 +15,13 @@ struct ProgramRun {
 // Standard error is a file, or a pseudo-terminal when `terminal_stderr`.
 ProgramRun RunRxpost(const std::string& dir, const std::string& answers,
                      bool terminal_stderr = false);
+// `rxpost args...` started with no input, left running until WaitForRun.
+struct StartedRun {
+  int pid;
+  std::string dir;
+};
+StartedRun StartRxpostCommand(const std::string& dir, const std::vector<std::string>& args);
+ProgramRun WaitForRun(const StartedRun& run);
 // `rxpost args...` with no input.
 ProgramRun RunRxpostCommand(const std::string& dir, const std::vector<std::string>& args,
                             bool terminal_stderr = false);
