@@ -94,10 +94,10 @@ void BM_Field(benchmark::State& state) {
 
 // The standard forms as literal format strings, so that {fmt} checks and
 // parses them at compile time.
-#define RXPOST_STANDARD_FORM(name, spec)                              \
+#define RXPOST_STANDARD_FORM(name, form)                              \
   struct name {                                                       \
-    static constexpr const char* kPrintf = "%" spec;                  \
-    static constexpr auto Fmt() { return FMT_STRING("{:" spec "}"); } \
+    static constexpr const char* kPrintf = "%" form;                  \
+    static constexpr auto Fmt() { return FMT_STRING("{:" form "}"); } \
   }
 RXPOST_STANDARD_FORM(FormatOf15x7, "15.7E");
 RXPOST_STANDARD_FORM(FormatOf25x17, "25.17E");
