@@ -37,6 +37,8 @@ bin=$(pwd)/build
 "$bin/make_result_file" --program korin --nx "$nx" --ny "$ny" --steps 3 --seed 1 \
   --out "$work/result.bin"
 echo "result file: $(stat -c %s "$work/result.bin") bytes, $nx x $ny nodes, 3 steps"
+# Other work on the machine moves the timings: the load is shown before and after.
+echo "load average at start: $(cut -d' ' -f1-3 /proc/loadavg) (processors: $(nproc))"
 
 now() { date +%s.%N; }
 median() { printf '%s\n' "$@" | sort -g | sed -n 2p; }
@@ -172,3 +174,4 @@ run_charts() {
   rm -f "$work/PICKUP.INP" "$work/history.csv" "$work/map.png"
 }
 run_charts
+echo "load average at end: $(cut -d' ' -f1-3 /proc/loadavg)"
