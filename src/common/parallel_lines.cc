@@ -1,7 +1,5 @@
 #include "common/parallel_lines.h"
 
-#include <sched.h>
-
 #include <condition_variable>
 #include <cstdlib>
 #include <exception>
@@ -9,6 +7,8 @@
 #include <mutex>
 #include <thread>
 #include <vector>
+
+#include "common/platform.h"
 
 namespace {
 
@@ -120,18 +120,12 @@ int ThreadsFromEnvironment() {
   return threads > 0 ? threads : 0;
 }
 
-int UsableProcessors() {
-  cpu_set_t set;
-  if (sched_getaffinity(0, sizeof set, &set) != 0) return 1;
-  return CPU_COUNT(&set);
-}
-
 }  // namespace
 
 int FormattingThreads() {
   static const int threads = [] {
     const int chosen = ThreadsFromEnvironment();
-    return std::min(chosen > 0 ? chosen : UsableProcessors(), kMaxThreads);
+    return std::min(chosen > 0 ? chosen : platform::UsableProcessors(), kMaxThreads);
   }();
   return threads;
 }

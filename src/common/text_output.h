@@ -19,6 +19,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/platform.h"
+
 class TextOutput {
  public:
   static constexpr size_t kBufferSize = 1 << 20;
@@ -31,8 +33,11 @@ class TextOutput {
   // of being emptied first, and is cut at the written length by Finish (or,
   // quietly, on destruction): rewriting a big file then needs no new blocks.
   static std::unique_ptr<TextOutput> CreateOver(const std::string& path);
-  // Wraps an open descriptor that the caller keeps (standard output, say).
-  TextOutput(std::string name, int fd, bool owns_fd);
+  // Wraps an open file; closes it on destruction when `owns_file`.
+  TextOutput(std::string name, platform::FileHandle file, bool owns_file);
+  // Standard output: its exact bytes, or, on a terminal that shows another
+  // encoding, the dialogue's code page 932 texts converted for it.
+  static std::unique_ptr<TextOutput> StandardOutput();
   // An output that keeps its bytes in memory (see Contents, Clear).
   static std::unique_ptr<TextOutput> InMemory();
   // Flushes what is left, ignoring a failure: call Flush() to learn of it.
@@ -59,7 +64,8 @@ class TextOutput {
   // Like Append; a large block goes to the system straight from `text`.
   void AppendBlock(std::string_view text);
   void Append(char c) { *Reserve(1) = c, ++cursor_; }
-  void EndLine() { Append('\n'); }
+  // The platform's line end (LF, or CR LF on Windows).
+  void EndLine() { Append(platform::kLineEnd); }
 
   // Hands every buffered byte to the system; throws RunError on failure.
   void Flush();
@@ -79,15 +85,17 @@ class TextOutput {
   void Clear() { cursor_ = buffer_.get(); }
 
  private:
-  static int OpenOrFail(const std::string& path, int flags);
+  static platform::FileHandle OpenOrFail(const std::string& path, bool empty);
   void MakeRoom(size_t n);
   void AppendInParts(std::string_view text);
   void Grow(size_t n);
   void WriteAll(const char* data, size_t size);
+  [[noreturn]] void Failed(int64_t written);
 
   std::string name_;
-  int fd_;  // -1 in memory
-  bool owns_fd_;
+  platform::FileHandle file_;  // kNoFile in memory
+  bool owns_file_;
+  std::unique_ptr<platform::ConsoleText> console_;  // converts for a terminal
   bool failed_ = false;
   uint64_t* tally_ = nullptr;
   bool cut_when_done_ = false;  // opened by CreateOver, not yet cut

@@ -1,23 +1,25 @@
 #include "driver/record_reader.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+namespace {
+
+std::string LastErrorText() { return platform::ErrorText(platform::LastError()); }
+
+}  // namespace
 
 RecordReader::RecordReader(std::string path) : path_(std::move(path)) {
-  fd_ = ::open(path_.c_str(), O_RDONLY);
-  if (fd_ < 0) Fail(std::string("cannot open result file: ") + std::strerror(errno));
-  struct stat status;
-  if (::fstat(fd_, &status) != 0) {
-    int error = errno;
-    ::close(fd_);
-    Fail(std::string("cannot read result file: ") + std::strerror(error));
+  file_ = platform::OpenToRead(path_);
+  if (file_ == platform::kNoFile) Fail("cannot open result file: " + LastErrorText());
+  platform::FileStatus status;
+  if (!platform::StatusOf(file_, &status)) {
+    const std::string reason = LastErrorText();
+    platform::Close(file_);
+    Fail("cannot read result file: " + reason);
   }
-  file_size_ = status.st_size;
+  file_size_ = status.size;
   buffer_.reset(new char[kBufferBytes]);
 }
 
-RecordReader::~RecordReader() { ::close(fd_); }
+RecordReader::~RecordReader() { platform::Close(file_); }
 
 bool RecordReader::Begin(const RecordName& name, bool end_allowed) {
   name_ = name;
@@ -69,10 +71,9 @@ size_t RecordReader::Fill(size_t count) {
   end_ -= begin_;
   begin_ = 0;
   while (end_ < count) {
-    ssize_t got = ::pread(fd_, buffer_.get() + end_, kBufferBytes - end_,
-                          buffer_offset_ + static_cast<int64_t>(end_));
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) Fail("cannot read " + name_.Describe() + ": " + std::strerror(errno));
+    const int64_t got = platform::ReadAt(file_, buffer_.get() + end_, kBufferBytes - end_,
+                                         buffer_offset_ + static_cast<int64_t>(end_));
+    if (got < 0) Fail("cannot read " + name_.Describe() + ": " + LastErrorText());
     if (got == 0) break;
     end_ += static_cast<size_t>(got);
   }

@@ -1,7 +1,5 @@
 #include "writers/microavs_assembly.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cstring>
 #include <span>
@@ -11,6 +9,7 @@
 #include "common/line_block_reader.h"
 #include "common/line_layout.h"
 #include "common/parallel_lines.h"
+#include "common/platform.h"
 #include "common/run_error.h"
 #include "model/elem_columns.h"
 #include "model/node_averages.h"
@@ -79,11 +78,12 @@ class PaddedLineCopier {
       if (!temp_.NextLine(&line)) EndedEarly();
       ++lines_copied_;
       const size_t kept = std::min(line.size(), w);
-      char* p = out_.Reserve(w + 1);
+      constexpr std::string_view kLineEnd = platform::kLineEnd;
+      char* p = out_.Reserve(w + kLineEnd.size());
       std::memcpy(p, line.data(), kept);
       std::memset(p + kept, ' ', w - kept);
-      p[w] = '\n';
-      out_.Commit(p + w + 1);
+      std::memcpy(p + w, kLineEnd.data(), kLineEnd.size());
+      out_.Commit(p + w + kLineEnd.size());
     }
   }
 
@@ -171,10 +171,10 @@ constexpr std::string_view kTempFileName = "AVS.tmp";
 // The step blocks would be overwritten by the main output while they are
 // copied when both names lead to one file.
 void RefuseTempFileAsMainOutput(const std::string& main_output_name) {
-  struct stat main_output, temp;
-  if (::stat(main_output_name.c_str(), &main_output) != 0) return;
-  if (::stat(std::string(kTempFileName).c_str(), &temp) != 0) return;
-  if (main_output.st_dev == temp.st_dev && main_output.st_ino == temp.st_ino) {
+  platform::FileStatus main_output, temp;
+  if (!platform::StatusOfPath(main_output_name, &main_output)) return;
+  if (!platform::StatusOfPath(std::string(kTempFileName), &temp)) return;
+  if (main_output.id == temp.id) {
     throw ErrorAbout(main_output_name, "is the MicroAVS temporary file " +
                                            std::string(kTempFileName) +
                                            "; give the main output another name");
