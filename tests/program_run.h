@@ -15,6 +15,10 @@ struct ProgramRun {
 // Standard error is a file, or a pseudo-terminal when `terminal_stderr`.
 ProgramRun RunRxpost(const std::string& dir, const std::string& answers,
                      bool terminal_stderr = false);
+// Standard output is a pseudo-terminal that passes the bytes as they are, in
+// the locale `locale` (LC_ALL); standard error is a file.
+ProgramRun RunRxpostOnTerminal(const std::string& dir, const std::string& answers,
+                               const std::string& locale);
 // `rxpost args...` with no input.
 ProgramRun RunRxpostCommand(const std::string& dir, const std::vector<std::string>& args,
                             bool terminal_stderr = false);
