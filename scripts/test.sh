@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds rxpost and runs every test twice: in a release build, and under
 # AddressSanitizer + UndefinedBehaviorSanitizer. After the release build, the
-# Windows build runs under wine against it (scripts/windows_check.sh). The release build also compiles
-# the micro-benchmarks, so they keep building. Last, each fuzz target runs
+# Windows build runs under wine against it (scripts/windows_check.sh). The
+# release build also compiles the micro-benchmarks, so they keep building. Last, each fuzz target runs
 # briefly (one minute in all), so that they keep building and running.
 set -euo pipefail
 cd "$(dirname "$0")/.."
