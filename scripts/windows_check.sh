@@ -10,7 +10,8 @@
 # The Windows side reads its text inputs (answers, WORK.LST, PICKUP.INP, the
 # data file of the conversion mode) with CR LF line ends in every other run.
 # Besides, it checks what only Windows has: another case of the result file's
-# name, and its full path with a drive letter, are the result file too.
+# name, and its full path with a drive letter, are the result file too; and
+# on a console (a UTF-8 terminal through script) the Japanese texts show.
 #
 #   scripts/windows_check.sh          the matrix run by scripts/test.sh
 #   scripts/windows_check.sh --wide   many more models, sizes and step answers
@@ -299,6 +300,19 @@ ln -s "$dir/W" "$short"
 dialogue $'0\n0\n0\n1\nK.BIN\n0\n2\nZ:'"${short//\//\\}"$'\\K.BIN\n0\n'
 rm -f "$short"
 expect_refusal 'that this run reads'
+
+# A console: the Japanese texts are shown as Japanese (wine hands the
+# console's wide characters to the terminal, here a UTF-8 one, through script).
+begin "console shows the Japanese texts"
+model K.BIN
+put_text .answers $'0\n0\n0\n1\nK.BIN\n1\n'
+(cd "$dir/W" && LC_ALL=C.UTF-8 timeout 120 script -qc "wine '$windows_rxpost' < .answers" \
+  /dev/null </dev/null >../W.console 2>&1) || true
+if grep -q '節点総数' "$dir/W.console" && grep -q 'デ－タ－ＯＫ？　Ｙ／０　Ｎ／１' "$dir/W.console"; then
+  passed=$((passed + 1))
+else
+  fail "$scenario" "no Japanese text on the console: $(head -c 300 "$dir/W.console" | tr -d '\033')"
+fi
 
 echo "$passed passed, $failed failed"
 ((failed == 0))

@@ -77,6 +77,10 @@ FileHandle StandardError();
 // end-of-file character).
 void UseExactStandardInput();
 bool IsTerminal(FileHandle file);
+// True when `file` is a terminal that takes the usual escape sequences
+// (carriage return, erase to the end of the line); a Windows console is
+// switched to take them.
+bool UseAsTerminal(FileHandle file);
 
 // Writes to a terminal or console, showing the code page 932 (Shift-JIS)
 // bytes of the dialogue's texts as the characters they stand for. A lead byte

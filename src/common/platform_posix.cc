@@ -137,6 +137,7 @@ FileHandle StandardOutput() { return STDOUT_FILENO; }
 FileHandle StandardError() { return STDERR_FILENO; }
 void UseExactStandardInput() {}
 bool IsTerminal(FileHandle file) { return ::isatty(Descriptor(file)) == 1; }
+bool UseAsTerminal(FileHandle file) { return IsTerminal(file); }
 
 // Only a terminal whose locale's character set is UTF-8 gets converted text.
 std::unique_ptr<ConsoleText> ConsoleTextFor(FileHandle file) {

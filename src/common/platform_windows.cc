@@ -5,6 +5,7 @@
 #include <io.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <bit>
 #include <cstdio>
 #include <new>
@@ -213,6 +214,12 @@ void UseExactStandardInput() { _setmode(_fileno(stdin), _O_BINARY); }
 bool IsTerminal(FileHandle file) {
   DWORD mode;
   return GetConsoleMode(Handle(file), &mode) != 0;
+}
+
+bool UseAsTerminal(FileHandle file) {
+  DWORD mode;
+  if (!GetConsoleMode(Handle(file), &mode)) return false;
+  return SetConsoleMode(Handle(file), mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
 }
 
 std::unique_ptr<ConsoleText> ConsoleTextFor(FileHandle file) {

@@ -9,7 +9,7 @@
 // longer earlier line is left.
 
 ProgressLine::ProgressLine()
-    : shown_(platform::IsTerminal(platform::StandardError())),
+    : shown_(platform::UseAsTerminal(platform::StandardError())),
       start_(std::chrono::steady_clock::now()) {}
 
 void ProgressLine::Step(int64_t index, int64_t total, int32_t StepNo, double StepTime) {
