@@ -15,8 +15,8 @@
 
 #include "common/output_files.h"
 #include "common/run_error.h"
-#include "driver/result_file.h"
 #include "model/model_store.h"
+#include "reader/result_file.h"
 #include "writers/output_kind.h"
 
 namespace {
@@ -66,13 +66,13 @@ void Guarded(KindAtWork& kind, Moment&& moment) {
   }
 }
 
-std::vector<std::unique_ptr<KindAtWork>> StartEveryKind(int32_t program_flag, int32_t head_style) {
+std::vector<std::unique_ptr<KindAtWork>> StartEveryKind(Simulator simulator, int32_t head_style) {
   std::vector<std::unique_ptr<KindAtWork>> kinds;
   for (int32_t answer = kLowestAnswer; answer <= kHighestAnswer; ++answer) {
     const OutputKind* kind = FindOutputKind(answer);
     if (kind == nullptr) continue;
     auto work = std::make_unique<KindAtWork>();
-    work->options = {program_flag, head_style, kind->no_head_lines ? 1 : 0};
+    work->options = {simulator, head_style, kind->no_head_lines ? 1 : 0};
     try {
       work->files.RegisterInput(kInputName);
       if (!kind->reads_file.empty()) work->files.RegisterInput(std::string(kind->reads_file));
@@ -86,10 +86,10 @@ std::vector<std::unique_ptr<KindAtWork>> StartEveryKind(int32_t program_flag, in
   return kinds;
 }
 
-void WriteEveryStepWithEveryKind(ModelStore& model, int32_t program_flag, int32_t head_style) {
-  ResultFile file(kInputName, program_flag);
+void WriteEveryStepWithEveryKind(ModelStore& model, Simulator simulator, int32_t head_style) {
+  ResultFile file(kInputName, simulator);
   file.LoadModel(model);
-  auto kinds = StartEveryKind(program_flag, head_style);
+  auto kinds = StartEveryKind(simulator, head_style);
   for (auto& kind : kinds) Guarded(*kind, [&](KindRun& run) { run.Prepare(model); });
   while (file.ReadNextStep(model)) {
     for (auto& kind : kinds) Guarded(*kind, [&](KindRun& run) { run.Step(model); });
@@ -112,9 +112,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     input.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
   }
   const int32_t head_style = static_cast<int32_t>(size % 2);
-  for (int32_t program_flag : {0, 1}) {
+  for (Simulator simulator : {Simulator::kKorin, Simulator::kDelm}) {
     try {
-      WriteEveryStepWithEveryKind(*model, program_flag, head_style);
+      WriteEveryStepWithEveryKind(*model, simulator, head_style);
     } catch (const RunError&) {
       // A faulty file is refused: the expected end for most inputs.
     }

@@ -94,12 +94,14 @@ TEST(MicroAvsAssembly, CopiesLinesAtTheirWidthsAndNamesATemporaryFileThatEndsEar
   }
   const std::string temp = MakeScratchDir("microavs") + "/AVS.tmp";
   WriteWholeFile(temp, temp_text + "3\nX\nY\nV");
-  std::string text =
-      CaptureText([&](TextOutput& out) { AssembleMicroAvsFile(out, tiny.model, 0, 1, temp); });
+  std::string text = CaptureText(
+      [&](TextOutput& out) { AssembleMicroAvsFile(out, tiny.model, Simulator::kKorin, 1, temp); });
   std::string label_lines = "X            \nY            \nV            \n";
   EXPECT_TRUE(text.ends_with(copied_nodes + "3            \n" + label_lines));
   try {
-    CaptureText([&](TextOutput& out) { AssembleMicroAvsFile(out, tiny.model, 0, 2, temp); });
+    CaptureText([&](TextOutput& out) {
+      AssembleMicroAvsFile(out, tiny.model, Simulator::kKorin, 2, temp);
+    });
     ADD_FAILURE() << "no error";
   } catch (const RunError& error) {
     EXPECT_EQ(std::string(error.what()),

@@ -9,30 +9,31 @@
 #include <memory>
 
 #include "common/run_error.h"
-#include "driver/result_file.h"
 #include "model/elem_columns.h"
 #include "model/model_store.h"
 #include "model/node_averages.h"
+#include "model/step_quantities.h"
+#include "reader/result_file.h"
 
 namespace {
 
-void WriteZone(FILE* out, const ModelStore& m, int flag, const NodeAverages& a) {
+void WriteZone(FILE* out, const ModelStore& m, Simulator simulator, const NodeAverages& a) {
   const ElemColumns elems(m);
   std::fprintf(out, "TITTLE = \"TIME=%15.7E %.80s\"\n", m.StepTime, m.Title.data());
-  std::fprintf(out, flag == 1 ? "VARIABLES = \"X\",\"Y\",\"H\",\"VX\",\"VY\",\"V\",\"VX/D\","
-                                "\"VY/D\",\"V/D\"\n"
-                              : "VARIABLES = \"X\",\"Y\",\"P\",\"H\",\"VX\",\"VY\",\"V\"\n");
+  std::fprintf(out, simulator == Simulator::kDelm
+                        ? "VARIABLES = \"X\",\"Y\",\"H\",\"VX\",\"VY\",\"V\",\"VX/D\","
+                          "\"VY/D\",\"V/D\"\n"
+                        : "VARIABLES = \"X\",\"Y\",\"P\",\"H\",\"VX\",\"VY\",\"V\"\n");
   std::fprintf(out, "ZONE N= %8d, E= %8d, F=FEPOINT\n", m.NUMNP, CountActiveElems(m));
   for (int32_t n = 1; n <= m.NUMNP; ++n) {
     const double vx = a.NodeVX[n], vy = a.NodeVY[n];
-    if (flag == 1) {
+    if (simulator == Simulator::kDelm) {
       std::fprintf(out, "%15.7E,%15.7E,%15.7E,%15.7E,%15.7E,%15.7E,%15.7E,%15.7E,%15.7E,\n",
                    m.NodeX[n], m.NodeY[n], m.NodeHead[n], vx, vy, Magnitude(vx, vy), a.NodeWorkA[n],
                    a.NodeWorkB[n], Magnitude(a.NodeWorkA[n], a.NodeWorkB[n]));
     } else {
       std::fprintf(out, "%15.7E,%15.7E,%15.7E,%15.7E,%15.7E,%15.7E,%15.7E,\n", m.NodeX[n],
-                   m.NodeY[n], m.NodeHead[n], m.NodeHead[n] + m.NodeY[n], vx, vy,
-                   Magnitude(vx, vy));
+                   m.NodeY[n], m.NodeHead[n], KorinTotalHead(m, n), vx, vy, Magnitude(vx, vy));
     }
   }
   for (int32_t e = 1; e <= m.NUMEL; ++e) {
@@ -50,16 +51,16 @@ int main(int argc, char** argv) {
     return 2;
   }
   try {
-    const int flag = std::atoi(argv[2]);
+    const Simulator simulator = std::atoi(argv[2]) == 1 ? Simulator::kDelm : Simulator::kKorin;
     auto model = std::make_unique<ModelStore>();
     auto averages = std::make_unique<NodeAverages>();
-    ResultFile file(argv[1], flag);
+    ResultFile file(argv[1], simulator);
     file.LoadModel(*model);
     FILE* out = std::fopen(argv[3], "w");
     if (out == nullptr) throw RunError(std::string(argv[3]) + ": cannot create");
     while (file.ReadNextStep(*model)) {
-      AverageElemVelocities(*model, flag, *averages);
-      WriteZone(out, *model, flag, *averages);
+      AverageElemVelocities(*model, simulator, *averages);
+      WriteZone(out, *model, simulator, *averages);
     }
     return std::fclose(out) == 0 ? 0 : 2;
   } catch (const RunError& error) {

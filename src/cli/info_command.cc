@@ -9,7 +9,7 @@
 #include "cli/model_summary.h"
 #include "cli/program_choice.h"
 #include "common/text_output.h"
-#include "driver/result_file.h"
+#include "reader/result_file.h"
 
 namespace {
 
@@ -56,7 +56,7 @@ void PrintRange(TextOutput& out, const ValueRange& range) {
 void PrintTextMesh(TextOutput& out, const InfoOptions& options, const ProgramChoice& program,
                    const ModelStore& model, const MeshSummary& mesh, int64_t steps) {
   Print(out, "file       %s\n", options.result_path.c_str());
-  Print(out, "simulator  %s (%s)\n", ProgramName(program.ProgramFlag), program.how.c_str());
+  Print(out, "simulator  %s (%s)\n", SimulatorName(program.simulator).data(), program.how.c_str());
   Print(out, "title      %s\n", ShownTitle(model).c_str());
   Print(out, "nodes      %d\n", mesh.nodes);
   Print(out, "elements   %d: %d active, %d inactive; %d quadrilaterals, %d triangles\n",
@@ -107,7 +107,7 @@ void PrintCsvMesh(TextOutput& out, const ProgramChoice& program, const ModelStor
   PrintText(out,
             "simulator,title,nodes,elements,active,inactive,quadrilaterals,triangles,"
             "x_min,x_max,y_min,y_max,steps\n");
-  Print(out, "%s,\"", ProgramName(program.ProgramFlag));
+  Print(out, "%s,\"", SimulatorName(program.simulator).data());
   for (char c : ShownTitle(model)) {
     if (c == '"') out.Append('"');
     out.Append(c);
@@ -136,7 +136,7 @@ void PrintCsvStep(TextOutput& out, int64_t index, const StepSummary& step) {
 void RunInfo(const InfoOptions& options) {
   const ProgramChoice program = ChooseProgram(options.result_path, options.program);
   auto model = std::make_unique<ModelStore>();
-  ResultFile file(options.result_path, program.ProgramFlag);
+  ResultFile file(options.result_path, program.simulator);
   file.LoadModel(*model);
 
   const std::unique_ptr<TextOutput> standard_output = TextOutput::StandardOutput();
@@ -148,7 +148,7 @@ void RunInfo(const InfoOptions& options) {
     PrintTextMesh(out, options, program, *model, mesh, file.StepCount());
   }
   for (int64_t index = 1; file.ReadNextStep(*model); ++index) {
-    const StepSummary step = SummarizeStep(*model, program.ProgramFlag);
+    const StepSummary step = SummarizeStep(*model, program.simulator);
     if (options.csv) {
       PrintCsvStep(out, index, step);
     } else {

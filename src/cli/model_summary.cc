@@ -1,6 +1,7 @@
 #include "cli/model_summary.h"
 
 #include "model/elem_columns.h"
+#include "model/step_quantities.h"
 
 MeshSummary SummarizeMesh(const ModelStore& model) {
   MeshSummary mesh;
@@ -18,20 +19,18 @@ MeshSummary SummarizeMesh(const ModelStore& model) {
   return mesh;
 }
 
-StepSummary SummarizeStep(const ModelStore& model, int32_t ProgramFlag) {
+StepSummary SummarizeStep(const ModelStore& model, Simulator simulator) {
   StepSummary step;
   step.number = model.StepNo;
   step.time = model.StepTime;
-  const bool delm = ProgramFlag == 1;
   for (int32_t n = 1; n <= model.NUMNP; ++n) {
-    step.head.Add(delm ? model.NodeHead[n] : model.NodeHead[n] + model.NodeY[n]);
+    step.head.Add(TotalHead(model, simulator, n));
     step.discharge.Add(model.NodeFlow[n]);
   }
   const ElemColumns elems(model);
   for (int32_t e = 1; e <= model.NUMEL; ++e) {
     if (!elems.IsActive(e)) continue;
-    const double scale = delm ? 1.0 / model.ElemD[e] : 1.0;
-    step.velocity.Add(Magnitude(model.ElemVX[e] * scale, model.ElemVY[e] * scale));
+    step.velocity.Add(Magnitude(ElemVelocity(model, simulator, e)));
   }
   return step;
 }

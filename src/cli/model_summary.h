@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "model/model_store.h"
+#include "model/simulator.h"
 
 // The smallest and largest of the values added; empty when none was added
 // (not-a-number values are left out).
@@ -38,4 +39,4 @@ struct StepSummary {
 };
 
 MeshSummary SummarizeMesh(const ModelStore& model);
-StepSummary SummarizeStep(const ModelStore& model, int32_t ProgramFlag);
+StepSummary SummarizeStep(const ModelStore& model, Simulator simulator);

@@ -3,18 +3,16 @@
 // of the node record tells (16 bytes a node for RX-KORIN, 36 for RX-DELM).
 #pragma once
 
-#include <cstdint>
 #include <string>
 
+#include "model/simulator.h"
+
 struct ProgramChoice {
-  int32_t ProgramFlag;  // 0 RX-KORIN, 1 RX-DELM
-  std::string how;      // how it was chosen, for the summary
+  Simulator simulator;
+  std::string how;  // how it was chosen, for the summary
 };
 
 // `given` is "korin", "delm" or empty. Throws RunError naming the file when
 // the node record cannot tell and nothing is given, or when it plainly holds
 // the other simulator's entries.
 ProgramChoice ChooseProgram(const std::string& path, const std::string& given);
-
-// "RX-KORIN" or "RX-DELM".
-const char* ProgramName(int32_t ProgramFlag);

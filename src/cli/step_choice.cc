@@ -5,7 +5,7 @@
 #include <string>
 
 #include "common/run_error.h"
-#include "driver/step_selection.h"
+#include "reader/step_selection.h"
 
 bool StepChoice::Selects(int32_t StepNo, bool is_last_step) const {
   return std::any_of(requests.begin(), requests.end(), [&](int32_t RequestedStep) {

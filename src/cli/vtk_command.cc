@@ -9,8 +9,8 @@
 #include "common/output_files.h"
 #include "common/progress_line.h"
 #include "common/run_error.h"
-#include "driver/result_file.h"
 #include "model/node_averages.h"
+#include "reader/result_file.h"
 #include "writers/pvd_writer.h"
 #include "writers/vtu_writer.h"
 
@@ -47,7 +47,7 @@ void RunVtk(const VtkOptions& options) {
 
   auto model = std::make_unique<ModelStore>();
   auto averages = std::make_unique<NodeAverages>();
-  ResultFile file(options.result_path, program.ProgramFlag);
+  ResultFile file(options.result_path, program.simulator);
   file.LoadModel(*model);
 
   ProgressLine progress;
@@ -57,7 +57,7 @@ void RunVtk(const VtkOptions& options) {
     if (!options.steps.Selects(model->StepNo, index == file.StepCount())) continue;
     const std::string path = StepFilePath(collection_path, std::ssize(data_sets) + 1);
     auto step_file = files.CreateOver(path);
-    WriteVtuStep(*step_file, *model, program.ProgramFlag, *averages);
+    WriteVtuStep(*step_file, *model, program.simulator, *averages);
     step_file->Finish();
     data_sets.push_back({model->StepTime, FileName(path)});
   }

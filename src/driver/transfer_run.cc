@@ -11,11 +11,11 @@
 #include "common/progress_line.h"
 #include "common/run_error.h"
 #include "driver/dialogue_texts.h"
-#include "driver/result_file.h"
-#include "driver/step_selection.h"
 #include "driver/stop_run.h"
 #include "driver/transfer_settings.h"
 #include "model/model_store.h"
+#include "reader/result_file.h"
+#include "reader/step_selection.h"
 #include "writers/output_kind.h"
 
 namespace {
@@ -43,14 +43,17 @@ int32_t AskZeroOrOne(Console& console, std::string_view question) {
   }
 }
 
-int32_t AskProgramFlag(Console& console) {
+// The program question: 0 (RX-KORIN) or 1 (RX-DELM).
+Simulator AskSimulator(Console& console) {
   for (;;) {
     console.EmptyLine();
     console.Prompt(dialogue::kProgramQuestion);
     int32_t answer = console.ReadInteger(dialogue::kProgramQuestion);
     if (answer == 0) console.Prompt(dialogue::kOutputOfKorin);
     if (answer == 1) console.Prompt(dialogue::kOutputOfDelm);
-    if (IsZeroOrOne(answer, dialogue::kProgramQuestion)) return answer;
+    if (IsZeroOrOne(answer, dialogue::kProgramQuestion)) {
+      return answer == 1 ? Simulator::kDelm : Simulator::kKorin;
+    }
   }
 }
 
@@ -113,7 +116,7 @@ const OutputKind* AskOutputKind(Console& console, TransferSettings& settings) {
     WriteNote("menu answer " + std::to_string(settings.output_kind) +
               " selects no output; the main output file is created and stays empty");
   }
-  if (kind != nullptr && kind->asks_head_style && settings.ProgramFlag == 0) {
+  if (kind != nullptr && kind->asks_head_style && settings.simulator == Simulator::kKorin) {
     console.Prompt(dialogue::kHeadStyleQuestion);
     console.Prompt(dialogue::kInputNumber);
     settings.HeadStyle = console.ReadInteger(dialogue::kHeadStyleQuestion);
@@ -122,7 +125,7 @@ const OutputKind* AskOutputKind(Console& console, TransferSettings& settings) {
 }
 
 WriterOptions OptionsFor(const OutputKind& kind, const TransferSettings& settings) {
-  return {.ProgramFlag = settings.ProgramFlag,
+  return {.simulator = settings.simulator,
           .HeadStyle = settings.HeadStyle,
           .NoHeadFlag = kind.no_head_lines ? 1 : 0};
 }
@@ -194,11 +197,11 @@ void RunTransfer(Console& console) {
   console.EmptyLine();
   WriteFixedLines(console, dialogue::kInformationBox);
   AskZeroOrOne(console, "information box");
-  settings.ProgramFlag = AskProgramFlag(console);
+  settings.simulator = AskSimulator(console);
   OutputFiles files;
   settings.ResultFileName = AskResultFileName(console, files);
   files.RegisterInput(settings.ResultFileName);
-  ResultFile result_file(settings.ResultFileName, settings.ProgramFlag);
+  ResultFile result_file(settings.ResultFileName, settings.simulator);
   LoadModelOrExplain(result_file, *model, settings.ResultFileName);
   ConfirmModel(console, *model);
 

@@ -5,8 +5,10 @@
 #include <cstdint>
 #include <string>
 
+#include "model/simulator.h"
+
 struct TransferSettings {
-  int32_t ProgramFlag = 0;  // 0 RX-KORIN results, 1 RX-DELM results
+  Simulator simulator = Simulator::kKorin;  // the program question's answer, 0 or 1
   std::string ResultFileName;
   int32_t output_kind = 0;  // the menu answer
   int32_t HeadStyle = 0;    // restart of RX-KORIN results: 0 pressure, 1 total head

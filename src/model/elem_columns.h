@@ -1,18 +1,12 @@
 // ElemColumns: the column-major element table of a ModelStore seen as five
 // columns indexed by element number, with the element rules every writer
 // shares: active elements (attribute above 0) and triangles (a third corner
-// stored again in column 4, or 0 there). Also the velocity magnitude the
-// writers show.
+// stored again in column 4, or 0 there).
 #pragma once
 
-#include <cmath>
 #include <cstdint>
 
 #include "model/model_store.h"
-
-// Length of the vector (x, y) as sqrt(x*x + y*y); not hypot, whose result can
-// differ in the last bit and so in the written digits.
-inline double Magnitude(double x, double y) { return std::sqrt(x * x + y * y); }
 
 struct ElemColumns {
   explicit ElemColumns(const ModelStore& model)

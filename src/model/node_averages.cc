@@ -3,41 +3,38 @@
 #include <algorithm>
 
 #include "model/elem_columns.h"
+#include "model/step_quantities.h"
 
 namespace {
 
 constexpr int64_t kEntries = MaxDim + 1;
 
-// One element's values, added at each of its corners.
+// One element's values, added at each of its corners: the stored ones and,
+// for RX-DELM, the velocity.
 struct ElemValues {
-  double VX, VY;
-  double DividedVX, DividedVY;
+  PlaneVector stored, velocity;
 };
 
 template <bool kWithD>
 inline void AddAtNode(NodeAverages& sums, int32_t n, const ElemValues& values) {
   ++sums.NodeElemCount[n];
-  sums.NodeVX[n] += values.VX;
-  sums.NodeVY[n] += values.VY;
+  sums.NodeVX[n] += values.stored.x;
+  sums.NodeVY[n] += values.stored.y;
   if constexpr (kWithD) {
-    sums.NodeWorkA[n] += values.DividedVX;
-    sums.NodeWorkB[n] += values.DividedVY;
+    sums.NodeWorkA[n] += values.velocity.x;
+    sums.NodeWorkB[n] += values.velocity.y;
   }
 }
 
 // Sums, in element order, the values of every active element at its distinct
-// corners; kWithD adds the values divided by ElemD as well.
+// corners; kWithD adds RX-DELM's velocities as well.
 template <bool kWithD>
 void AddElemValues(const ModelStore& model, NodeAverages& sums) {
   const ElemColumns elems(model);
   for (int32_t e = 1; e <= model.NUMEL; ++e) {
     if (!elems.IsActive(e)) continue;
-    ElemValues values{model.ElemVX[e], model.ElemVY[e], 0.0, 0.0};
-    if constexpr (kWithD) {
-      const double reciprocal = 1.0 / model.ElemD[e];
-      values.DividedVX = values.VX * reciprocal;
-      values.DividedVY = values.VY * reciprocal;
-    }
+    ElemValues values{StoredElemVector(model, e), {0.0, 0.0}};
+    if constexpr (kWithD) values.velocity = DelmElemVelocity(model, e);
     AddAtNode<kWithD>(sums, elems.Corner1[e], values);
     AddAtNode<kWithD>(sums, elems.Corner2[e], values);
     AddAtNode<kWithD>(sums, elems.Corner3[e], values);
@@ -89,8 +86,8 @@ void NodeAverages::DivideByCounts(int32_t node_count, bool with_d) {
   }
 }
 
-void AverageElemVelocities(const ModelStore& model, int32_t ProgramFlag, NodeAverages& averages) {
-  const bool with_d = ProgramFlag == 1;
+void AverageElemVelocities(const ModelStore& model, Simulator simulator, NodeAverages& averages) {
+  const bool with_d = simulator == Simulator::kDelm;
   averages.Clear(model.NUMNP);
   if (with_d) {
     AddElemValues<true>(model, averages);

@@ -8,6 +8,7 @@
 
 #include "model/big_array.h"
 #include "model/model_store.h"
+#include "model/simulator.h"
 
 class NodeAverages {
  public:
@@ -39,9 +40,8 @@ class NodeAverages {
 };
 
 // Gives each node the mean of ElemVX, ElemVY over the active elements at its
-// distinct corners (NodeVX, NodeVY) and, for ProgramFlag 1, the mean of
-// ElemVX/ElemD and ElemVY/ElemD (NodeWorkA, NodeWorkB, else zero); the
-// quotient is a product with the reciprocal of ElemD. Sums run in element
+// distinct corners (NodeVX, NodeVY) and, for RX-DELM, the mean of the
+// velocities (DelmElemVelocity: NodeWorkA, NodeWorkB, else zero). Sums run in element
 // order. Nodes of no active element keep zeros. Every corner of an active
 // element must lie in 1..NUMNP (the reader checks this).
-void AverageElemVelocities(const ModelStore& model, int32_t ProgramFlag, NodeAverages& averages);
+void AverageElemVelocities(const ModelStore& model, Simulator simulator, NodeAverages& averages);

@@ -36,22 +36,23 @@ TEST(AverageElemVelocities, MeansOverActiveElementsAtDistinctCornersTimesRecipro
   const std::array<int32_t, 11> count = {77, 1, 2, 2, 1, 2, 3, 0, 1, 2, 77};
   const std::array<double, 11> vx = {x, 1, 2, 4, 1, 2, 10 * third, 0, 2, 3.5, x};
   const std::array<double, 11> vy = {x, 0, 0, 2.5, 0, 0, 5 * third, 0, 0, 2.5, x};
-  for (int32_t flag : {0, 1}) {
+  for (Simulator simulator : {Simulator::kKorin, Simulator::kDelm}) {
     NodeAverages a;
     a.ShowEntries(10);
     std::fill_n(a.NodeElemCount, 11, 77);
     for (double* work : {a.NodeVX, a.NodeVY, a.NodeWorkA, a.NodeWorkB}) std::fill_n(work, 11, x);
-    AverageElemVelocities(*model, flag, a);
+    AverageElemVelocities(*model, simulator, a);
     std::array<double, 11> va = {
         x, 0.5, 0.625, (0.75 + q3) * 0.5, 0.5, 0.625, (0.75 + q3 + 2) * third, 0, 2, (q3 + 2) * 0.5,
         x};
     std::array<double, 11> vb = {x, 0, 0, q3 * 0.5, 0, 0, q3 * third, 0, 0, q3 * 0.5, x};
-    if (flag == 0) std::fill_n(va.begin() + 1, 9, 0.0), std::fill_n(vb.begin() + 1, 9, 0.0);
+    if (simulator == Simulator::kKorin)
+      std::fill_n(va.begin() + 1, 9, 0.0), std::fill_n(vb.begin() + 1, 9, 0.0);
     for (int n = 0; n <= 10; ++n) {
       EXPECT_EQ(a.NodeElemCount[n], count[n]) << "node " << n;
       EXPECT_TRUE(a.NodeVX[n] == vx[n] && a.NodeVY[n] == vy[n]) << "node " << n;
       EXPECT_TRUE(a.NodeWorkA[n] == va[n] && a.NodeWorkB[n] == vb[n])
-          << "flag " << flag << ", node " << n;
+          << SimulatorName(simulator) << ", node " << n;
     }
   }
 }

@@ -5,16 +5,12 @@ namespace {
 class AveragingStepRun : public KindRun {
  public:
   AveragingStepRun(const KindContext& context, AveragingStepWriter write_step)
-      : out_(context.main_output),
-        program_flag_(context.options.ProgramFlag),
-        write_step_(write_step) {}
-  void Step(const ModelStore& model) override {
-    write_step_(out_, model, program_flag_, averages_);
-  }
+      : out_(context.main_output), simulator_(context.options.simulator), write_step_(write_step) {}
+  void Step(const ModelStore& model) override { write_step_(out_, model, simulator_, averages_); }
 
  private:
   TextOutput& out_;
-  int32_t program_flag_;
+  Simulator simulator_;
   AveragingStepWriter write_step_;
   NodeAverages averages_;
 };

@@ -10,9 +10,10 @@
 #include "common/text_output.h"
 #include "model/model_store.h"
 #include "model/node_averages.h"
+#include "model/simulator.h"
 #include "writers/output_kind.h"
 
-using AveragingStepWriter = void (*)(TextOutput& out, const ModelStore& model, int32_t ProgramFlag,
+using AveragingStepWriter = void (*)(TextOutput& out, const ModelStore& model, Simulator simulator,
                                      NodeAverages& averages);
 
 std::unique_ptr<KindRun> StartAveragingStepRun(const KindContext& context,

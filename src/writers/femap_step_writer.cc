@@ -8,6 +8,7 @@
 #include "common/line_layout.h"
 #include "common/parallel_lines.h"
 #include "model/elem_columns.h"
+#include "model/step_quantities.h"
 
 namespace {
 
@@ -181,10 +182,9 @@ void WriteElemStored(TextOutput& out, int32_t set, const ModelStore& m) {
 // The extremes and the magnitude take the values times the reciprocal of D;
 // the parts are the values divided by D.
 void WriteElemDivided(TextOutput& out, int32_t set, const ModelStore& m) {
-  const double *vx = m.ElemVX, *vy = m.ElemVY, *d = m.ElemD;
-  const auto value_of = [vx, vy, d](int32_t i) {
-    const double r = 1.0 / d[i];
-    return Vector2{vx[i] * r, vy[i] * r};
+  const auto value_of = [&m](int32_t i) {
+    const PlaneVector v = DelmElemVelocity(m, i);
+    return Vector2{v.x, v.y};
   };
   const VelocityExtremes e = ScanExtremes<VelocityExtremes>(m.NUMEL, value_of);
   WriteVector<Precision::kSingle>(out, set, kElemDivided[0], e.magnitude, m.NUMEL,
@@ -193,9 +193,9 @@ void WriteElemDivided(TextOutput& out, int32_t set, const ModelStore& m) {
                                     return SingleMagnitude(v.x, v.y);
                                   });
   WriteVector<Precision::kSingle>(out, set, kElemDivided[1], e.x, m.NUMEL,
-                                  [vx, d](int32_t i) { return vx[i] / d[i]; });
+                                  [&m](int32_t i) { return DelmElemVelocityQuotient(m, i).x; });
   WriteVector<Precision::kSingle>(out, set, kElemDivided[2], e.y, m.NUMEL,
-                                  [vy, d](int32_t i) { return vy[i] / d[i]; });
+                                  [&m](int32_t i) { return DelmElemVelocityQuotient(m, i).y; });
 }
 
 void WriteMarker(TextOutput& out, int32_t value) {
@@ -224,16 +224,15 @@ void AverageAtEveryCorner(const ModelStore& model, NodeAverages& sums) {
   const int32_t* const corners[] = {elems.Corner1, elems.Corner2, elems.Corner3, elems.Corner4};
   for (int32_t e = 1; e <= model.NUMEL; ++e) {
     const double vx = model.ElemVX[e], vy = model.ElemVY[e];
-    const double r = 1.0 / model.ElemD[e];
-    const double divided_x = vx * r, divided_y = vy * r;
+    const PlaneVector divided = DelmElemVelocity(model, e);
     for (const int32_t* corner : corners) {
       const int32_t n = corner[e];
       if (n == 0) continue;
       ++sums.NodeElemCount[n];
       sums.NodeVX[n] += vx;
       sums.NodeVY[n] += vy;
-      sums.NodeWorkA[n] += divided_x;
-      sums.NodeWorkB[n] += divided_y;
+      sums.NodeWorkA[n] += divided.x;
+      sums.NodeWorkB[n] += divided.y;
     }
   }
   sums.DivideByCounts(model.NUMNP, true);

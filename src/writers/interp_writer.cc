@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/line_layout.h"
+#include "model/step_quantities.h"
 #include "writers/pickup_file.h"
 #include "writers/point_locator.h"
 #include "writers/time_history_tables.h"
@@ -25,14 +26,12 @@ constexpr LayoutItem kPointRow[] = {ScaledRealItem(15, 7), GroupItem(4, 2), Lite
 class InterpRun : public KindRun {
  public:
   explicit InterpRun(const KindContext& context)
-      : out_(context.main_output),
-        files_(context.files),
-        program_flag_(context.options.ProgramFlag) {}
+      : out_(context.main_output), files_(context.files), simulator_(context.options.simulator) {}
 
   void Prepare(const ModelStore& model) override {
     const PickupLists picks =
         ReadPickupFile(std::string(kPickupFileName), model.NUMNP, model.NUMEL);
-    tables_.emplace(picks, model, program_flag_, files_);
+    tables_.emplace(picks, model, simulator_, files_);
     InterpX = picks.InterpX;
     InterpY = picks.InterpY;
     if (InterpX.empty()) return;
@@ -47,11 +46,11 @@ class InterpRun : public KindRun {
     for (size_t k = 0; k < InterpX.size(); ++k) {
       const double h = InterpolateHead(model, {InterpNodes[k], InterpWeights[k]});
       const FieldValue korin_row[] = {RealValue(model.StepTime), RealValue(InterpX[k]),
-                                      RealValue(InterpY[k]), RealValue(InterpY[k] + h),
-                                      RealValue(h)};
+                                      RealValue(InterpY[k]),
+                                      RealValue(KorinTotalHeadAt(InterpY[k], h)), RealValue(h)};
       const FieldValue delm_row[] = {RealValue(model.StepTime), RealValue(InterpX[k]),
                                      RealValue(InterpY[k]), RealValue(h)};
-      if (program_flag_ == 1) {
+      if (simulator_ == Simulator::kDelm) {
         WriteLayout(out_, kPointRow, delm_row);
       } else {
         WriteLayout(out_, kPointRow, korin_row);
@@ -65,7 +64,7 @@ class InterpRun : public KindRun {
  private:
   TextOutput& out_;
   OutputFiles& files_;
-  int32_t program_flag_;
+  Simulator simulator_;
   std::optional<TimeHistoryTables> tables_;
   std::vector<double> InterpX, InterpY;
   // The corner nodes and weights of each point; zeros for a point in no triangle.

@@ -146,13 +146,13 @@ void WriteMesh(TextOutput& out, const ModelStore& model) {
 
 }  // namespace
 
-void AssembleMicroAvsFile(TextOutput& out, const ModelStore& model, int32_t ProgramFlag,
+void AssembleMicroAvsFile(TextOutput& out, const ModelStore& model, Simulator simulator,
                           int32_t AvsStepCount, const std::string& TempFileName) {
   const FieldValue step_count[] = {IntegerValue(AvsStepCount)};
-  const std::span<const LayoutItem> head = ProgramFlag == 1 ? kDelmHead : kKorinHead;
+  const std::span<const LayoutItem> head = simulator == Simulator::kDelm ? kDelmHead : kKorinHead;
   WriteLayout(out, head, step_count);
   if (AvsStepCount < 1) return;
-  const BlockWidths& widths = ProgramFlag == 1 ? kDelmWidths : kKorinWidths;
+  const BlockWidths& widths = simulator == Simulator::kDelm ? kDelmWidths : kKorinWidths;
   LineBlockReader temp(TempFileName);
   PaddedLineCopier copier(temp, out, AvsStepCount * BlockLength(widths, model));
   copier.Copy(1, kStepLineWidth);
@@ -186,7 +186,7 @@ class MicroAvsRun : public KindRun {
   explicit MicroAvsRun(const KindContext& context)
       : main_output_(context.main_output),
         files_(context.files),
-        program_flag_(context.options.ProgramFlag) {}
+        simulator_(context.options.simulator) {}
 
   void Prepare(const ModelStore&) override {
     RefuseTempFileAsMainOutput(main_output_.name());
@@ -194,17 +194,17 @@ class MicroAvsRun : public KindRun {
     temp_ = files_.CreateOver(std::string(kTempFileName));
   }
   void Step(const ModelStore& model) override {
-    WriteMicroAvsStep(*temp_, model, program_flag_, averages_, AvsStepCount_);
+    WriteMicroAvsStep(*temp_, model, simulator_, averages_, AvsStepCount_);
   }
   void Finish(const ModelStore& model) override {
     temp_->Finish();
-    AssembleMicroAvsFile(main_output_, model, program_flag_, AvsStepCount_, temp_->name());
+    AssembleMicroAvsFile(main_output_, model, simulator_, AvsStepCount_, temp_->name());
   }
 
  private:
   TextOutput& main_output_;
   OutputFiles& files_;
-  int32_t program_flag_;
+  Simulator simulator_;
   std::unique_ptr<TextOutput> temp_;
   NodeAverages averages_;
   int32_t AvsStepCount_ = 0;

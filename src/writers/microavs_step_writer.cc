@@ -7,6 +7,7 @@
 #include "common/line_layout.h"
 #include "common/parallel_lines.h"
 #include "model/elem_columns.h"
+#include "model/step_quantities.h"
 
 namespace {
 
@@ -62,9 +63,8 @@ void WriteKorinNodeLines(TextOutput& out, const ModelStore& m, const NodeAverage
                          int32_t last) {
   for (int32_t n = first; n <= last; ++n) {
     const double vx = a.NodeVX[n], vy = a.NodeVY[n];
-    WriteFixedLine<kKorinNodeLine>(out, n, Single(m.NodeHead[n]),
-                                   Single(m.NodeHead[n] + m.NodeY[n]), Single(vx), Single(vy),
-                                   Single(Magnitude(vx, vy)));
+    WriteFixedLine<kKorinNodeLine>(out, n, Single(m.NodeHead[n]), Single(KorinTotalHead(m, n)),
+                                   Single(vx), Single(vy), Single(Magnitude(vx, vy)));
   }
 }
 
@@ -81,39 +81,42 @@ void WriteDelmNodeLines(TextOutput& out, const ModelStore& m, const NodeAverages
 
 // Every element, active or not. RX-DELM: the stored values (D times
 // velocity), then the same times 1/D.
-void WriteElemLines(TextOutput& out, const ModelStore& m, int32_t ProgramFlag, int32_t first,
+void WriteElemLines(TextOutput& out, const ModelStore& m, Simulator simulator, int32_t first,
                     int32_t last) {
   for (int32_t e = first; e <= last; ++e) {
-    const double vx = m.ElemVX[e], vy = m.ElemVY[e], v = Magnitude(vx, vy);
-    if (ProgramFlag != 1) {
-      WriteFixedLine<kKorinElemLine>(out, e, Single(vx), Single(vy), Single(v));
+    const PlaneVector stored = StoredElemVector(m, e);
+    const double v = Magnitude(stored);
+    if (simulator != Simulator::kDelm) {
+      WriteFixedLine<kKorinElemLine>(out, e, Single(stored.x), Single(stored.y), Single(v));
       continue;
     }
-    const double reciprocal = 1.0 / m.ElemD[e];
-    WriteFixedLine<kDelmElemLine>(out, e, Single(vx), Single(vy), Single(v),
-                                  Single(vx * reciprocal), Single(vy * reciprocal),
-                                  Single(v * reciprocal));
+    const PlaneVector velocity = DelmElemVelocity(m, e);
+    WriteFixedLine<kDelmElemLine>(out, e, Single(stored.x), Single(stored.y), Single(v),
+                                  Single(velocity.x), Single(velocity.y),
+                                  Single(DelmElemSpeed(m, e)));
   }
 }
 
 }  // namespace
 
-void WriteMicroAvsStep(TextOutput& out, const ModelStore& model, int32_t ProgramFlag,
+void WriteMicroAvsStep(TextOutput& out, const ModelStore& model, Simulator simulator,
                        NodeAverages& averages, int32_t& AvsStepCount) {
-  AverageElemVelocities(model, ProgramFlag, averages);
+  AverageElemVelocities(model, simulator, averages);
   ++AvsStepCount;
   const FieldValue step_values[] = {IntegerValue(AvsStepCount), RealValue(model.StepTime)};
   WriteLayout(out, kStepLine, step_values);
-  WriteFixedLines(out, ProgramFlag == 1 ? FixedLines(kDelmNodeHead) : FixedLines(kKorinNodeHead));
+  WriteFixedLines(
+      out, simulator == Simulator::kDelm ? FixedLines(kDelmNodeHead) : FixedLines(kKorinNodeHead));
   FormatLinesInOrder(out, 1, model.NUMNP, [&](TextOutput& chunk, int32_t first, int32_t last) {
-    if (ProgramFlag == 1) {
+    if (simulator == Simulator::kDelm) {
       WriteDelmNodeLines(chunk, model, averages, first, last);
     } else {
       WriteKorinNodeLines(chunk, model, averages, first, last);
     }
   });
-  WriteFixedLines(out, ProgramFlag == 1 ? FixedLines(kDelmCellHead) : FixedLines(kKorinCellHead));
+  WriteFixedLines(
+      out, simulator == Simulator::kDelm ? FixedLines(kDelmCellHead) : FixedLines(kKorinCellHead));
   FormatLinesInOrder(out, 1, model.NUMEL, [&](TextOutput& chunk, int32_t first, int32_t last) {
-    WriteElemLines(chunk, model, ProgramFlag, first, last);
+    WriteElemLines(chunk, model, simulator, first, last);
   });
 }

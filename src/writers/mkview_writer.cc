@@ -6,6 +6,7 @@
 #include "common/line_layout.h"
 #include "common/parallel_lines.h"
 #include "model/elem_columns.h"
+#include "model/step_quantities.h"
 #include "writers/averaging_step_run.h"
 
 namespace {
@@ -53,8 +54,8 @@ constexpr LayoutItem kElemLine[] = {
 // The SW column: always 0.
 constexpr int32_t kSwitch = 0;
 
-void WriteZoneLine(TextOutput& out, int32_t NUMNP, int32_t ActiveElemCount, int32_t ProgramFlag) {
-  if (ProgramFlag == 1) {
+void WriteZoneLine(TextOutput& out, int32_t NUMNP, int32_t ActiveElemCount, Simulator simulator) {
+  if (simulator == Simulator::kDelm) {
     WriteFixedLine<kDelmZoneLine>(out, NUMNP, ActiveElemCount);
   } else {
     WriteFixedLine<kKorinZoneLine>(out, NUMNP, ActiveElemCount, 1);
@@ -62,13 +63,13 @@ void WriteZoneLine(TextOutput& out, int32_t NUMNP, int32_t ActiveElemCount, int3
 }
 
 void WriteBlockHead(TextOutput& out, const ModelStore& model, int32_t ActiveElemCount,
-                    int32_t ProgramFlag) {
+                    Simulator simulator) {
   const FieldValue time_values[] = {RealValue(model.StepTime)};
   WriteLayout(out, kTimeLine, time_values);
   const FieldValue title_values[] = {TextValue(model.TitleText())};
   WriteLayout(out, kTitleLine, title_values);
-  WriteZoneLine(out, model.NUMNP, ActiveElemCount, ProgramFlag);
-  if (ProgramFlag == 1) {
+  WriteZoneLine(out, model.NUMNP, ActiveElemCount, simulator);
+  if (simulator == Simulator::kDelm) {
     WriteLayout(out, kDelmNodeVariablesLine, {});
   } else {
     WriteLayout(out, kKorinNodeVariablesLine, {});
@@ -80,8 +81,7 @@ void WriteKorinNodeLines(TextOutput& out, const ModelStore& m, const NodeAverage
   for (int32_t n = first; n <= last; ++n) {
     const double vx = a.NodeVX[n], vy = a.NodeVY[n];
     WriteFixedLine<kKorinNodeLine>(out, kSwitch, m.NodeX[n], m.NodeY[n], m.NodeHead[n],
-                                   m.NodeHead[n] + m.NodeY[n], vx, vy, Magnitude(vx, vy),
-                                   m.NodeFlow[n]);
+                                   KorinTotalHead(m, n), vx, vy, Magnitude(vx, vy), m.NodeFlow[n]);
   }
 }
 
@@ -115,31 +115,31 @@ Point ElemCentre(const ElemColumns& elems, int32_t e, const ModelStore& model) {
 }
 
 // RX-KORIN: P is the attribute, the velocity as stored. RX-DELM: P is 1, the
-// stored values (D times velocity) times the reciprocal of D.
-void WriteElemLines(TextOutput& out, const ModelStore& model, int32_t ProgramFlag, int32_t first,
+// velocity and speed from the stored values (D times velocity).
+void WriteElemLines(TextOutput& out, const ModelStore& model, Simulator simulator, int32_t first,
                     int32_t last) {
   const ElemColumns elems(model);
-  const bool delm = ProgramFlag == 1;
+  const bool delm = simulator == Simulator::kDelm;
   for (int32_t e = first; e <= last; ++e) {
     if (!elems.IsActive(e)) continue;
     const Point centre = ElemCentre(elems, e, model);
-    const double vx = model.ElemVX[e], vy = model.ElemVY[e];
-    const double scale = delm ? 1.0 / model.ElemD[e] : 1.0;
+    const PlaneVector v = ElemVelocity(model, simulator, e);
+    const double speed = delm ? DelmElemSpeed(model, e) : Magnitude(v);
     WriteFixedLine<kElemLine>(out, kSwitch, elems.Corner1[e], elems.Corner2[e], elems.Corner3[e],
                               elems.WrittenCorner4(e), delm ? 1 : elems.Attribute[e], centre.X,
-                              centre.Y, vx * scale, vy * scale, Magnitude(vx, vy) * scale);
+                              centre.Y, v.x, v.y, speed);
   }
 }
 
 }  // namespace
 
-void WriteMkViewStep(TextOutput& out, const ModelStore& model, int32_t ProgramFlag,
+void WriteMkViewStep(TextOutput& out, const ModelStore& model, Simulator simulator,
                      NodeAverages& averages) {
   const int32_t active_elem_count = CountActiveElems(model);
-  WriteBlockHead(out, model, active_elem_count, ProgramFlag);
-  AverageElemVelocities(model, ProgramFlag, averages);
+  WriteBlockHead(out, model, active_elem_count, simulator);
+  AverageElemVelocities(model, simulator, averages);
   FormatLinesInOrder(out, 1, model.NUMNP, [&](TextOutput& chunk, int32_t first, int32_t last) {
-    if (ProgramFlag == 1) {
+    if (simulator == Simulator::kDelm) {
       WriteDelmNodeLines(chunk, model, averages, first, last);
     } else {
       WriteKorinNodeLines(chunk, model, averages, first, last);
@@ -148,7 +148,7 @@ void WriteMkViewStep(TextOutput& out, const ModelStore& model, int32_t ProgramFl
   WriteLayout(out, kElemVariablesLine, {});
   if (active_elem_count > 0) {
     FormatLinesInOrder(out, 1, model.NUMEL, [&](TextOutput& chunk, int32_t first, int32_t last) {
-      WriteElemLines(chunk, model, ProgramFlag, first, last);
+      WriteElemLines(chunk, model, simulator, first, last);
     });
   }
 }

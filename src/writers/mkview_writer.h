@@ -12,13 +12,14 @@
 #include "common/text_output.h"
 #include "model/model_store.h"
 #include "model/node_averages.h"
+#include "model/simulator.h"
 #include "writers/output_kind.h"
 
 // Appends the block of the current step to `out`, averaging into `averages`.
-// For ProgramFlag 1 the stored element values are D times velocity: they are
+// For RX-DELM results the stored element values are D times velocity: they are
 // written under "VX*D", "VY*D", "V*D" and the values divided by D under "VX",
 // "VY", "V".
-void WriteMkViewStep(TextOutput& out, const ModelStore& model, int32_t ProgramFlag,
+void WriteMkViewStep(TextOutput& out, const ModelStore& model, Simulator simulator,
                      NodeAverages& averages);
 
 std::unique_ptr<KindRun> StartMkViewKind(const KindContext& context);

@@ -4,6 +4,7 @@
 #include "common/free_form.h"
 #include "common/line_layout.h"
 #include "common/parallel_lines.h"
+#include "model/step_quantities.h"
 
 namespace {
 
@@ -24,7 +25,7 @@ void WriteKorinNodeLines(TextOutput& out, const ModelStore& m, int32_t HeadStyle
   const double elevation_share = static_cast<double>(HeadStyle);
   for (int32_t n = first; n <= last; ++n) {
     WriteFixedLine<kKorinNodeLine>(out, n, m.NodeCode[n], m.NodeX[n], m.NodeY[n],
-                                   m.NodeHead[n] + elevation_share * m.NodeY[n], m.NodeFlow[n]);
+                                   KorinRestartHead(m, n, elevation_share), m.NodeFlow[n]);
   }
 }
 
@@ -43,7 +44,7 @@ void WriteRestartStep(TextOutput& out, const ModelStore& model, const WriterOpti
   }
   if (model.NUMNP < 1) return;
   FormatLinesInOrder(out, 1, model.NUMNP, [&](TextOutput& chunk, int32_t first, int32_t last) {
-    if (options.ProgramFlag == 1) {
+    if (options.simulator == Simulator::kDelm) {
       WriteDelmNodeLines(chunk, model, first, last);
     } else {
       WriteKorinNodeLines(chunk, model, options.HeadStyle, first, last);

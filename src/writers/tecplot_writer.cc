@@ -6,6 +6,7 @@
 #include "common/line_layout.h"
 #include "common/parallel_lines.h"
 #include "model/elem_columns.h"
+#include "model/step_quantities.h"
 #include "writers/averaging_step_run.h"
 
 namespace {
@@ -45,10 +46,10 @@ constexpr LayoutItem kElemLine[] = {
 };
 
 void WriteZoneHead(TextOutput& out, const ModelStore& model, int32_t ActiveElemCount,
-                   int32_t ProgramFlag) {
+                   Simulator simulator) {
   const FieldValue title_values[] = {RealValue(model.StepTime), TextValue(model.TitleText())};
   WriteLayout(out, kTitleLine, title_values);
-  if (ProgramFlag == 1) {
+  if (simulator == Simulator::kDelm) {
     WriteLayout(out, kDelmVariablesLine, {});
   } else {
     WriteLayout(out, kKorinVariablesLine, {});
@@ -61,8 +62,8 @@ void WriteKorinNodeLines(TextOutput& out, const ModelStore& m, const NodeAverage
                          int32_t last) {
   for (int32_t n = first; n <= last; ++n) {
     const double vx = a.NodeVX[n], vy = a.NodeVY[n];
-    WriteFixedLine<kKorinNodeLine>(out, m.NodeX[n], m.NodeY[n], m.NodeHead[n],
-                                   m.NodeHead[n] + m.NodeY[n], vx, vy, Magnitude(vx, vy));
+    WriteFixedLine<kKorinNodeLine>(out, m.NodeX[n], m.NodeY[n], m.NodeHead[n], KorinTotalHead(m, n),
+                                   vx, vy, Magnitude(vx, vy));
   }
 }
 
@@ -88,13 +89,13 @@ void WriteElemLines(TextOutput& out, const ModelStore& model, int32_t first, int
 
 }  // namespace
 
-void WriteTecplotZone(TextOutput& out, const ModelStore& model, int32_t ProgramFlag,
+void WriteTecplotZone(TextOutput& out, const ModelStore& model, Simulator simulator,
                       NodeAverages& averages) {
   const int32_t active_elem_count = CountActiveElems(model);
-  WriteZoneHead(out, model, active_elem_count, ProgramFlag);
-  AverageElemVelocities(model, ProgramFlag, averages);
+  WriteZoneHead(out, model, active_elem_count, simulator);
+  AverageElemVelocities(model, simulator, averages);
   FormatLinesInOrder(out, 1, model.NUMNP, [&](TextOutput& chunk, int32_t first, int32_t last) {
-    if (ProgramFlag == 1) {
+    if (simulator == Simulator::kDelm) {
       WriteDelmNodeLines(chunk, model, averages, first, last);
     } else {
       WriteKorinNodeLines(chunk, model, averages, first, last);

@@ -11,12 +11,13 @@
 #include "common/text_output.h"
 #include "model/model_store.h"
 #include "model/node_averages.h"
+#include "model/simulator.h"
 #include "writers/output_kind.h"
 
 // Appends the zone of the current step to `out`, averaging into `averages`.
-// ProgramFlag 0 writes X, Y, P, H, VX, VY, V; ProgramFlag 1 writes X, Y, H,
+// RX-KORIN results give X, Y, P, H, VX, VY, V; RX-DELM results X, Y, H,
 // VX, VY, V and the values divided by D.
-void WriteTecplotZone(TextOutput& out, const ModelStore& model, int32_t ProgramFlag,
+void WriteTecplotZone(TextOutput& out, const ModelStore& model, Simulator simulator,
                       NodeAverages& averages);
 
 std::unique_ptr<KindRun> StartTecplotKind(const KindContext& context);

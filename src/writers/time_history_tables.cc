@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <string>
 
+#include "model/step_quantities.h"
+
 namespace {
 
 // 500 numbers a line, each after a comma.
@@ -31,12 +33,12 @@ std::span<const int32_t> Firsts(const std::vector<int32_t>& list, int32_t count)
 }  // namespace
 
 TimeHistoryTables::TimeHistoryTables(const PickupLists& picks, const ModelStore& model,
-                                     int32_t ProgramFlag, OutputFiles& files)
+                                     Simulator simulator, OutputFiles& files)
     : head_nodes_(picks.PickHeadNodes),
       pres_nodes_(picks.PickPresNodes),
       flow_nodes_(picks.PickFlowNodes),
       vel_elems_(picks.PickVelElems) {
-  const bool delm = ProgramFlag == 1;
+  const bool delm = simulator == Simulator::kDelm;
   const std::span<const int32_t> vel = Firsts(vel_elems_, picks.PickVelCount);
   values_.resize(1 +
                  std::max({static_cast<size_t>(std::max(picks.PickHeadCount, 0)),
@@ -99,7 +101,7 @@ double TimeHistoryTables::ColumnValue(const Table& table, const ModelStore& m, s
     case Column::kHead:
       return m.NodeHead[table.picks[i]];
     case Column::kHeadPlusElevation:
-      return m.NodeHead[table.picks[i]] + m.NodeY[table.picks[i]];
+      return KorinTotalHead(m, table.picks[i]);
     case Column::kFlow:
       return m.NodeFlow[table.picks[i]];
     case Column::kVelocity:
@@ -107,8 +109,9 @@ double TimeHistoryTables::ColumnValue(const Table& table, const ModelStore& m, s
       break;
   }
   const int32_t e = table.picks[i / 2];
-  const double v = i % 2 == 0 ? m.ElemVX[e] : m.ElemVY[e];
-  return table.column == Column::kVelocityByD ? v / m.ElemD[e] : v;
+  const PlaneVector v = table.column == Column::kVelocityByD ? DelmElemVelocityQuotient(m, e)
+                                                             : StoredElemVector(m, e);
+  return i % 2 == 0 ? v.x : v.y;
 }
 
 void TimeHistoryTables::WriteStepRows(const ModelStore& model) {

@@ -19,13 +19,14 @@
 #include "common/output_files.h"
 #include "common/text_output.h"
 #include "model/model_store.h"
+#include "model/simulator.h"
 #include "writers/pickup_file.h"
 
 class TimeHistoryTables {
  public:
   // Creates the tables through `files` (HTIME.CSV, PTIME.CSV for RX-KORIN
   // results, QTIME.CSV, VTIME.CSV, VeTIME.CSV) and writes their headings.
-  TimeHistoryTables(const PickupLists& picks, const ModelStore& model, int32_t ProgramFlag,
+  TimeHistoryTables(const PickupLists& picks, const ModelStore& model, Simulator simulator,
                     OutputFiles& files);
 
   // One row of the current step in each table that has columns, in the

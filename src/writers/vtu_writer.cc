@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "model/elem_columns.h"
+#include "model/step_quantities.h"
 
 static_assert(std::endian::native == std::endian::little,
               "the files declare LittleEndian and take values as they lie in memory");
@@ -55,8 +56,8 @@ void AppendEntries(TextOutput& out, int32_t count, PutEntry&& put) {
 // The step's arrays, in file order, each handed to visit(header, entries, put):
 // `entries` nodes or elements, each written by put(p, i).
 template <typename Visit>
-void ForEachArray(const ModelStore& m, int32_t ProgramFlag, const NodeAverages& a, Visit&& visit) {
-  const bool delm = ProgramFlag == 1;
+void ForEachArray(const ModelStore& m, Simulator simulator, const NodeAverages& a, Visit&& visit) {
+  const bool delm = simulator == Simulator::kDelm;
   const ElemColumns elems(m);
   auto corners = [&elems](int32_t e) { return elems.IsTriangle(e) ? 3 : 4; };
   int64_t corner_total = 0;
@@ -67,9 +68,8 @@ void ForEachArray(const ModelStore& m, int32_t ProgramFlag, const NodeAverages& 
     return ArrayHeader{section, name, type, components, entries * components, value_bytes};
   };
 
-  visit(header(Section::kPointData, "total head", "Float64", 1, N, 8), N, [&](char* p, int32_t n) {
-    return Put(p, delm ? m.NodeHead[n] : m.NodeHead[n] + m.NodeY[n]);
-  });
+  visit(header(Section::kPointData, "total head", "Float64", 1, N, 8), N,
+        [&](char* p, int32_t n) { return Put(p, TotalHead(m, simulator, n)); });
   if (!delm) {
     visit(header(Section::kPointData, "pressure head", "Float64", 1, N, 8), N,
           [&](char* p, int32_t n) { return Put(p, m.NodeHead[n]); });
@@ -88,9 +88,8 @@ void ForEachArray(const ModelStore& m, int32_t ProgramFlag, const NodeAverages& 
   visit(header(Section::kCellData, "active", "UInt8", 1, E, 1), E,
         [&](char* p, int32_t e) { return Put<uint8_t>(p, elems.IsActive(e) ? 1 : 0); });
   visit(header(Section::kCellData, "velocity", "Float64", 3, E, 8), E, [&](char* p, int32_t e) {
-    // The TECPLOT writer's division: a product with the reciprocal of D.
-    const double scale = delm ? 1.0 / m.ElemD[e] : 1.0;
-    return PutVector(p, m.ElemVX[e] * scale, m.ElemVY[e] * scale);
+    const PlaneVector v = ElemVelocity(m, simulator, e);
+    return PutVector(p, v.x, v.y);
   });
   if (delm) {
     visit(header(Section::kCellData, "layer flow", "Float64", 3, E, 8), E,
@@ -135,7 +134,7 @@ constexpr std::string_view kSectionClose[] = {
 };
 
 // The XML part of the file, up to the start of the appended data.
-void WriteHead(TextOutput& out, const ModelStore& m, int32_t ProgramFlag, const NodeAverages& a) {
+void WriteHead(TextOutput& out, const ModelStore& m, Simulator simulator, const NodeAverages& a) {
   out.Append(
       "<?xml version=\"1.0\"?>\n"
       "<VTKFile type=\"UnstructuredGrid\" version=\"1.0\" byte_order=\"LittleEndian\" "
@@ -148,7 +147,7 @@ void WriteHead(TextOutput& out, const ModelStore& m, int32_t ProgramFlag, const 
   out.Append("\">\n");
   int section = -1;
   int64_t offset = 0;
-  ForEachArray(m, ProgramFlag, a, [&](const ArrayHeader& header, int32_t, auto&&) {
+  ForEachArray(m, simulator, a, [&](const ArrayHeader& header, int32_t, auto&&) {
     if (static_cast<int>(header.section) != section) {
       if (section >= 0) out.Append(kSectionClose[section]);
       section = static_cast<int>(header.section);
@@ -174,11 +173,11 @@ void WriteHead(TextOutput& out, const ModelStore& m, int32_t ProgramFlag, const 
 
 }  // namespace
 
-void WriteVtuStep(TextOutput& out, const ModelStore& model, int32_t ProgramFlag,
+void WriteVtuStep(TextOutput& out, const ModelStore& model, Simulator simulator,
                   NodeAverages& averages) {
-  AverageElemVelocities(model, ProgramFlag, averages);
-  WriteHead(out, model, ProgramFlag, averages);
-  ForEachArray(model, ProgramFlag, averages,
+  AverageElemVelocities(model, simulator, averages);
+  WriteHead(out, model, simulator, averages);
+  ForEachArray(model, simulator, averages,
                [&out](const ArrayHeader& header, int32_t entries, auto&& put) {
                  const uint64_t bytes = static_cast<uint64_t>(header.Bytes());
                  out.Commit(Put(out.Reserve(sizeof bytes), bytes));

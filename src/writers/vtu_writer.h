@@ -18,7 +18,8 @@
 #include "common/text_output.h"
 #include "model/model_store.h"
 #include "model/node_averages.h"
+#include "model/simulator.h"
 
 // Writes the whole file to `out`, averaging into `averages`.
-void WriteVtuStep(TextOutput& out, const ModelStore& model, int32_t ProgramFlag,
+void WriteVtuStep(TextOutput& out, const ModelStore& model, Simulator simulator,
                   NodeAverages& averages);

@@ -3,8 +3,10 @@
 
 #include <cstdint>
 
+#include "model/simulator.h"
+
 struct WriterOptions {
-  int32_t ProgramFlag = 0;  // 0 RX-KORIN results, 1 RX-DELM results
-  int32_t HeadStyle = 0;    // restart of RX-KORIN results: 0 pressure, 1 total head
-  int32_t NoHeadFlag = 0;   // restart without its head lines (menu answer -1)
+  Simulator simulator = Simulator::kKorin;
+  int32_t HeadStyle = 0;   // restart of RX-KORIN results: 0 pressure, 1 total head
+  int32_t NoHeadFlag = 0;  // restart without its head lines (menu answer -1)
 };

@@ -1,4 +1,4 @@
-#include "driver/result_file.h"
+#include "reader/result_file.h"
 
 #include <gtest/gtest.h>
 
@@ -26,6 +26,11 @@ std::string Bytes(T value) {
 std::string Framed(const std::string& data) {
   int32_t length = static_cast<int32_t>(data.size());
   return Bytes(length) + data + Bytes(length);
+}
+
+// The simulator of the maker's program flag.
+Simulator SimulatorOf(int32_t program_flag) {
+  return program_flag == 1 ? Simulator::kDelm : Simulator::kKorin;
 }
 
 // Five nodes: a square 1-2-3-4 (10 x 5) and a fifth node right of it; a
@@ -82,7 +87,7 @@ class ResultFileTest : public ::testing::Test {
   // The message of the RunError that loading `path` throws ("" when none).
   std::string LoadError(const std::string& path, int32_t program_flag) {
     try {
-      ResultFile file(path, program_flag);
+      ResultFile file(path, SimulatorOf(program_flag));
       file.LoadModel(model_);
     } catch (const RunError& error) {
       return error.what();
@@ -102,7 +107,7 @@ class ResultFileTest : public ::testing::Test {
 TEST_F(ResultFileTest, SmallModelsLoadAndYieldTheirStepsInOrder) {
   for (int32_t flag : {0, 1}) {
     MadeModel made = SmallModel(flag);
-    ResultFile file(Write(made), flag);
+    ResultFile file(Write(made), SimulatorOf(flag));
     file.LoadModel(model_);
     EXPECT_EQ(std::string(model_.Title.data(), 80), "Small test model" + std::string(64, ' '));
     for (int column = 0; column < 5; ++column) {
@@ -121,7 +126,7 @@ TEST_F(ResultFileTest, SmallModelsLoadAndYieldTheirStepsInOrder) {
   }
   MadeModel without_steps = SmallModel(0);
   without_steps.steps.clear();
-  ResultFile no_steps(Write(without_steps), 0);
+  ResultFile no_steps(Write(without_steps), Simulator::kKorin);
   no_steps.LoadModel(model_);
   EXPECT_EQ(no_steps.StepCount(), 0);
   EXPECT_FALSE(no_steps.ReadNextStep(model_));
@@ -143,7 +148,7 @@ TEST_F(ResultFileTest, BytesBeyondTheFieldsOfARecordAreSkipped) {
   bytes += Framed(results + spare) + Framed(Bytes(1e-3) + Bytes(-2e-3) + spare);
 
   // The last field of each record comes out right.
-  ResultFile file(WriteBytes(bytes), 0);
+  ResultFile file(WriteBytes(bytes), Simulator::kKorin);
   file.LoadModel(model_);
   EXPECT_EQ(std::string(model_.Title.data(), 80), title);
   EXPECT_TRUE(model_.NUMNP == 3 && model_.NodeY[3] == -6.0 && model_.NUMEL == 1);

@@ -3,8 +3,8 @@
 // The file is a sequence of records, each framed by its length (a 4-byte
 // little-endian count L, L data bytes, L again). Five header records (title,
 // node count, nodes, element count, elements) are followed by three records
-// per time step (step header, node results, element results). ProgramFlag
-// selects the layout of the entries: 0 for RX-KORIN results, 1 for RX-DELM.
+// per time step (step header, node results, element results). The simulator
+// selects the layout of the entries.
 //
 // Loading reads the header, then makes a counting pass that checks every
 // step's records (without decoding them) to learn how many steps there are,
@@ -15,27 +15,29 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "model/model_store.h"
+#include "model/simulator.h"
 
 // What the node record (record 3) says about the simulator that wrote a
 // result file: its entries are 16 bytes a node for RX-KORIN, 36 for RX-DELM.
 struct NodeRecordShape {
-  int32_t NUMNP;        // as stored in record 2
-  int64_t bytes;        // data bytes of record 3
-  int32_t ProgramFlag;  // 0 or 1 when the length tells; -1 when it cannot
-                        // (NUMNP 0 or less, or another length)
+  int32_t NUMNP;                       // as stored in record 2
+  int64_t bytes;                       // data bytes of record 3
+  std::optional<Simulator> simulator;  // empty when the length cannot tell
+                                       // (NUMNP 0 or less, or another length)
 };
 // Reads records 1 to 3 of the file at `path`; throws RunError on a fault.
 NodeRecordShape ReadNodeRecordShape(const std::string& path);
-// Bytes of one node entry in record 3 for ProgramFlag 0 or 1.
-int64_t NodeEntryBytes(int32_t ProgramFlag);
+// Bytes of one node entry in record 3.
+int64_t NodeEntryBytes(Simulator simulator);
 
 class ResultFile {
  public:
   // Opens the file; throws RunError when it cannot be opened.
-  ResultFile(std::string path, int32_t ProgramFlag);
+  ResultFile(std::string path, Simulator simulator);
   ~ResultFile();
   ResultFile(const ResultFile&) = delete;
   ResultFile& operator=(const ResultFile&) = delete;

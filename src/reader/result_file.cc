@@ -1,11 +1,11 @@
-#include "driver/result_file.h"
+#include "reader/result_file.h"
 
 #include <bit>
 #include <string>
 
 #include "common/run_error.h"
-#include "driver/record_reader.h"
 #include "model/elem_columns.h"
+#include "reader/record_reader.h"
 
 static_assert(std::endian::native == std::endian::little,
               "result files are little-endian; entries are decoded by copying bytes");
@@ -25,19 +25,19 @@ constexpr int64_t kCountBytes = 4;
 constexpr int64_t kStepHeaderBytes = 12;
 constexpr int64_t kNodeResultBytes = 20;
 
-// The program whose node entries fill `length` bytes for `node_count` nodes;
-// -1 when neither does.
-int32_t ProgramOfNodeRecord(int32_t node_count, int64_t length) {
-  if (node_count <= 0) return -1;
-  if (length == kKorinLayout.node * node_count) return 0;
-  if (length == kDelmLayout.node * node_count) return 1;
-  return -1;
+// The simulator whose node entries fill `length` bytes for `node_count`
+// nodes; none when neither does.
+std::optional<Simulator> SimulatorOfNodeRecord(int32_t node_count, int64_t length) {
+  if (node_count <= 0) return std::nullopt;
+  if (length == kKorinLayout.node * node_count) return Simulator::kKorin;
+  if (length == kDelmLayout.node * node_count) return Simulator::kDelm;
+  return std::nullopt;
 }
 
 }  // namespace
 
-int64_t NodeEntryBytes(int32_t ProgramFlag) {
-  return ProgramFlag == 1 ? kDelmLayout.node : kKorinLayout.node;
+int64_t NodeEntryBytes(Simulator simulator) {
+  return simulator == Simulator::kDelm ? kDelmLayout.node : kKorinLayout.node;
 }
 
 NodeRecordShape ReadNodeRecordShape(const std::string& path) {
@@ -49,20 +49,15 @@ NodeRecordShape ReadNodeRecordShape(const std::string& path) {
   const int32_t node_count = Decode<int32_t>(reader.Take(kCountBytes));
   reader.End();
   reader.Begin(HeaderRecord(3, "nodes"), false);
-  return {node_count, reader.Length(), ProgramOfNodeRecord(node_count, reader.Length())};
+  return {node_count, reader.Length(), SimulatorOfNodeRecord(node_count, reader.Length())};
 }
 
 class ResultFile::Impl {
  public:
-  Impl(std::string path, int32_t program_flag)
+  Impl(std::string path, Simulator simulator)
       : reader_(std::move(path)),
-        delm_(program_flag == 1),
-        layout_(delm_ ? kDelmLayout : kKorinLayout) {
-    if (program_flag != 0 && program_flag != 1) {
-      reader_.Fail("program flag " + std::to_string(program_flag) +
-                   " is neither 0 (RX-KORIN) nor 1 (RX-DELM)");
-    }
-  }
+        delm_(simulator == Simulator::kDelm),
+        layout_(delm_ ? kDelmLayout : kKorinLayout) {}
 
   // Records 1 to 5. Sets `looks_like_delm` as soon as the node record shows
   // it, so that it is known even when a later record is found faulty.
@@ -136,9 +131,9 @@ class ResultFile::Impl {
   // was given to the program question: worth a warning one way, fatal the
   // other way (the RX-KORIN record is too short for RX-DELM entries).
   void CheckNodeLayout(bool& looks_like_delm) const {
-    const int32_t program = ProgramOfNodeRecord(node_count_, reader_.Length());
-    if (!delm_ && program == 1) looks_like_delm = true;
-    if (delm_ && program == 0) {
+    const std::optional<Simulator> shown = SimulatorOfNodeRecord(node_count_, reader_.Length());
+    if (!delm_ && shown == Simulator::kDelm) looks_like_delm = true;
+    if (delm_ && shown == Simulator::kKorin) {
       reader_.Fail("record 3 (nodes) holds " + std::to_string(kKorinLayout.node) +
                    " bytes a node: the file looks like RX-KORIN results "
                    "(answer 0 to the program question)");
@@ -223,8 +218,8 @@ class ResultFile::Impl {
   int64_t step_ = 0;           // steps begun so far
 };
 
-ResultFile::ResultFile(std::string path, int32_t ProgramFlag)
-    : impl_(std::make_unique<Impl>(std::move(path), ProgramFlag)) {}
+ResultFile::ResultFile(std::string path, Simulator simulator)
+    : impl_(std::make_unique<Impl>(std::move(path), simulator)) {}
 
 ResultFile::~ResultFile() = default;
 

@@ -1,4 +1,4 @@
-#include "driver/record_reader.h"
+#include "reader/record_reader.h"
 
 namespace {
 
