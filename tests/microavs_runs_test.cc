@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "common/line_block_reader.h"
 #include "common/run_error.h"
 #include "microavs_reference.h"
 #include "program_run.h"
@@ -83,13 +84,20 @@ TEST(MicroAvsRuns, RefusesTheTemporaryFileAsMainOutput) {
 
 // One RX-KORIN block of many nodes and no element, read over several blocks
 // of the reader: node lines of many lengths, one longer than a whole block,
-// each copied as its first 85 characters padded with blanks.
+// most ending with CR LF (as the Windows build writes them), each copied as
+// its first 85 characters padded with blanks.
 TEST(MicroAvsAssembly, CopiesLinesAtTheirWidthsAndNamesATemporaryFileThatEndsEarly) {
   TinyModel tiny(40000, 0);
   std::string temp_text = "step\n5   3\n5\nP\nH\nX\nY\nV\n", copied_nodes;
+  constexpr size_t kBlock = LineBlockReader::kBlockSize;
   for (int n = 1; n <= 40000; ++n) {
-    std::string line(n % 7 * 20 + (n == 9999 ? 3 << 20 : 0), static_cast<char>('a' + n % 26));
-    temp_text += line + "\n";
+    size_t length = n % 7 * 20 + (n == 9999 ? 3 << 20 : 0);
+    // A short line that runs over the end of a block ends there with its CR.
+    const size_t block_end = (temp_text.size() / kBlock + 1) * kBlock;
+    const bool over_block_end = temp_text.size() + length + 2 > block_end;
+    if (over_block_end && n != 9999) length = block_end - temp_text.size() - 1;
+    std::string line(length, static_cast<char>('a' + n % 26));
+    temp_text += line + (n % 5 == 0 && !over_block_end ? "\n" : "\r\n");
     copied_nodes += (line + std::string(85, ' ')).substr(0, 85) + "\n";
   }
   const std::string temp = MakeScratchDir("microavs") + "/AVS.tmp";

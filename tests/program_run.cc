@@ -89,15 +89,18 @@ ProgramRun Run(const std::string& dir, const std::string& answers,
 }  // namespace
 
 ProgramRun RunRxpost(const std::string& dir, const std::string& answers, bool terminal_stderr) {
-  return Run(dir, answers, {}, {.terminal_stderr = terminal_stderr, .terminal_stdout = false, .locale = ""});
+  return Run(dir, answers, {},
+             {.terminal_stderr = terminal_stderr, .terminal_stdout = false, .locale = ""});
 }
 
 ProgramRun RunRxpostOnTerminal(const std::string& dir, const std::string& answers,
                                const std::string& locale) {
-  return Run(dir, answers, {}, {.terminal_stderr = false, .terminal_stdout = true, .locale = locale});
+  return Run(dir, answers, {},
+             {.terminal_stderr = false, .terminal_stdout = true, .locale = locale});
 }
 
 ProgramRun RunRxpostCommand(const std::string& dir, const std::vector<std::string>& args,
                             bool terminal_stderr) {
-  return Run(dir, "", args, {.terminal_stderr = terminal_stderr, .terminal_stdout = false, .locale = ""});
+  return Run(dir, "", args,
+             {.terminal_stderr = terminal_stderr, .terminal_stdout = false, .locale = ""});
 }
