@@ -43,9 +43,9 @@ maker=$root/build/make_result_file
 export WINEPREFIX=$root/build-windows/wineprefix WINEDEBUG=-all WINEARCH=win64
 export WINEDLLOVERRIDES="mscoree,mshtml="
 if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
-  wineboot -i >/dev/null 2>&1 || true
+  wineboot -i </dev/null >/dev/null 2>&1 || true
 fi
-wineserver -p
+wineserver -p </dev/null
 trap 'wineserver -k 2>/dev/null || true' EXIT
 
 work=$root/build-windows/check
