@@ -157,6 +157,8 @@ compare_windows_tecplot() {
   bash scripts/build-windows.sh >/dev/null
   export WINEPREFIX=$(pwd)/build-windows/wineprefix WINEDEBUG=-all WINEARCH=win64
   [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1 || true
+  wineserver -k 2>/dev/null || true  # -p takes only a prefix without a server
+  wineserver -w
   wineserver -p
   local exe linux_runs=() windows_runs=()
   exe=$(pwd)/build-windows/rxpost.exe

@@ -19,6 +19,7 @@
 # Prints one line per failure and, last, "N passed, M failed"; exits 1 when
 # anything failed, 77 when wine is not installed.
 set -euo pipefail
+trap 'echo "windows_check: stopped by a failed command at line $LINENO" >&2' ERR
 cd "$(dirname "$0")/.."
 root=$(pwd)
 wide=0
@@ -45,6 +46,10 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
   wineboot -i </dev/null >/dev/null 2>&1 || true
 fi
+# A server left by wineboot or an earlier start is ended first: -p takes
+# only a prefix that has none.
+wineserver -k 2>/dev/null || true
+wineserver -w
 wineserver -p </dev/null
 trap 'wineserver -k 2>/dev/null || true' EXIT
 
