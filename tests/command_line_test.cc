@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -111,9 +112,6 @@ TEST(CommandLine, InfoRefusesFilesItCannotRead) {
               "96 bytes for 5 nodes");
   const std::string korin = MakeFile(dir, "k.bin", TinyModel(0, "k"));
   ExpectError(RunRxpostCommand(dir, {"info", korin, "--program", "delm"}), "16 bytes a node");
-  ExpectError(RunRxpostCommand(dir, {"info", MakeFile(dir, "cut.bin", TinyModel(1, "c"),
-                                                      MadeFault::kCutInsideRecord)}),
-              "cut.bin: the file ends inside record 11");
   ExpectError(RunRxpostCommand(dir, {"info", "missing.bin"}), "missing.bin");
 }
 
@@ -135,7 +133,8 @@ TEST(CommandLine, HelpVersionAndBadOptions) {
   ExpectError(RunRxpostCommand(dir, {"info", korin, "--program", "femap"}), "femap");
   ExpectError(RunRxpostCommand(dir, {"vtk", korin}), "OUTPUT.pvd is required");
   ExpectError(RunRxpostCommand(dir, {"vtk", korin, "out.vtu"}), "must end in .pvd");
-  for (const char* steps : {"0", "-1", "last", "3,", "3,x"}) {
+  ExpectError(RunRxpostCommand(dir, {"vtk", korin, "o.pvd", "--idle", "3"}), "--idle");
+  for (const char* steps : {"-1", "last", "3,", "3,x", "3,-2"}) {
     ExpectError(RunRxpostCommand(dir, {"vtk", korin, "o.pvd", "--steps", steps}), "--steps");
   }
 }
@@ -153,6 +152,98 @@ TEST(CommandLine, VtkRefusesMissingFolderAndTheResultFile) {
 }
 
 uintmax_t FileSize(const std::string& path) { return std::filesystem::file_size(path); }
+
+// A file that ends inside a step, as while a simulation writes it: `info` and
+// `vtk` use its complete steps with one note; the dialogue refuses it and
+// points to them. A file that ends inside its header, or whose framing is
+// wrong, stays an error everywhere.
+TEST(CommandLine, FileEndingInsideAStepGivesItsCompleteSteps) {
+  const std::string dir = MakeScratchDir("growing");
+  MadeModel first_only = TinyModel(1, "growing");
+  first_only.steps.pop_back();
+  const uintmax_t step_two_at = FileSize(dir + "/" + MakeFile(dir, "one.bin", first_only));
+  for (MadeFault fault : {MadeFault::kCutInsideRecord, MadeFault::kLastStepWithoutElements}) {
+    const std::string cut = MakeFile(dir, "cut.bin", TinyModel(1, "growing"), fault);
+    const std::string present = std::to_string(FileSize(dir + "/cut.bin") - step_two_at);
+    const std::string note = "rxpost: note: cut.bin: the file ends inside step 2 (" + present +
+                             " bytes of it are there): the simulation may still be writing it";
+    ProgramRun info = RunRxpostCommand(dir, {"info", cut});
+    EXPECT_EQ(info.exit_status, 0) << info.err;
+    EXPECT_EQ(info.err.rfind(note, 0), 0u) << info.err;
+    EXPECT_EQ(info.err.find('\n'), info.err.size() - 1) << info.err;
+    EXPECT_NE(info.out.find("\nsteps      1 complete; step 2 incomplete, " + present +
+                            " bytes of it so far\n"),
+              std::string::npos)
+        << info.out;
+    EXPECT_EQ(std::count(info.out.begin(), info.out.end(), '\n'), 11) << info.out;  // one step
+    ProgramRun vtk = RunRxpostCommand(dir, {"vtk", cut, "o.pvd"});
+    EXPECT_EQ(vtk.exit_status, 0);
+    EXPECT_EQ(vtk.err.rfind(note, 0), 0u) << vtk.err;
+    EXPECT_NE(ReadWholeFile(dir + "/o.pvd").find("timestep=\"0.5\""), std::string::npos);
+    ProgramRun dialogue = RunRxpost(dir, "0\n0\n1\n1\ncut.bin\n");
+    EXPECT_EQ(dialogue.exit_status, 2);
+    EXPECT_NE(dialogue.err.find("rxpost: cut.bin: the file ends "), std::string::npos);
+    EXPECT_NE(dialogue.err.find("`rxpost info` and `rxpost vtk` read the complete steps"),
+              std::string::npos)
+        << dialogue.err;
+  }
+  first_only.steps.clear();
+  ExpectError(RunRxpostCommand(dir, {"info", MakeFile(dir, "head.bin", first_only,
+                                                      MadeFault::kCutInsideRecord)}),
+              "head.bin: the file ends inside record 5 (elements)");
+  ExpectError(RunRxpostCommand(dir, {"vtk",
+                                     MakeFile(dir, "framing.bin", TinyModel(1, "f"),
+                                              MadeFault::kMismatchedFraming),
+                                     "o.pvd"}),
+              "framed inconsistently");
+}
+
+// The .pvd is replaced whole; the step files that an earlier collection of
+// the name listed and the new one does not are removed, nothing else; a
+// result file found faulty leaves the collection as it was.
+TEST(CommandLine, VtkReplacesTheCollectionWholeAndRemovesOnlyItsOldStepFiles) {
+  const std::string dir = MakeScratchDir("collection");
+  const std::string korin = MakeFile(dir, "k.bin", TinyModel(0, "k"));
+  ASSERT_EQ(RunRxpostCommand(dir, {"vtk", korin, "o.pvd", "--steps", "all"}).exit_status, 0);
+  WriteWholeFile(dir + "/o_000009.vtu", "not listed");
+  WriteWholeFile(dir + "/o_notes.vtu", "listed, not a step file");
+  std::string pvd = ReadWholeFile(dir + "/o.pvd");
+  pvd.insert(pvd.find("  </Collection>"), "<DataSet file=\"o_notes.vtu\"/>\n");
+  WriteWholeFile(dir + "/o.pvd", pvd);
+  const std::string second_step = ReadWholeFile(dir + "/o_000002.vtu");
+
+  const std::string bad = MakeFile(dir, "bad.bin", TinyModel(0, "k"), MadeFault::kShortNodeRecord);
+  ExpectError(RunRxpostCommand(dir, {"vtk", bad, "o.pvd", "--steps", "all"}), "bad.bin");
+  EXPECT_EQ(ReadWholeFile(dir + "/o.pvd"), pvd);
+  EXPECT_EQ(ReadWholeFile(dir + "/o_000002.vtu"), second_step);
+  EXPECT_FALSE(FileExists(dir + "/o.pvd.tmp"));
+
+  ProgramRun final_only = RunRxpostCommand(dir, {"vtk", korin, "o.pvd"});
+  EXPECT_EQ(final_only.exit_status, 0) << final_only.err;
+  EXPECT_NE(ReadWholeFile(dir + "/o.pvd")
+                .find("timestep=\"1.5\" group=\"\" part=\"0\" "
+                      "file=\"o_000001.vtu\""),
+            std::string::npos);
+  EXPECT_FALSE(FileExists(dir + "/o_000002.vtu"));
+  EXPECT_TRUE(FileExists(dir + "/o_000009.vtu") && FileExists(dir + "/o_notes.vtu"));
+  EXPECT_FALSE(FileExists(dir + "/o.pvd.tmp"));
+
+  // Any case of .pvd; --steps 0 is the step numbered 0; a step request that
+  // matches nothing names the numbers the file has.
+  MadeModel zero = TinyModel(0, "zero");
+  zero.steps[0].number = 0;
+  const std::string zero_file = MakeFile(dir, "zero.bin", zero);
+  EXPECT_EQ(RunRxpostCommand(dir, {"vtk", zero_file, "Z.PVD", "--steps", "0"}).exit_status, 0);
+  EXPECT_NE(ReadWholeFile(dir + "/Z.PVD").find("timestep=\"0.5\""), std::string::npos);
+  EXPECT_TRUE(FileExists(dir + "/Z_000001.vtu"));
+  EXPECT_FALSE(FileExists(dir + "/Z_000002.vtu"));
+  ProgramRun none = RunRxpostCommand(dir, {"vtk", korin, "n.pvd", "--steps", "6"});
+  EXPECT_EQ(none.exit_status, 0);
+  EXPECT_NE(none.err.find("no step matches --steps; the collection lists no data set (the step "
+                          "numbers read: 5, 7)"),
+            std::string::npos)
+      << none.err;
+}
 
 TEST(CommandLine, ProgressOnlyWhenStandardErrorIsATerminalWithTheBytesWritten) {
   const std::string dir = MakeScratchDir("progress");

@@ -19,6 +19,13 @@ ProgramRun RunRxpost(const std::string& dir, const std::string& answers,
 // the locale `locale` (LC_ALL); standard error is a file.
 ProgramRun RunRxpostOnTerminal(const std::string& dir, const std::string& answers,
                                const std::string& locale);
+// `rxpost args...` started with no input, left running until WaitForRun.
+struct StartedRun {
+  int pid;
+  std::string dir;
+};
+StartedRun StartRxpostCommand(const std::string& dir, const std::vector<std::string>& args);
+ProgramRun WaitForRun(const StartedRun& run);
 // `rxpost args...` with no input.
 ProgramRun RunRxpostCommand(const std::string& dir, const std::vector<std::string>& args,
                             bool terminal_stderr = false);

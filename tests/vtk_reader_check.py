@@ -4,13 +4,18 @@ files, which this script reads on its own (struct) to know the model.
 
 usage: vtk_reader_check.py RXPOST MAKE_RESULT_FILE WORK_DIR
 """
+import math
 import os
+import shutil
+import signal
 import struct
 import subprocess
 import sys
+import time
 import xml.etree.ElementTree as ElementTree
 
 from vtkmodules.vtkIOXML import vtkXMLUnstructuredGridReader
+from vtkmodules.vtkIOXMLParser import vtkXMLDataParser
 
 RXPOST, MAKER, WORK = sys.argv[1:4]
 
@@ -113,22 +118,106 @@ def check_step(path, nodes, elems, step, delm):
         check("D", array(cells, "D"), [v[2] for v in elem_values])
 
 
-def run_case(name, program, steps, numbers, choice, requests):
-    result, collection = os.path.join(WORK, name + ".bin"), os.path.join(WORK, name + ".pvd")
+def vtk_data_sets(collection):
+    """(timestep, file) of each DataSet of the .pvd, as VTK's XML parser reads it."""
+    parser = vtkXMLDataParser()
+    parser.SetFileName(collection)
+    if parser.Parse() != 1:
+        sys.exit(f"FAIL {collection}: VTK's XML parser refuses the collection")
+    sets = parser.GetRootElement().FindNestedElementWithName("Collection")
+    return [(sets.GetNestedElement(i).GetAttribute("timestep"),
+             sets.GetNestedElement(i).GetAttribute("file"))
+            for i in range(sets.GetNumberOfNestedElements())]
+
+
+def check_collection(result, collection, delm, expected):
+    """The collection lists `expected` (steps of the result file) in order,
+    and VTK reads it back: the .pvd with its XML parser, every step file it
+    names with values as in the result file. A step whose time is not finite
+    is listed at its step number."""
+    nodes, elems, _ = read_result(result, delm)
+    data_sets = vtk_data_sets(collection)
+    times = [s[1] if math.isfinite(s[1]) else float(s[0]) for s in expected]
+    check(f"{collection} times", [float(t) for t, _ in data_sets], times)
+    folder = os.path.dirname(collection)
+    for (_, name), step in zip(data_sets, expected):
+        check_step(os.path.join(folder, name), nodes, elems, step, delm)
+
+
+def make(name, program, steps, numbers, times=None):
+    result = os.path.join(WORK, name + ".bin")
+    extra = ["--step-times", times] if times else []
     subprocess.run([MAKER, "--program", program, "--nx", "6", "--ny", "5", "--steps", str(steps),
-                    "--seed", "7", "--step-numbers", numbers, "--out", result], check=True)
-    subprocess.run([RXPOST, "vtk", result, collection, "--steps", choice], check=True)
+                    "--seed", "7", "--step-numbers", numbers, "--out", result, *extra], check=True)
+    return result
+
+
+def run_case(name, program, steps, numbers, choice, requests, collection_name=None, times=None):
+    result = make(name, program, steps, numbers, times)
+    collection = os.path.join(os.fsencode(WORK), collection_name or os.fsencode(name + ".pvd"))
+    subprocess.run([RXPOST, "vtk", result, collection, "--steps", choice], check=True,
+                   stderr=subprocess.DEVNULL)
     delm = program == "delm"
-    nodes, elems, all_steps = read_result(result, delm)
-    expected = chosen(all_steps, requests)
-    data_sets = ElementTree.parse(collection).getroot().findall("./Collection/DataSet")
-    check(f"{name} times", [float(d.get("timestep")) for d in data_sets], [s[1] for s in expected])
-    for data_set, step in zip(data_sets, expected):
-        check_step(os.path.join(WORK, data_set.get("file")), nodes, elems, step, delm)
-    print(f"{name}: {len(data_sets)} of {len(all_steps)} steps read back by VTK and checked")
+    all_steps = read_result(result, delm)[2]
+    # VTK takes UTF-8 file names only; the .pvd is read under a plain name.
+    readable = os.path.join(WORK, name + "_read.pvd")
+    shutil.copyfile(collection, readable)
+    check_collection(result, readable, delm, chosen(all_steps, requests))
+    print(f"{name}: {len(chosen(all_steps, requests))} of {len(all_steps)} steps read back by VTK")
+
+
+def record_ends(data):
+    at, ends = 0, []
+    while at < len(data):
+        at += struct.unpack_from("<i", data, at)[0] + 8
+        ends.append(at)
+    return ends
+
+
+def listed(collection):
+    try:
+        return len(ElementTree.parse(collection).getroot().findall("./Collection/DataSet"))
+    except FileNotFoundError:
+        return 0
+
+
+def follow_case():
+    """`rxpost vtk --follow` while the result file is appended record by
+    record (every other record in two pieces), with short pauses: after each
+    complete step the collection lists it; Ctrl-C ends the run with status 0."""
+    data = open(make("follow_full", "delm", 5, "1,2,3,4,5"), "rb").read()
+    ends = record_ends(data)
+    result, collection = os.path.join(WORK, "follow.bin"), os.path.join(WORK, "follow.pvd")
+    with open(result, "wb") as out:
+        out.write(data[:ends[4]])
+    run = subprocess.Popen([RXPOST, "vtk", result, collection, "--steps", "all", "--follow"])
+    with open(result, "ab") as out:
+        for number, (start, end) in enumerate(zip(ends[4:], ends[5:])):
+            for piece in ((start, (start + end) // 2), ((start + end) // 2, end)) \
+                    if number % 2 else ((start, end),):
+                out.write(data[piece[0]:piece[1]])
+                out.flush()
+                time.sleep(0.02)
+            steps = (number + 1) // 3
+            for _ in range(500):
+                if listed(collection) == steps:
+                    break
+                time.sleep(0.01)
+            if listed(collection) != steps:
+                run.kill()
+                sys.exit(f"FAIL follow: after {number + 1} step records the collection lists "
+                         f"{listed(collection)} steps, expected {steps}")
+    run.send_signal(signal.SIGINT)
+    if run.wait(timeout=10) != 0:
+        sys.exit(f"FAIL follow: status {run.returncode} after Ctrl-C")
+    check_collection(result, collection, True, read_result(result, True)[2])
+    print("follow: 5 steps listed as they were completed, read back by VTK")
 
 
 os.makedirs(WORK, exist_ok=True)
 run_case("korin_final", "korin", 3, "0,4,2", "final", [0])
 run_case("delm_all", "delm", 12, ",".join(str(n) for n in range(1, 13)), "all", [-1])
 run_case("delm_list", "delm", 4, "3,5,3,9", "3,9", [3, 9])
+# Control and Shift-JIS bytes in the name, times that are not numbers.
+run_case("odd_names", "korin", 3, "1,2,3", "all", [-1], b"odd\x01\x82\xa0&<\".PVD", "nan,2,inf")
+follow_case()

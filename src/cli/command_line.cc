@@ -49,9 +49,17 @@ CLI::App* AddVtk(CLI::App& app, VtkOptions& vtk, std::string& steps) {
   command
       ->add_option("--steps", steps,
                    "final (the last step, and any earlier step numbered 0), all, or the "
-                   "step numbers N[,N...], such as 3,5,9")
+                   "step numbers N[,N...], such as 3,5,9 (0 is the step numbered 0)")
       ->type_name("WHICH")
       ->capture_default_str();
+  command->add_flag("--follow", vtk.follow,
+                    "then wait for the file to grow (a simulation still running) and add each "
+                    "new step as soon as it is complete; ends at Ctrl-C");
+  command
+      ->add_option("--idle", vtk.idle_seconds,
+                   "with --follow: end after this many seconds without a new step")
+      ->type_name("SECONDS")
+      ->check(CLI::PositiveNumber);
   return command;
 }
 
@@ -94,6 +102,7 @@ int RunCommandLine(int argc, char** argv) {
       RunInfo(info);
     } else {
       vtk.steps = ParseStepChoice(steps);
+      if (vtk.idle_seconds > 0 && !vtk.follow) throw ErrorAbout("--idle", "needs --follow");
       RunVtk(vtk);
     }
     return 0;

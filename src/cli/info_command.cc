@@ -8,6 +8,7 @@
 
 #include "cli/model_summary.h"
 #include "cli/program_choice.h"
+#include "cli/step_notes.h"
 #include "common/text_output.h"
 #include "reader/result_file.h"
 
@@ -54,7 +55,8 @@ void PrintRange(TextOutput& out, const ValueRange& range) {
 }
 
 void PrintTextMesh(TextOutput& out, const InfoOptions& options, const ProgramChoice& program,
-                   const ModelStore& model, const MeshSummary& mesh, int64_t steps) {
+                   const ModelStore& model, const MeshSummary& mesh, const ResultFile& file) {
+  const int64_t steps = file.StepCount();
   Print(out, "file       %s\n", options.result_path.c_str());
   Print(out, "simulator  %s (%s)\n", SimulatorName(program.simulator).data(), program.how.c_str());
   Print(out, "title      %s\n", ShownTitle(model).c_str());
@@ -69,7 +71,12 @@ void PrintTextMesh(TextOutput& out, const InfoOptions& options, const ProgramCho
       Print(out, "%s extent   %.6g to %.6g\n", axis, range->min, range->max);
     }
   }
-  Print(out, "steps      %lld\n", static_cast<long long>(steps));
+  Print(out, "steps      %lld", static_cast<long long>(steps));
+  if (const std::optional<IncompleteStep>& tail = file.Incomplete()) {
+    Print(out, " complete; step %lld incomplete, %lld bytes of it so far",
+          static_cast<long long>(tail->index), static_cast<long long>(tail->bytes));
+  }
+  out.EndLine();
   if (steps == 0) return;
   Print(out, "\n%8s %11s %15s %15s %15s %15s %15s %15s %15s\n", "step", "number", "time",
         "total head min", "total head max", "discharge min", "discharge max", "velocity min",
@@ -137,7 +144,8 @@ void RunInfo(const InfoOptions& options) {
   const ProgramChoice program = ChooseProgram(options.result_path, options.program);
   auto model = std::make_unique<ModelStore>();
   ResultFile file(options.result_path, program.simulator);
-  file.LoadModel(*model);
+  file.LoadModel(*model, EndInsideStep::kEndsTheSteps);
+  NoteIncompleteStep(options.result_path, file);
 
   const std::unique_ptr<TextOutput> standard_output = TextOutput::StandardOutput();
   TextOutput& out = *standard_output;
@@ -145,7 +153,7 @@ void RunInfo(const InfoOptions& options) {
   if (options.csv) {
     PrintCsvMesh(out, program, *model, mesh, file.StepCount());
   } else {
-    PrintTextMesh(out, options, program, *model, mesh, file.StepCount());
+    PrintTextMesh(out, options, program, *model, mesh, file);
   }
   for (int64_t index = 1; file.ReadNextStep(*model); ++index) {
     const StepSummary step = SummarizeStep(*model, program.simulator);

@@ -8,25 +8,31 @@
 #include "reader/step_selection.h"
 
 bool StepChoice::Selects(int32_t StepNo, bool is_last_step) const {
-  return std::any_of(requests.begin(), requests.end(), [&](int32_t RequestedStep) {
-    return IsStepSelected(StepNo, RequestedStep, is_last_step);
-  });
+  switch (form) {
+    case Form::kFinal:
+      return IsStepSelected(StepNo, 0, is_last_step);
+    case Form::kAll:
+      return true;
+    case Form::kNumbers:
+      break;
+  }
+  return std::find(numbers.begin(), numbers.end(), StepNo) != numbers.end();
 }
 
 StepChoice ParseStepChoice(std::string_view text) {
-  if (text == "final") return {{0}};
-  if (text == "all") return {{-1}};
-  StepChoice choice;
+  if (text == "final") return {StepChoice::Form::kFinal, {}};
+  if (text == "all") return {StepChoice::Form::kAll, {}};
+  StepChoice choice{StepChoice::Form::kNumbers, {}};
   for (std::string_view rest = text;;) {
     const std::string_view item = rest.substr(0, rest.find(','));
     int32_t number = 0;
     auto [end, error] = std::from_chars(item.data(), item.data() + item.size(), number);
-    if (error != std::errc() || end != item.data() + item.size() || number <= 0) {
+    if (error != std::errc() || end != item.data() + item.size() || number < 0) {
       throw ErrorAbout("--steps", "'" + std::string(text) +
-                                      "' is not final, all or a list of step numbers above 0 "
-                                      "such as 3,5,9");
+                                      "' is not final, all or a list of step numbers (0 or "
+                                      "more) such as 3,5,9");
     }
-    choice.requests.push_back(number);
+    choice.numbers.push_back(number);
     if (item.size() == rest.size()) return choice;
     rest.remove_prefix(item.size() + 1);
   }

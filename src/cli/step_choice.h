@@ -1,7 +1,7 @@
-// StepChoice: the steps that `rxpost vtk --steps` writes, the dialogue's step
-// rules spelled as words: "final" (the last step, and any earlier step
-// numbered 0, as the dialogue's answer 0), "all" (a negative answer), or a
-// list of step numbers "3,5,9" (each a positive answer).
+// StepChoice: the steps that `rxpost vtk --steps` writes: "final" (the last
+// step, and any earlier step numbered 0, as the dialogue's answer 0), "all"
+// (a negative answer), or a list of step numbers "3,5,9" (the steps whose own
+// number is in the list; 0 among them is the number 0, not the final step).
 #pragma once
 
 #include <cstdint>
@@ -9,9 +9,9 @@
 #include <vector>
 
 struct StepChoice {
-  // Answers to the dialogue's step question; a step is chosen when any of
-  // them selects it.
-  std::vector<int32_t> requests;
+  enum class Form { kFinal, kAll, kNumbers };
+  Form form = Form::kFinal;
+  std::vector<int32_t> numbers;  // for kNumbers
 
   bool Selects(int32_t StepNo, bool is_last_step) const;
 };

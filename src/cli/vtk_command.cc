@@ -1,71 +1,75 @@
 #include "cli/vtk_command.h"
 
-#include <cstdio>
-#include <iostream>
 #include <memory>
-#include <vector>
 
 #include "cli/program_choice.h"
+#include "cli/step_notes.h"
+#include "cli/vtk_follow.h"
+#include "cli/vtk_steps.h"
+#include "common/notes.h"
 #include "common/output_files.h"
+#include "common/platform_file_watch.h"
 #include "common/progress_line.h"
 #include "common/run_error.h"
-#include "model/node_averages.h"
 #include "reader/result_file.h"
-#include "writers/pvd_writer.h"
-#include "writers/vtu_writer.h"
+#include "writers/pvd_collection.h"
 
 namespace {
 
-constexpr std::string_view kCollectionEnding = ".pvd";
-
-// "out.pvd" and 3 give "out_000003.vtu".
-std::string StepFilePath(const std::string& collection_path, int64_t written) {
-  const std::string stem =
-      collection_path.substr(0, collection_path.size() - kCollectionEnding.size());
-  char number[32];
-  std::snprintf(number, sizeof number, "_%06lld.vtu", static_cast<long long>(written));
-  return stem + number;
+void NoteUnlistableTimes(const std::string& result_path, const PvdCollection& collection) {
+  for (const PvdDataSet& data_set : collection.DataSets()) {
+    if (!IsUnlistableTime(data_set.time)) continue;
+    WriteNote(EscapedText(result_path) + ": a step's time is not a finite number; such a step is " +
+              "listed in the collection at its step number as time (step number " +
+              std::to_string(data_set.step_number) + ", the first)");
+    return;
+  }
 }
 
-// The name of the file at `path`, as the collection refers to it from its folder.
-std::string FileName(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+void NoteEmptyCollection(const std::string& result_path, const VtkSteps& steps) {
+  WriteNote(EscapedText(result_path) +
+            ": no step matches --steps; the collection lists no data set (the step numbers "
+            "read: " +
+            (steps.StepsRead() == 0 ? "none, the file has no complete step" : steps.NumbersRead()) +
+            ")");
+}
 
 }  // namespace
 
 void RunVtk(const VtkOptions& options) {
-  const std::string& collection_path = options.collection_path;
-  if (!collection_path.ends_with(kCollectionEnding) ||
-      FileName(collection_path).size() == kCollectionEnding.size()) {
-    throw ErrorAbout(collection_path, "the collection's name must end in .pvd, as out.pvd does");
-  }
   const ProgramChoice program = ChooseProgram(options.result_path, options.program);
   OutputFiles files;
   files.RegisterInput(options.result_path);
-  // Created first, so that a missing folder or a refused file stops the run
-  // before the long work.
-  auto collection = files.Create(collection_path);
+  // Checked and prepared first, so that a missing folder or a refused name
+  // stops the run before the long work; nothing of an existing collection is
+  // touched until the result file has been read through.
+  PvdCollection collection(files, options.collection_path);
+  if (options.follow) CatchStopSignals();
 
   auto model = std::make_unique<ModelStore>();
-  auto averages = std::make_unique<NodeAverages>();
   ResultFile file(options.result_path, program.simulator);
-  file.LoadModel(*model);
+  file.LoadModel(*model, EndInsideStep::kEndsTheSteps);
+  if (!options.follow) NoteIncompleteStep(options.result_path, file);
 
   ProgressLine progress;
-  std::vector<PvdDataSet> data_sets;
-  for (int64_t index = 1; file.ReadNextStep(*model); ++index) {
-    progress.Step(index, file.StepCount(), model->StepNo, model->StepTime);
-    if (!options.steps.Selects(model->StepNo, index == file.StepCount())) continue;
-    const std::string path = StepFilePath(collection_path, std::ssize(data_sets) + 1);
-    auto step_file = files.CreateOver(path);
-    WriteVtuStep(*step_file, *model, program.simulator, *averages);
-    step_file->Finish();
-    data_sets.push_back({model->StepTime, FileName(path)});
+  VtkSteps steps(files, collection, options.steps, program.simulator);
+  const auto finish_progress = [&] {
+    progress.Finish(files.FilesCreated() + 1, std::ssize(collection.DataSets()),
+                    files.BytesWritten());
+  };
+  steps.TakeCountedSteps(file, *model, progress);
+  collection.PutInPlace();
+  std::string idle_note;
+  if (options.follow) {
+    try {
+      idle_note = FollowGrowth(options, file, *model, steps, collection, progress);
+    } catch (const RunError&) {
+      finish_progress();
+      throw;
+    }
   }
-  WritePvdCollection(*collection, data_sets);
-  collection->Flush();
-  progress.Finish(files.FilesCreated(), std::ssize(data_sets), files.BytesWritten());
-  if (data_sets.empty()) {
-    std::cerr << "rxpost: warning: " << options.result_path
-              << ": no step matches --steps; the collection lists no data set\n";
-  }
+  finish_progress();
+  if (!idle_note.empty()) WriteNote(idle_note);
+  NoteUnlistableTimes(options.result_path, collection);
+  if (collection.DataSets().empty()) NoteEmptyCollection(options.result_path, steps);
 }

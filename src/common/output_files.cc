@@ -52,12 +52,29 @@ void OutputFiles::RefuseKnownFile(const std::string& path, const FileId& id) con
   }
 }
 
+void OutputFiles::RefuseKnown(const std::string& path) const {
+  RefuseNulInName(path);
+  if (auto status = StatusOf(path)) RefuseKnownFile(path, status->id);
+}
+
+void OutputFiles::Forget(const std::string& path) {
+  std::erase_if(outputs_, [&path](const Known& output) { return output.path == path; });
+}
+
 std::unique_ptr<TextOutput> OutputFiles::Create(const std::string& path) {
   return Open(path, false);
 }
 
 std::unique_ptr<TextOutput> OutputFiles::CreateOver(const std::string& path) {
   return Open(path, true);
+}
+
+std::unique_ptr<TextOutput> OutputFiles::CreateToRename(const std::string& path) {
+  auto output = Open(path, false);
+  // Its name soon names another file (or none), so it is no output to refuse.
+  outputs_.pop_back();
+  --files_created_;
+  return output;
 }
 
 std::unique_ptr<TextOutput> OutputFiles::Open(const std::string& path, bool write_over) {

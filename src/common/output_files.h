@@ -29,6 +29,16 @@ class OutputFiles {
   // TextOutput::CreateOver): rewriting a big file then needs no new blocks.
   std::unique_ptr<TextOutput> CreateOver(const std::string& path);
 
+  // Like Create, for a file that is renamed over another once written: it is
+  // not kept as an output of the run (nor counted in FilesCreated), since its
+  // name soon names no file.
+  std::unique_ptr<TextOutput> CreateToRename(const std::string& path);
+  // Throws RunError, as Create would, when `path` names a file this run reads
+  // or writes; creates nothing (for a file that is put in place by renaming).
+  void RefuseKnown(const std::string& path) const;
+  // The file at `path`, created here, is gone: it is no longer an output.
+  void Forget(const std::string& path);
+
   int64_t FilesCreated() const { return files_created_; }
   // Bytes handed to the system so far by every file created here.
   uint64_t BytesWritten() const { return bytes_written_; }

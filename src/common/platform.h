@@ -55,7 +55,10 @@ FileHandle OpenToRead(const std::string& path);
 // keeps its bytes unless `empty` is true.
 FileHandle OpenToWrite(const std::string& path, bool empty);
 void Close(FileHandle file);
+// Removes a file (never a folder; a link itself, not what it leads to).
 bool Remove(const std::string& path);
+// Gives the file at `from` the name `to`, replacing the file that had it.
+bool Rename(const std::string& from, const std::string& to);
 
 // Bytes read (0 at the end of the file) or -1.
 int64_t Read(FileHandle file, char* buffer, size_t size);

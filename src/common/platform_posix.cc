@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <clocale>
+#include <cstdio>
 #include <cstring>
 #include <new>
 #include <string>
@@ -102,6 +103,9 @@ FileHandle OpenToWrite(const std::string& path, bool empty) {
 
 void Close(FileHandle file) { ::close(Descriptor(file)); }
 bool Remove(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+bool Rename(const std::string& from, const std::string& to) {
+  return std::rename(from.c_str(), to.c_str()) == 0;
+}
 
 int64_t Read(FileHandle file, char* buffer, size_t size) {
   return Retrying([&] { return ::read(Descriptor(file), buffer, size); });

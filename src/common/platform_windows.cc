@@ -142,6 +142,9 @@ FileHandle OpenToWrite(const std::string& path, bool empty) {
 
 void Close(FileHandle file) { CloseHandle(Handle(file)); }
 bool Remove(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
+bool Rename(const std::string& from, const std::string& to) {
+  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+}
 
 int64_t Read(FileHandle file, char* buffer, size_t size) {
   DWORD got = 0;

@@ -21,6 +21,17 @@ void ProgressLine::Step(int64_t index, int64_t total, int32_t StepNo, double Ste
   Show(std::string_view(text, static_cast<size_t>(size)));
 }
 
+void ProgressLine::Waiting(int64_t written, int64_t index, int64_t bytes_present) {
+  if (!shown_) return;
+  char text[200];
+  int size = std::snprintf(text, sizeof text,
+                           "\rrxpost: %lld step%s written; waiting for step %lld of the file "
+                           "(%.1f MB of it so far)\033[K",
+                           static_cast<long long>(written), written == 1 ? "" : "s",
+                           static_cast<long long>(index), static_cast<double>(bytes_present) / 1e6);
+  Show(std::string_view(text, static_cast<size_t>(size)));
+}
+
 void ProgressLine::Finish(int64_t files, int64_t steps, uint64_t bytes) {
   if (!shown_) return;
   const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start_;

@@ -15,6 +15,9 @@ class ProgressLine {
 
   // Step `index` of `total` (counted from 1), numbered StepNo, at StepTime.
   void Step(int64_t index, int64_t total, int32_t StepNo, double StepTime);
+  // While a growing file is followed: `written` steps written, waiting for
+  // step `index` of the file, of which `bytes_present` bytes are there.
+  void Waiting(int64_t written, int64_t index, int64_t bytes_present);
   // The closing line; `steps` is the number of steps written.
   void Finish(int64_t files, int64_t steps, uint64_t bytes);
 

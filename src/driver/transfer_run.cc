@@ -177,6 +177,10 @@ constexpr std::string_view kLooksLikeDelm =
 void LoadModelOrExplain(ResultFile& file, ModelStore& model, const std::string& name) {
   try {
     file.LoadModel(model);
+  } catch (const StepCutShort& error) {
+    throw RunError(std::string(error.what()) +
+                   " (the simulation may still be writing it; `rxpost info` and `rxpost vtk` "
+                   "read the complete steps)");
   } catch (const RunError& error) {
     if (!file.LooksLikeDelmResults()) throw;
     throw RunError(std::string(error.what()) + " (" + std::string(kLooksLikeDelm) +

@@ -1,6 +1,8 @@
 // RecordReader: reads the length-framed records of a result file through one
 // reusable buffer, checking the framing of every record, and names each
-// record in its error messages ("record 10 (step 2, node results)").
+// record in its error messages ("record 10 (step 2, node results)"). A file
+// that simply ends too soon throws FileEndsEarly, so that a reader of a file
+// still being written can tell it from a corrupt one.
 #pragma once
 
 #include <algorithm>
@@ -37,6 +39,14 @@ inline RecordName StepRecord(int64_t step, int part, const char* label) {
   return {kHeaderRecords + kRecordsPerStep * (step - 1) + 1 + part, step, label};
 }
 
+// The file ends before a record is whole: the framing read so far is sound,
+// the rest of the bytes are missing (a file still being written, or cut).
+struct FileEndsEarly : RunError {
+  FileEndsEarly(const std::string& message, int64_t needed)
+      : RunError(message), needed_size(needed) {}
+  int64_t needed_size;  // the file size at which reading could get further
+};
+
 template <typename T>
 T Decode(const char* bytes) {
   T value;
@@ -65,6 +75,21 @@ class RecordReader {
     }
   }
 
+  // The file's size as last looked up (at opening, or by RefreshSize).
+  int64_t FileSize() const { return file_size_; }
+  // Looks the size up again, for a file that grows; forgets buffered bytes.
+  void RefreshSize();
+  // While skimming, records are checked by their lengths alone, and the
+  // buffer is filled only as far as a length needs (no read-ahead).
+  void SetSkimming(bool skimming) { skimming_ = skimming; }
+  // While allowed, a record whose leading length is 0, where the file ends
+  // before its fields could, counts as not written yet (FileEndsEarly).
+  void AllowUnwrittenLengths(bool allowed) { unwritten_lengths_allowed_ = allowed; }
+  // Up to `count` bytes at `offset`, read past the buffer; fewer at the end.
+  std::string BytesAt(int64_t offset, size_t count) const;
+  // False when the path no longer names the opened file (removed, replaced).
+  bool PathStillNamesFile() const;
+
   // Reads the leading length of record `name`. At a clean end of file returns
   // false when `end_allowed`, else throws.
   bool Begin(const RecordName& name, bool end_allowed);
@@ -73,6 +98,11 @@ class RecordReader {
   // Throws unless the record holds at least `needed` bytes.
   void Require(int64_t needed) const {
     if (length_ >= needed) return;
+    // Some writers (gfortran) put a record's leading length in last: 0 at the
+    // end of the file is then a record still being written.
+    if (unwritten_lengths_allowed_ && length_ == 0 && file_size_ - data_start_ <= needed + 4) {
+      FailInside("whose leading length is not written yet", 0);
+    }
     Fail(name_.Describe() + " holds " + std::to_string(length_) + " bytes, " +
          std::to_string(needed) + " are needed");
   }
@@ -114,8 +144,10 @@ class RecordReader {
   const char* Cursor() const { return buffer_.get() + begin_; }
   void Consume(size_t count) { begin_ += count; }
 
-  [[noreturn]] void FailInside(const std::string& where) const {
-    Fail("the file ends inside " + name_.Describe() + ", " + where);
+  [[noreturn]] void FailInside(const std::string& where, int64_t needed) const {
+    throw FileEndsEarly(
+        ErrorAbout(path_, "the file ends inside " + name_.Describe() + ", " + where).what(),
+        needed);
   }
 
   [[noreturn]] void FailCutData() const;
@@ -143,4 +175,6 @@ class RecordReader {
   int64_t data_start_ = 0;  // file offset of the current record's data
   int64_t length_ = 0;      // data length of the current record
   int64_t left_ = 0;        // data bytes of it not read yet
+  bool skimming_ = false;
+  bool unwritten_lengths_allowed_ = false;
 };

@@ -1,7 +1,10 @@
 #include "reader/result_file.h"
 
+#include <algorithm>
 #include <bit>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "common/run_error.h"
 #include "model/elem_columns.h"
@@ -66,13 +69,26 @@ class ResultFile::Impl {
     node_count_ = ReadCount(HeaderRecord(2, "node count"), "NUMNP");
     model.NUMNP = node_count_;
     model.PrepareNodeArrays(node_count_);
+    const int64_t nodes_start = reader_.Offset();
     ReadNodes(model, looks_like_delm);
+    const int64_t count_start = reader_.Offset();
     element_count_ = ReadCount(HeaderRecord(4, "element count"), "NUMEL");
     model.NUMEL = element_count_;
     model.PrepareElemArrays(element_count_);
+    const int64_t elements_start = reader_.Offset();
     ReadElements(model);
+    KeepHeaderSamples(nodes_start, count_start, elements_start, reader_.Offset());
   }
 
+  // False when the bytes kept from the header records differ now.
+  bool HeaderUnchanged() const {
+    for (const auto& [offset, bytes] : header_samples_) {
+      if (reader_.BytesAt(offset, bytes.size()) != bytes) return false;
+    }
+    return true;
+  }
+
+  RecordReader& reader() { return reader_; }
   int64_t Offset() const { return reader_.Offset(); }
   // Goes back to the step header at `offset`, which `steps_before` steps precede.
   void ReturnTo(int64_t offset, int64_t steps_before) {
@@ -165,6 +181,23 @@ class ResultFile::Impl {
     }
   }
 
+  // Keeps, to notice a rewritten header later, the bytes of the title and
+  // count records, and those around the starts and ends of the node and
+  // element records (their lengths, first and last entries).
+  void KeepHeaderSamples(int64_t nodes_start, int64_t count_start, int64_t elements_start,
+                         int64_t header_end) {
+    constexpr int64_t kAround = 72;
+    const std::pair<int64_t, int64_t> ranges[] = {
+        {0, std::min(nodes_start + kAround, count_start)},
+        {std::max(count_start - kAround, nodes_start),
+         std::min(elements_start + kAround, header_end)},
+        {std::max(header_end - kAround, elements_start), header_end}};
+    header_samples_.clear();
+    for (const auto& [begin, end] : ranges) {
+      header_samples_.emplace_back(begin, reader_.BytesAt(begin, static_cast<size_t>(end - begin)));
+    }
+  }
+
   // Reads (model given) or only checks (model null) the next step.
   bool VisitStep(ModelStore* model) {
     int64_t step = step_ + 1;
@@ -213,9 +246,10 @@ class ResultFile::Impl {
   RecordReader reader_;
   bool delm_;
   EntryLayout layout_;
-  int32_t node_count_ = 0;     // entries of the node records
-  int32_t element_count_ = 0;  // entries of the element records
-  int64_t step_ = 0;           // steps begun so far
+  int32_t node_count_ = 0;                                       // entries of the node records
+  int32_t element_count_ = 0;                                    // entries of the element records
+  int64_t step_ = 0;                                             // steps begun so far
+  std::vector<std::pair<int64_t, std::string>> header_samples_;  // offset, bytes
 };
 
 ResultFile::ResultFile(std::string path, Simulator simulator)
@@ -223,13 +257,96 @@ ResultFile::ResultFile(std::string path, Simulator simulator)
 
 ResultFile::~ResultFile() = default;
 
-void ResultFile::LoadModel(ModelStore& model) {
+namespace {
+
+// Bytes before the end of the counted steps kept to notice a rewritten file.
+constexpr int64_t kTailBytes = 64;
+
+// Checks records by their lengths alone while it lives; for a file that may
+// still grow, a record whose length is not written yet ends the steps.
+class Skimming {
+ public:
+  Skimming(RecordReader& reader, EndInsideStep end_inside_step) : reader_(reader) {
+    reader_.SetSkimming(true);
+    reader_.AllowUnwrittenLengths(end_inside_step == EndInsideStep::kEndsTheSteps);
+  }
+  ~Skimming() {
+    reader_.SetSkimming(false);
+    reader_.AllowUnwrittenLengths(false);
+  }
+  Skimming(const Skimming&) = delete;
+  Skimming& operator=(const Skimming&) = delete;
+
+ private:
+  RecordReader& reader_;
+};
+
+}  // namespace
+
+void ResultFile::LoadModel(ModelStore& model, EndInsideStep end_inside_step) {
   impl_->ReturnTo(0, 0);
   impl_->ReadHeader(model, looks_like_delm_);
-  const int64_t first_step = impl_->Offset();
-  step_count_ = 0;
-  while (impl_->SkipStep()) ++step_count_;
-  impl_->ReturnTo(first_step, 0);
+  counted_end_ = read_offset_ = impl_->Offset();
+  step_count_ = steps_read_ = 0;
+  CountFromEndOfCounted(end_inside_step);
+  impl_->ReturnTo(read_offset_, 0);
 }
 
-bool ResultFile::ReadNextStep(ModelStore& model) { return impl_->ReadStep(model); }
+void ResultFile::CountFromEndOfCounted(EndInsideStep end_inside_step) {
+  RecordReader& reader = impl_->reader();
+  impl_->ReturnTo(counted_end_, step_count_);
+  incomplete_.reset();
+  try {
+    Skimming skimming(reader, end_inside_step);
+    while (impl_->SkipStep()) {
+      ++step_count_;
+      counted_end_ = impl_->Offset();
+    }
+    needed_size_ = counted_end_ + 1;
+  } catch (const FileEndsEarly& early) {
+    if (end_inside_step == EndInsideStep::kIsAnError) throw StepCutShort(early.what());
+    incomplete_ = IncompleteStep{step_count_ + 1, reader.FileSize() - counted_end_};
+    needed_size_ = early.needed_size;
+  }
+  const int64_t tail_start = std::max<int64_t>(0, counted_end_ - kTailBytes);
+  tail_ = reader.BytesAt(tail_start, static_cast<size_t>(counted_end_ - tail_start));
+  seen_size_ = std::max(seen_size_, reader.FileSize());
+}
+
+bool ResultFile::ReadNextStep(ModelStore& model) {
+  if (steps_read_ == step_count_) return false;
+  impl_->ReturnTo(read_offset_, steps_read_);
+  impl_->ReadStep(model);
+  ++steps_read_;
+  read_offset_ = impl_->Offset();
+  return true;
+}
+
+int64_t ResultFile::CountNewSteps() {
+  RecordReader& reader = impl_->reader();
+  reader.RefreshSize();
+  seen_size_ = std::max(seen_size_, reader.FileSize());
+  const int64_t before = step_count_;
+  if (reader.FileSize() < needed_size_) {
+    if (reader.FileSize() > counted_end_) {
+      incomplete_ = IncompleteStep{step_count_ + 1, reader.FileSize() - counted_end_};
+    }
+    return 0;
+  }
+  CountFromEndOfCounted(EndInsideStep::kEndsTheSteps);
+  return step_count_ - before;
+}
+
+std::string ResultFile::FindChange() {
+  RecordReader& reader = impl_->reader();
+  if (!reader.PathStillNamesFile()) return "the file was removed or replaced by another";
+  reader.RefreshSize();
+  if (reader.FileSize() < seen_size_) {
+    return "the file shrank from " + std::to_string(seen_size_) + " to " +
+           std::to_string(reader.FileSize()) + " bytes";
+  }
+  if (!impl_->HeaderUnchanged()) return "its title or mesh records changed";
+  const int64_t tail_start = counted_end_ - static_cast<int64_t>(tail_.size());
+  if (reader.BytesAt(tail_start, tail_.size()) != tail_) return "steps already read changed";
+  return "";
+}

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -212,6 +213,72 @@ TEST_F(ResultFileTest, FaultsAreReportedWithTheFileAndTheRecord) {
             "results (answer 0 to the program question)"}}) {
     EXPECT_EQ(LoadError(path, flag), path + ": " + phrase);
   }
+}
+
+// A file that grows byte by byte, as a simulation writes it: each step is
+// counted when its last byte arrives, never before, the bytes of the step
+// being written are told, and the steps read are the steps written. A file
+// that shrinks or whose header changes is a new run.
+TEST_F(ResultFileTest, GrowingFileCountsEachStepWhenItsLastByteArrives) {
+  MadeModel made = SmallModel(1);
+  made.steps.push_back(made.steps[0]);
+  made.steps.back().number = 11;
+  const std::string bytes = ReadWholeFile(Write(made));
+  std::vector<size_t> step_ends;
+  for (size_t k = 0; k <= made.steps.size(); ++k) {
+    MadeModel fewer = made;
+    fewer.steps.resize(k);
+    step_ends.push_back(ReadWholeFile(Write(fewer)).size());
+  }
+  const std::string path = WriteBytes(bytes.substr(0, step_ends[0] + 5));
+  ResultFile file(path, Simulator::kDelm);
+  file.LoadModel(model_, EndInsideStep::kEndsTheSteps);
+  for (size_t size = step_ends[0] + 6; size <= bytes.size(); ++size) {
+    std::ofstream(path, std::ios::binary | std::ios::app) << bytes[size - 1];
+    ASSERT_EQ(file.FindChange(), "");
+    const int64_t complete =
+        std::upper_bound(step_ends.begin(), step_ends.end(), size) - step_ends.begin() - 1;
+    const int64_t before = file.StepCount();
+    ASSERT_EQ(file.CountNewSteps(), complete - before) << size;
+    ASSERT_EQ(file.StepCount(), complete);
+    const int64_t tail = static_cast<int64_t>(size - step_ends[complete]);
+    ASSERT_EQ(file.Incomplete().has_value(), tail > 0) << size;
+    if (tail > 0) {
+      EXPECT_EQ(file.Incomplete()->bytes, tail);
+    }
+    for (int64_t k = before; k < complete; ++k) {
+      ASSERT_TRUE(file.ReadNextStep(model_));
+      EXPECT_EQ(model_.StepNo, made.steps[k].number);
+      EXPECT_EQ(model_.ElemD[2], made.steps[k].elements[1].d);
+    }
+    EXPECT_FALSE(file.ReadNextStep(model_));
+  }
+  std::fstream(path, std::ios::binary | std::ios::in | std::ios::out).seekp(4).put('x');
+  EXPECT_EQ(file.FindChange(), "its title or mesh records changed");
+  WriteWholeFile(path, bytes.substr(0, 100));
+  EXPECT_EQ(file.FindChange(),
+            "the file shrank from " + std::to_string(bytes.size()) + " to 100 bytes");
+  // gfortran puts a record's leading length in last: while it is 0 at the end
+  // of the file, the step is being written (an error for the dialogue).
+  const size_t node_record = step_ends[1] + 20, element_record = node_record + 8 + 5 * 20;
+  std::string unwritten = bytes.substr(0, element_record);
+  unwritten.replace(node_record, 4, 4, '\0');
+  WriteWholeFile(path, unwritten);
+  ResultFile growing(path, Simulator::kDelm);
+  growing.LoadModel(model_, EndInsideStep::kEndsTheSteps);
+  EXPECT_TRUE(growing.StepCount() == 1 && growing.Incomplete().has_value());
+  EXPECT_EQ(LoadError(path, 1), path +
+                                    ": record 10 (step 2, node results) holds 0 bytes, 100 are "
+                                    "needed");
+  std::fstream(path, std::ios::binary | std::ios::in | std::ios::out)
+      .seekp(node_record)
+      .write(bytes.data() + node_record, 4);
+  std::ofstream(path, std::ios::binary | std::ios::app)
+      << bytes.substr(element_record, step_ends[2] - element_record);
+  EXPECT_EQ(growing.CountNewSteps(), 1);
+  // Loaded strictly, the file that ends inside a step is refused as such.
+  WriteWholeFile(path, bytes.substr(0, step_ends[1] + 1));
+  EXPECT_THROW(ResultFile(path, Simulator::kDelm).LoadModel(model_), StepCutShort);
 }
 
 }  // namespace
