@@ -10,10 +10,12 @@
 # peak resident memory; for TECPLOT also the ratios to the same conversion
 # written with C fprintf (build/fprintf_tecplot) and with the formatted WRITE
 # of the Fortran run-time library (tools/legacy_tecplot.f90, built here with
-# gfortran when it is installed). All three write the same bytes. Last, the
-# TECPLOT conversion of the Windows build (build-windows/rxpost.exe) under
-# wine, interleaved with the Linux build's, and the ratio of their times
-# (skipped where wine or the mingw-w64 compiler is not installed).
+# gfortran when it is installed). All three write the same bytes. Then
+# `rxpost history` at 2222 points against the same pass at one node, and
+# `rxpost map` of the final step. Last, the TECPLOT conversion of the Windows
+# build (build-windows/rxpost.exe) under wine, interleaved with the Linux
+# build's, and the ratio of their times (skipped where wine or the mingw-w64
+# compiler is not installed).
 #
 #   scripts/benchmark.sh [NX NY]
 set -euo pipefail
@@ -146,6 +148,33 @@ run_kind femap 3
 run_kind microavs 4
 run_vtk
 compare_tecplot_versions
+
+# rxpost history at 2222 points (PICKUP.INP, spread over the mesh) over every
+# step, against the same pass following one node (reading the steps alone);
+# and rxpost map of the final step's total head as a PNG picture.
+run_charts() {
+  awk -v nx="$nx" -v ny="$ny" 'BEGIN { srand(7); print "0 0 0 0 2222";
+    for (k = 0; k < 2222; ++k) print rand() * 10 * (nx - 1), rand() * 5 * (ny - 1) }' \
+    > "$work/PICKUP.INP"
+  points() { (cd "$work" && "$bin/rxpost" history result.bin --pickup PICKUP.INP \
+    --csv history.csv 2> /dev/null); }
+  one_node() { (cd "$work" && "$bin/rxpost" history result.bin --node 1 --csv history.csv); }
+  picture() { (cd "$work" && "$bin/rxpost" map result.bin map.png); }
+  local runs=() reads=() maps=()
+  for _ in 1 2 3; do
+    runs+=("$(seconds_of points)")
+    reads+=("$(seconds_of one_node)")
+    maps+=("$(seconds_of picture)")
+  done
+  local wall read
+  wall=$(median "${runs[@]}")
+  read=$(median "${reads[@]}")
+  printf '%-8s wall %6.3f s  one node %6.3f s  ratio %5.2f  (2222 points, every step)\n' \
+    history "$wall" "$read" "$(echo "$wall / $read" | bc -l)"
+  printf '%-8s wall %6.3f s  (PNG of the final step)\n' map "$(median "${maps[@]}")"
+  rm -f "$work/PICKUP.INP" "$work/history.csv" "$work/map.png"
+}
+run_charts
 
 # The Windows build's TECPLOT conversion under wine against the Linux build's,
 # interleaved; both write the same lines (CR LF on Windows).

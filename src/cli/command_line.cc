@@ -5,7 +5,9 @@
 #include <new>
 #include <string>
 
+#include "cli/history_command.h"
 #include "cli/info_command.h"
+#include "cli/map_command.h"
 #include "cli/vtk_command.h"
 #include "common/platform.h"
 #include "common/run_error.h"
@@ -63,6 +65,47 @@ CLI::App* AddVtk(CLI::App& app, VtkOptions& vtk, std::string& steps) {
   return command;
 }
 
+CLI::App* AddHistory(CLI::App& app, HistoryOptions& history, std::string& steps) {
+  CLI::App* command = app.add_subcommand(
+      "history", "Follow nodes, elements and points through the steps: a CSV table, a chart");
+  command->add_option("RESULT_FILE", history.result_path, "the simulator's binary result file")
+      ->required();
+  AddProgramOption(*command, history.program);
+  PlaceRequest& places = history.places;
+  command->add_option("--node", places.nodes, "node numbers N[,N...]")->delimiter(',');
+  command->add_option("--element", places.elements, "element numbers E[,E...]")->delimiter(',');
+  command->add_option("--point", places.points, "points of the plane X,Y [X,Y ...]");
+  command->add_option("--pickup", places.pickup_path,
+                      "a PICKUP.INP file: its nodes, elements and points");
+  command
+      ->add_option("--steps", steps,
+                   "all (the default), final, or the step numbers N[,N...], as for vtk")
+      ->type_name("WHICH");
+  command->add_option("--csv", history.csv_path,
+                      "write the table to this file (by default: standard output)");
+  command->add_option("--plot", history.plot_path,
+                      "draw the values against time into this .png or .svg picture");
+  return command;
+}
+
+CLI::App* AddMap(CLI::App& app, MapOptions& map) {
+  CLI::App* command =
+      app.add_subcommand("map", "Draw one step's values over the mesh into a .png or .svg picture");
+  command->add_option("RESULT_FILE", map.result_path, "the simulator's binary result file")
+      ->required();
+  command->add_option("PICTURE", map.image_path, "the picture to write, OUT.png or OUT.svg")
+      ->required();
+  AddProgramOption(*command, map.program);
+  command
+      ->add_option("--quantity", map.quantity,
+                   "\"total head\", \"pressure head\" (RX-KORIN), discharge or velocity")
+      ->capture_default_str();
+  command->add_option("--step", map.step, "final, or the number of the step to draw")
+      ->capture_default_str();
+  command->add_flag("--edges", map.edges, "outline the elements");
+  return command;
+}
+
 int ReportParseError(const CLI::App& app, const CLI::ParseError& error) {
   if (error.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) return app.exit(error);
   std::string help = "rxpost --help";
@@ -85,21 +128,30 @@ int RunCommandLine(int argc, char** argv) {
   app.footer(kExitStatuses);
   InfoOptions info;
   VtkOptions vtk;
-  std::string steps = "final";
+  HistoryOptions history;
+  MapOptions map;
+  std::string steps = "final", history_steps = "all";
   CLI::App* info_command = AddInfo(app, info);
-  CLI::App* vtk_command = AddVtk(app, vtk, steps);
+  AddVtk(app, vtk, steps);
+  CLI::App* history_command = AddHistory(app, history, history_steps);
+  CLI::App* map_command = AddMap(app, map);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
     return ReportParseError(app, error);
   }
-  if (!info_command->parsed() && !vtk_command->parsed()) {
-    std::cerr << "rxpost: name a command, info or vtk (see rxpost --help)\n";
+  if (app.get_subcommands().empty()) {
+    std::cerr << "rxpost: name a command, info, vtk, history or map (see rxpost --help)\n";
     return kErrorStatus;
   }
   try {
     if (info_command->parsed()) {
       RunInfo(info);
+    } else if (history_command->parsed()) {
+      history.steps = ParseStepChoice(history_steps);
+      RunHistory(history);
+    } else if (map_command->parsed()) {
+      RunMap(map);
     } else {
       vtk.steps = ParseStepChoice(steps);
       if (vtk.idle_seconds > 0 && !vtk.follow) throw ErrorAbout("--idle", "needs --follow");

@@ -35,16 +35,6 @@ void PrintText(TextOutput& out, std::string_view text) {
   PrintText(out, std::string_view(text, std::min<size_t>(static_cast<size_t>(size), kRoom - 1)));
 }
 
-// The title without its trailing blanks, control bytes shown as '?'.
-std::string ShownTitle(const ModelStore& model) {
-  std::string title(model.TitleText());
-  while (!title.empty() && (title.back() == ' ' || title.back() == '\0')) title.pop_back();
-  for (char& c : title) {
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
-  }
-  return title;
-}
-
 // Text form: a readable value, or "-" for an empty range.
 void PrintRange(TextOutput& out, const ValueRange& range) {
   if (range.IsEmpty()) {

@@ -34,3 +34,12 @@ StepSummary SummarizeStep(const ModelStore& model, Simulator simulator) {
   }
   return step;
 }
+
+std::string ShownTitle(const ModelStore& model) {
+  std::string title(model.TitleText());
+  while (!title.empty() && (title.back() == ' ' || title.back() == '\0')) title.pop_back();
+  for (char& c : title) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
+  }
+  return title;
+}

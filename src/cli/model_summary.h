@@ -1,10 +1,11 @@
-// The facts `rxpost info` shows about a model: the mesh (counts and the
-// extent of the coordinates) and, for each step, the range of its total head,
-// discharge and element velocity magnitude.
+// The facts `rxpost info` shows about a model (the title also heads the charts): the mesh (counts
+// and the extent of the coordinates) and, for each step, the range of its total head, discharge and
+// element velocity magnitude.
 #pragma once
 
 #include <cstdint>
 #include <limits>
+#include <string>
 
 #include "model/model_store.h"
 #include "model/simulator.h"
@@ -40,3 +41,6 @@ struct StepSummary {
 
 MeshSummary SummarizeMesh(const ModelStore& model);
 StepSummary SummarizeStep(const ModelStore& model, Simulator simulator);
+
+// The title without its trailing blanks, control bytes shown as '?'.
+std::string ShownTitle(const ModelStore& model);
