@@ -237,7 +237,7 @@ put_text data.txt "$data_text"
 dialogue $'1\ndata.txt\n'
 compare
 
-# The command line: info (text and CSV) and vtk.
+# The command line: info (text and CSV), vtk and history.
 for file in K.BIN D.BIN; do
   begin "info $file"
   model "$file"
@@ -252,6 +252,18 @@ for file in K.BIN D.BIN; do
   run_both vtk --steps all "$file" out.pvd
   compare
 done
+
+# history: the time history of a node and of picked points, to standard
+# output and to a CSV file.
+begin "history --node 3 K.BIN"
+model K.BIN
+run_both history K.BIN --node 3
+compare
+begin "history --pickup D.BIN --csv"
+model D.BIN
+put_text PICKUP.INP "$pickup_text"
+run_both history D.BIN --pickup PICKUP.INP --csv h.csv
+compare
 
 # vtk over an earlier collection of more steps: the collection is replaced
 # whole and the step files it lists no more are removed.

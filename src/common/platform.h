@@ -68,6 +68,12 @@ int64_t Write(FileHandle file, const char* data, size_t size);
 // Cuts (or extends) the file to `length` bytes.
 bool CutAt(FileHandle file, int64_t length);
 
+// Creates a new, empty file of a name of its own (beginning with `prefix`)
+// in the system's temporary folder and returns its path; empty when it cannot.
+std::string NewTemporaryFile(const std::string& prefix);
+// The system's temporary folder.
+std::string TemporaryFolder();
+
 bool StatusOf(FileHandle file, FileStatus* status);
 // The file `path` names now (links followed).
 bool StatusOfPath(const std::string& path, FileStatus* status);

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <string>
@@ -121,6 +122,19 @@ int64_t Write(FileHandle file, const char* data, size_t size) {
 
 bool CutAt(FileHandle file, int64_t length) {
   return ::ftruncate(Descriptor(file), static_cast<off_t>(length)) == 0;
+}
+
+std::string TemporaryFolder() {
+  const char* folder = std::getenv("TMPDIR");
+  return folder != nullptr && *folder != '\0' ? folder : "/tmp";
+}
+
+std::string NewTemporaryFile(const std::string& prefix) {
+  std::string path = TemporaryFolder() + "/" + prefix + "XXXXXX";
+  const int fd = ::mkstemp(path.data());
+  if (fd < 0) return "";
+  ::close(fd);
+  return path;
 }
 
 bool StatusOf(FileHandle file, FileStatus* status) {

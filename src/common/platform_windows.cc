@@ -180,6 +180,19 @@ bool CutAt(FileHandle file, int64_t length) {
   return cut;
 }
 
+std::string TemporaryFolder() {
+  char folder[MAX_PATH + 1];
+  const DWORD size = GetTempPathA(sizeof folder, folder);
+  if (size == 0 || size > MAX_PATH) return ".";
+  return std::string(folder, size);
+}
+
+std::string NewTemporaryFile(const std::string& prefix) {
+  char path[MAX_PATH + 1];
+  if (GetTempFileNameA(TemporaryFolder().c_str(), prefix.c_str(), 0, path) == 0) return "";
+  return path;
+}
+
 bool StatusOf(FileHandle file, FileStatus* status) {
   const DWORD type = GetFileType(Handle(file));
   if (type != FILE_TYPE_DISK) {
