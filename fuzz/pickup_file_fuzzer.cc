@@ -32,13 +32,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   try {
     const PickupLists p = ParsePickupText(text, kNodes, kElems);
-    CheckList(p.PickHeadCount, p.PickHeadNodes, kNodes);
-    CheckList(p.PickPresCount, p.PickPresNodes, kNodes);
-    CheckList(p.PickFlowCount, p.PickFlowNodes, kNodes);
-    CheckList(p.PickVelCount, p.PickVelElems, kElems);
-    Check(p.PickHeadCount >= 0 && p.InterpCount <= kMaxPickEntries);
-    Check(p.InterpX.size() == static_cast<size_t>(std::max(p.InterpCount, 0)));
-    Check(p.InterpY.size() == p.InterpX.size());
+    CheckList(p.pick_head_count, p.pick_head_nodes, kNodes);
+    CheckList(p.pick_pres_count, p.pick_pres_nodes, kNodes);
+    CheckList(p.pick_flow_count, p.pick_flow_nodes, kNodes);
+    CheckList(p.pick_vel_count, p.pick_vel_elems, kElems);
+    Check(p.pick_head_count >= 0 && p.interp_count <= kMaxPickEntries);
+    Check(p.interp_x.size() == static_cast<size_t>(std::max(p.interp_count, 0)));
+    Check(p.interp_y.size() == p.interp_x.size());
   } catch (const RunError&) {
   }
   return 0;

@@ -1,6 +1,5 @@
 // Whole runs with replies and files a careful user or a hostile file could
-// give: NUL bytes, endless and very long replies, a missing job list, and the
-// notes on standard error that tell when an answer did something unexpected.
+// give: NUL bytes, endless and very long replies, a missing job list.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -44,29 +43,6 @@ TEST(BadReplies, NulBytesAndLongRepliesAreShownEscapedAndCut) {
                   shown_nuls + "...\"");
   ExpectError(RunRxpost(dir, "0\n0\n0\n0\n"),
               "WORK.LST: cannot open the job list: No such file or directory");
-}
-
-TEST(StderrNotes, AnswersThatDoSomethingUnexpectedGetOneNoteEach) {
-  const std::string dir = FolderWithResults();
-  // Information box 2, program 7, file choice 3, a name of 25 characters,
-  // then a step that no step of the file has.
-  ProgramRun run =
-      RunRxpost(dir, "0\n2\n0\n7\n0\n3\n1\nresult.bin\n0\n2\nabcdefghijklmnopqrstuvwxy\n9\n");
-  EXPECT_EQ(run.exit_status, 0) << run.err;
-  EXPECT_EQ(run.err,
-            "rxpost: note: answer 2 to \"information box\" is neither 0 nor 1; the question is "
-            "asked again\n"
-            "rxpost: note: answer 7 to \"Which program output KORIN/0 DELM/1\" is neither 0 nor 1; "
-            "the question is asked again\n"
-            "rxpost: note: answer 3 to \"file choice\" is neither 0 nor 1; the question is asked "
-            "again\n"
-            "rxpost: note: answer to \"  INPUT Main-Output File Name\": the file name "
-            "\"abcdefghijklmnopqrstuvwxy\" is cut to 20 characters; \"abcdefghijklmnopqrst\" is "
-            "used\n"
-            "rxpost: note: the step request 9 matches no step of \"result.bin\" (2 steps read); no "
-            "step is written\n");
-  EXPECT_EQ(ReadWholeFile(dir + "/abcdefghijklmnopqrst"), "");
-  EXPECT_EQ(run.out.find("note"), std::string::npos);
 }
 
 }  // namespace

@@ -1,19 +1,20 @@
 // Whole runs of the command line: `rxpost info` on hand-made files of both
 // simulators (expected text worked out by hand), the files it cannot read,
 // bad options, the outputs `rxpost vtk` refuses, and progress shown only on a
-// terminal. What `rxpost vtk` writes is checked by VTK's own reader
-// (vtk_reader_check.py).
+// terminal; the velocities and active flags of `rxpost vtk`, read from the
+// files by hand. VTK's own reader reads the files too (vtk_reader_check.py).
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "program_run.h"
-#include "result_file_maker.h"
+#include "reference.h"
 #include "test_files.h"
 
 namespace {
@@ -115,18 +116,18 @@ TEST(CommandLine, InfoRefusesFilesItCannotRead) {
   ExpectError(RunRxpostCommand(dir, {"info", "missing.bin"}), "missing.bin");
 }
 
-TEST(CommandLine, HelpVersionAndBadOptions) {
+TEST(CommandLine, HelpVersionBadOptionsAndRefusedOutputs) {
   const std::string dir = MakeScratchDir("options");
   for (const auto& [args, text] : std::vector<std::pair<std::vector<std::string>, std::string>>{
            {{"--help"}, "Usage: rxpost [OPTIONS] [SUBCOMMAND]"},
            {{"--version"}, "rxpost "},
-           {{"info", "--help"}, "Usage: rxpost info [OPTIONS] RESULT_FILE"},
            {{"vtk", "--help"}, "Usage: rxpost vtk [OPTIONS] RESULT_FILE OUTPUT.pvd"}}) {
     ProgramRun run = RunRxpostCommand(dir, args);
     EXPECT_EQ(run.exit_status, 0);
     EXPECT_NE(run.out.find(text), std::string::npos) << run.out;
   }
   const std::string korin = MakeFile(dir, "k.bin", TinyModel(0, "k"));
+  const std::string before = ReadWholeFile(dir + "/k.bin");
   ExpectError(RunRxpostCommand(dir, {"--bogus"}), "--bogus");
   ExpectError(RunRxpostCommand(dir, {"convert", korin}), "convert");
   ExpectError(RunRxpostCommand(dir, {"info"}), "RESULT_FILE is required");
@@ -137,18 +138,59 @@ TEST(CommandLine, HelpVersionAndBadOptions) {
   for (const char* steps : {"-1", "last", "3,", "3,x", "3,-2"}) {
     ExpectError(RunRxpostCommand(dir, {"vtk", korin, "o.pvd", "--steps", steps}), "--steps");
   }
-}
-
-TEST(CommandLine, VtkRefusesMissingFolderAndTheResultFile) {
-  const std::string dir = MakeScratchDir("vtk-errors");
-  const std::string korin = MakeFile(dir, "k.bin", TinyModel(0, "k"));
-  const std::string before = ReadWholeFile(dir + "/k.bin");
+  // The outputs `rxpost vtk` refuses.
   ExpectError(RunRxpostCommand(dir, {"vtk", korin, "no/such/folder/o.pvd"}),
               "no/such/folder/o.pvd: cannot create file");
   ASSERT_EQ(symlink("k.bin", (dir + "/link.pvd").c_str()), 0);
   ExpectError(RunRxpostCommand(dir, {"vtk", korin, "link.pvd"}),
               "is the file \"k.bin\" that this run reads");
   EXPECT_EQ(ReadWholeFile(dir + "/k.bin"), before);
+}
+
+// The values of the array `name` of section `section` (PointData, CellData)
+// of a .vtu file: raw appended data, a 64-bit byte count before each array.
+template <typename T>
+std::vector<T> VtuArray(const std::string& vtu, const std::string& section,
+                        const std::string& name) {
+  const size_t header = vtu.find("Name=\"" + name + "\"", vtu.find("<" + section));
+  const size_t offset = std::stoul(vtu.substr(vtu.find("offset=\"", header) + 8));
+  const size_t data = vtu.find('_', vtu.find("<AppendedData")) + 1 + offset;
+  uint64_t bytes = 0;
+  std::memcpy(&bytes, vtu.data() + data, sizeof bytes);
+  std::vector<T> values(bytes / sizeof(T));
+  std::memcpy(values.data(), vtu.data() + data + sizeof bytes, bytes);
+  return values;
+}
+
+// Cells: active when their attribute is above 0, the velocity of every cell
+// (RX-DELM: flow times 1/D); points: the mean over the active cells at them.
+TEST(CommandLine, VtkVelocitiesAndActiveFlagsOfEveryCell) {
+  for (int32_t flag : {0, 1}) {
+    const std::string dir = MakeScratchDir("vtk-values");
+    GridOptions options;
+    options.program_flag = flag, options.nx = 7, options.ny = 6, options.seed = 3;
+    const MadeModel model = MakeGridModel(options);
+    ASSERT_EQ(RunRxpostCommand(dir, {"vtk", MakeFile(dir, "r.bin", model), "o.pvd"}).exit_status,
+              0);
+    const std::string vtu = ReadWholeFile(dir + "/o_000001.vtu");
+    const MadeStep& step = model.steps.back();
+    std::vector<uint8_t> active;
+    std::vector<double> cell_velocity, point_velocity;
+    for (size_t e = 0; e < model.elements.size(); ++e) {
+      const MadeElementValues& v = step.elements[e];
+      const double r = flag == 1 ? 1 / v.d : 1;
+      active.push_back(model.elements[e].attribute > 0);
+      cell_velocity.insert(cell_velocity.end(), {v.vx * r, v.vy * r, 0});
+    }
+    for (int n = 1; n <= static_cast<int>(model.nodes.size()); ++n) {
+      const RefNodeAverage a = RefAverageAt(model, step, n);
+      point_velocity.insert(point_velocity.end(),
+                            {flag == 1 ? a.vx_by_d : a.vx, flag == 1 ? a.vy_by_d : a.vy, 0});
+    }
+    EXPECT_EQ(VtuArray<uint8_t>(vtu, "CellData", "active"), active);
+    EXPECT_EQ(VtuArray<double>(vtu, "CellData", "velocity"), cell_velocity);
+    EXPECT_EQ(VtuArray<double>(vtu, "PointData", "velocity"), point_velocity);
+  }
 }
 
 uintmax_t FileSize(const std::string& path) { return std::filesystem::file_size(path); }

@@ -7,24 +7,25 @@
 #include <vector>
 
 #include "program_run.h"
-#include "reference_text.h"
-#include "result_file_maker.h"
+#include "reference.h"
 #include "test_files.h"
 
 namespace {
 
-// Step request 2 of steps 1, 2, 3: every step still gets its rows.
+// Step request 9 of steps 1, 2, 3: every step still gets its rows, and no
+// note says that the request matches no step.
 ProgramRun RunInterp(const std::string& dir, const MadeModel& model, const std::string& pickup) {
   EXPECT_TRUE(WriteResultFile(dir + "/result.bin", model));
   if (!pickup.empty()) WriteWholeFile(dir + "/PICKUP.INP", pickup);
   return RunRxpost(
-      dir, "0\n0\n" + std::to_string(model.program_flag) + "\n1\nresult.bin\n0\n6\nout.txt\n2\n");
+      dir, "0\n0\n" + std::to_string(model.program_flag) + "\n1\nresult.bin\n0\n6\nout.txt\n9\n");
 }
 
 void ExpectInterpFiles(const MadeModel& model, const std::string& pickup, const RefPicks& picks) {
   const std::string dir = MakeScratchDir("interp");
   ProgramRun run = RunInterp(dir, model, pickup);
   ASSERT_EQ(run.exit_status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
   // One blank line on the console before PICKUP.INP is read.
   EXPECT_NE(run.out.find("OVERWRITE !\n  \n  Input your interest"), std::string::npos);
   const std::map<std::string, std::string> expected = RefInterpFiles(model, picks);
@@ -32,7 +33,7 @@ void ExpectInterpFiles(const MadeModel& model, const std::string& pickup, const 
        {"out.txt", "HTIME.CSV", "PTIME.CSV", "QTIME.CSV", "VTIME.CSV", "VeTIME.CSV"}) {
     const std::string written =
         FileExists(dir + "/" + name) ? ReadWholeFile(dir + "/" + name) : "(none)";
-    EXPECT_EQ(written, expected.contains(name) ? expected.at(name) : "(none)") << name;
+    ExpectSameText(written, expected.contains(name) ? expected.at(name) : "(none)", name);
   }
 }
 
@@ -58,6 +59,10 @@ TEST(InterpRuns, TablesFollowThePickedListsOfBothSimulators) {
     ExpectInterpFiles(grid, "-2 3 0 0 2\n5 7\n1 2 3\n33.3 22.2\n-1D1 5\n",
                       {{5, 7}, {5, 7, 3}, {5, 7}, {}, {{33.3, 22.2}, {-10, 5}}});
     ExpectInterpFiles(grid, "0 4 -1 2 0\n1 2 3 4\n8 9\n", {.pres = {1, 2, 3, 4}, .vel = {8, 9}});
+    ExpectInterpFiles(grid, "-2 -1 -3 0 0\n5 7\n", {.head = {5, 7}});  // no share below 0
+    MadeModel no_steps = grid;  // headings only, and still no note
+    no_steps.steps.clear();
+    ExpectInterpFiles(no_steps, "3 0 0 0 0\n10 20 30\n", {.head = {10, 20, 30}});
     ExpectInterpFiles(grid, long_lists,
                       {.head = first_600, .vel = {first_600.rbegin() + 300, first_600.rend()}});
   }

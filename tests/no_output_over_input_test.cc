@@ -37,6 +37,10 @@ TEST(NoOutputOverInput, TheResultFileUnderAnyNameIsNeverWritten) {
                 "WORK.LST: is the file \"WORK.LST\" that this run reads; it is left untouched");
   ExpectRefusal(RunRxpost(dir, "0\n0\n0\n0\n0\n2\nresult.bin\n0\n"),
                 "result.bin: is the file \"result.bin\" that this run reads; it is left untouched");
+  // An input that does not exist yet is refused as well, and not left behind.
+  ExpectRefusal(RunRxpost(dir, "0\n0\n0\n1\nresult.bin\n0\n6\nPICKUP.INP\n0\n"),
+                "PICKUP.INP: is the file \"PICKUP.INP\" that this run reads; it is left untouched");
+  EXPECT_FALSE(FileExists(dir + "/PICKUP.INP"));
   EXPECT_EQ(ReadWholeFile(dir + "/result.bin"), before);
   EXPECT_EQ(ReadWholeFile(dir + "/WORK.LST"), work_list);
 }

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "program_run.h"
-#include "result_file_maker.h"
+#include "reference.h"
 #include "test_files.h"
 
 namespace {
@@ -38,7 +38,7 @@ TEST(ThreadedRuns, TwoThreadsWriteTheBytesOfOne) {
                                             std::string("4\n"), std::string("5\n"), restart}) {
       const std::string one = Convert(dir, flag, kind_answers, "1");
       EXPECT_GT(one.size(), 1000000u);
-      EXPECT_EQ(Convert(dir, flag, kind_answers, "2"), one) << "menu answer " << kind_answers;
+      ExpectSameText(Convert(dir, flag, kind_answers, "2"), one, "menu answer " + kind_answers);
     }
   }
   unsetenv("RXPOST_THREADS");

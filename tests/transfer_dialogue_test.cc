@@ -112,17 +112,33 @@ TEST(TransferDialogue, WholeTranscriptAsksTheHeadStyleForKorinRestart) {
                          kStepQuestion + kClosing);
 }
 
+// Each answer that does something unexpected gets one note on standard error.
 TEST(TransferDialogue, ZeroOrOneQuestionsRepeatAndWorkListNamesTheFile) {
   std::string dir = FolderWithResults(1);
   WriteWholeFile(dir + "/WORK.LST", "first\nsecond\nthird\nresult.bin\nfifth\n");
   // Information box: 2 then 1; program: 2, -1, then 1; file choice: 3 then 0.
-  // No head style for RX-DELM restart.
-  ProgramRun run = RunRxpost(dir, "0\n2\n1\n2\n-1\n1\n3\n0\n0\n1\nrestart.txt\n0\n");
+  // No head style for RX-DELM restart; a name of 25 characters; a step that
+  // no step of the file has.
+  ProgramRun run = RunRxpost(dir, "0\n2\n1\n2\n-1\n1\n3\n0\n0\n1\nabcdefghijklmnopqrstuvwxy\n9\n");
   EXPECT_EQ(run.exit_status, 0) << run.err;
   EXPECT_EQ(run.out, kBanner + kInformationBox + kInputNo + kInputNo + kProgramQuestion +
                          kProgramQuestion + kProgramQuestion + " OUTPUT of DELM\n" +
                          kFileChoiceBox + kInputNo + kInputNo + kModelSummary + kMenu +
                          kMainOutputQuestion + kStepQuestion + kClosing);
+  const auto asked_again = [](const std::string& answer, const std::string& question) {
+    return "rxpost: note: answer " + answer + " to \"" + question +
+           "\" is neither 0 nor 1; the question is asked again\n";
+  };
+  const std::string program = "Which program output KORIN/0 DELM/1";
+  EXPECT_EQ(run.err,
+            asked_again("2", "information box") + asked_again("2", program) +
+                asked_again("-1", program) + asked_again("3", "file choice") +
+                "rxpost: note: answer to \"  INPUT Main-Output File Name\": the file name "
+                "\"abcdefghijklmnopqrstuvwxy\" is cut to 20 characters; \"abcdefghijklmnopqrst\" "
+                "is used\n"
+                "rxpost: note: the step request 9 matches no step of \"result.bin\" (2 steps "
+                "read); no step is written\n");
+  EXPECT_EQ(ReadWholeFile(dir + "/abcdefghijklmnopqrst"), "");
 }
 
 TEST(TransferDialogue, RejectedModelStopsWith1111BeforeAnyOutputFile) {
@@ -173,18 +189,15 @@ void ExpectOneLineError(const ProgramRun& run, const std::string& must_contain) 
   EXPECT_EQ(run.out.find("NORMAL TERMINATION"), std::string::npos);
 }
 
-TEST(TransferDialogue, EndOfInputAtEveryQuestionIsAnError) {
+TEST(TransferDialogue, EndOfInputAtEveryQuestionBadRepliesAndFilesAreErrors) {
   std::string dir = FolderWithResults(0);
   std::string given;
   for (const char* answer : {"0", "0", "0", "1", "result.bin", "0", "1", "0", "out.txt", "0"}) {
     ExpectOneLineError(RunRxpost(dir, given), "end of input before an answer was given");
-    if (HasFailure()) break;  // a run that hangs takes the watchdog's time
+    if (HasFailure()) return;  // a run that hangs takes the watchdog's time
     given += std::string(answer) + "\n";
   }
-}
-
-TEST(TransferDialogue, BadRepliesAndFilesAreErrors) {
-  std::string dir = FolderWithResults(0);
+  dir = FolderWithResults(0);
   ASSERT_TRUE(WriteResultFile(dir + "/cut.bin", MakeGridModel({}), MadeFault::kCutInsideRecord));
   const std::string to_output = "0\n0\n0\n1\nresult.bin\n0\n2\n";
   for (const auto& [answers, phrase] : std::vector<std::pair<std::string, std::string>>{

@@ -1,6 +1,7 @@
 """Loads the ParaView collections that `rxpost vtk` writes for small made
 result files with VTK's own XML reader, and compares them with the result
 files, which this script reads on its own (struct) to know the model.
+(CommandLine.VtkVelocitiesAndActiveFlagsOfEveryCell checks the velocities.)
 
 usage: vtk_reader_check.py RXPOST MAKE_RESULT_FILE WORK_DIR
 """
@@ -57,17 +58,6 @@ def chosen(steps, requests):
             if any(selects(s[0], r, i == len(steps) - 1) for r in requests)]
 
 
-def node_velocities(nodes, elems, velocities):
-    sums = [[0, 0.0, 0.0] for _ in nodes]
-    for elem, (vx, vy) in zip(elems, velocities):
-        if elem[4] > 0:
-            for c in corners(elem):
-                sums[c - 1][0] += 1
-                sums[c - 1][1] += vx
-                sums[c - 1][2] += vy
-    return [(0.0, 0.0) if n == 0 else (sx * (1.0 / n), sy * (1.0 / n)) for n, sx, sy in sums]
-
-
 def check(what, got, expected):
     same = all(abs(g - e) <= 1e-12 * max(1.0, abs(e)) for g, e in zip(got, expected))
     if len(got) != len(expected) or not same:
@@ -106,12 +96,7 @@ def check_step(path, nodes, elems, step, delm):
         check("pressure head", array(points, "pressure head"), [h for _, h, _ in node_values])
     check("discharge", array(points, "discharge"), [f for _, _, f in node_values])
     check("step number", array(points, "step number"), [number] * len(nodes))
-    divided = [(v[0] * (1.0 / v[2]), v[1] * (1.0 / v[2])) if delm else v[:2] for v in elem_values]
-    check("node velocity", array(points, "velocity", 3),
-          [c for v in node_velocities(nodes, elems, divided) for c in (*v, 0.0)])
     check("attribute", array(cells, "attribute"), [e[4] for e in elems])
-    check("active", array(cells, "active"), [1 if e[4] > 0 else 0 for e in elems])
-    check("cell velocity", array(cells, "velocity", 3), [c for v in divided for c in (*v, 0.0)])
     if delm:
         check("layer flow", array(cells, "layer flow", 3),
               [c for v in elem_values for c in (v[0], v[1], 0.0)])

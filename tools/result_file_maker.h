@@ -39,8 +39,10 @@ struct MadeStep {
 };
 
 struct MadeModel {
-  int32_t program_flag = 0;  // 0 RX-KORIN, 1 RX-DELM
-  std::string title;         // padded with blanks (or cut) to 80 bytes
+  // Which simulator's layout: the answer to the program's program question
+  // (0 RX-KORIN, 1 RX-DELM), so that a test can type it as it stands.
+  int32_t program_flag = 0;
+  std::string title;  // padded with blanks (or cut) to 80 bytes
   std::vector<MadeNode> nodes;
   std::vector<MadeElement> elements;
   std::vector<MadeStep> steps;
@@ -64,8 +66,8 @@ bool WriteResultFile(const std::string& path, const MadeModel& model,
                      MadeFault fault = MadeFault::kNone);
 
 struct GridOptions {
-  int32_t program_flag = 0;
-  int32_t nx = 4, ny = 3;   // nodes along x and y
+  int32_t program_flag = 0;  // as in MadeModel
+  int32_t nx = 4, ny = 3;    // nodes along x and y
   int32_t steps = 2;
   uint64_t seed = 1;
   // Step numbers and times; when empty, steps are numbered 1.. and timed

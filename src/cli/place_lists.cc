@@ -92,12 +92,12 @@ std::vector<HistoryPlace> ChoosePlaces(const PlaceRequest& request, const ModelS
   }
   if (!request.pickup_path.empty()) {
     const PickupLists picks = ReadPickupFile(request.pickup_path, model.NUMNP, model.NUMEL);
-    AddNew(nodes, picks.PickHeadNodes, picks.PickHeadCount);
-    AddNew(nodes, picks.PickPresNodes, picks.PickPresCount);
-    AddNew(nodes, picks.PickFlowNodes, picks.PickFlowCount);
-    AddNew(elems, picks.PickVelElems, picks.PickVelCount);
-    x.insert(x.end(), picks.InterpX.begin(), picks.InterpX.end());
-    y.insert(y.end(), picks.InterpY.begin(), picks.InterpY.end());
+    AddNew(nodes, picks.pick_head_nodes, picks.pick_head_count);
+    AddNew(nodes, picks.pick_pres_nodes, picks.pick_pres_count);
+    AddNew(nodes, picks.pick_flow_nodes, picks.pick_flow_count);
+    AddNew(elems, picks.pick_vel_elems, picks.pick_vel_count);
+    x.insert(x.end(), picks.interp_x.begin(), picks.interp_x.end());
+    y.insert(y.end(), picks.interp_y.begin(), picks.interp_y.end());
   }
   std::vector<HistoryPlace> places = NodePlaces(model, nodes);
   for (const HistoryPlace& place : ElemPlaces(model, elems)) places.push_back(place);

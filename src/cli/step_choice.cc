@@ -7,16 +7,16 @@
 #include "common/run_error.h"
 #include "reader/step_selection.h"
 
-bool StepChoice::Selects(int32_t StepNo, bool is_last_step) const {
+bool StepChoice::Selects(int32_t step_no, bool is_last_step) const {
   switch (form) {
     case Form::kFinal:
-      return IsStepSelected(StepNo, 0, is_last_step);
+      return IsStepSelected(step_no, 0, is_last_step);
     case Form::kAll:
       return true;
     case Form::kNumbers:
       break;
   }
-  return std::find(numbers.begin(), numbers.end(), StepNo) != numbers.end();
+  return std::find(numbers.begin(), numbers.end(), step_no) != numbers.end();
 }
 
 StepChoice ParseStepChoice(std::string_view text) {

@@ -13,7 +13,7 @@ struct StepChoice {
   Form form = Form::kFinal;
   std::vector<int32_t> numbers;  // for kNumbers
 
-  bool Selects(int32_t StepNo, bool is_last_step) const;
+  bool Selects(int32_t step_no, bool is_last_step) const;
 };
 
 // Throws RunError naming --steps when `text` is none of the three forms.

@@ -11,7 +11,8 @@
 namespace {
 
 // Shortest round-trip text of `value` in its own precision, made to look like
-// a real: "-0" becomes "0.0", "86400" becomes "86400.0".
+// a real: "-0" becomes "0.0", "86400" becomes "86400.0". Writes at most 32
+// bytes; returns the end.
 template <typename Real>
 char* WriteShortest(char* out, Real value) {
   if (std::isnan(value)) return std::copy_n("NaN", 3, out);
@@ -31,9 +32,6 @@ char* WriteShortest(char* out, Real value) {
 
 }  // namespace
 
-char* WriteShortestReal(char* out, double value) { return WriteShortest(out, value); }
-char* WriteShortestSingleReal(char* out, float value) { return WriteShortest(out, value); }
-
 FreeFormLine& FreeFormLine::Integer(int64_t value) {
   char* p = out_.Reserve(32);
   *p++ = ' ';
@@ -52,13 +50,13 @@ FreeFormLine& FreeFormLine::Integer(int64_t value) {
 FreeFormLine& FreeFormLine::Real(double value) {
   char* p = out_.Reserve(40);
   *p++ = ' ';
-  out_.Commit(WriteShortestReal(p, value));
+  out_.Commit(WriteShortest(p, value));
   return *this;
 }
 
 FreeFormLine& FreeFormLine::SingleReal(double value) {
   char* p = out_.Reserve(40);
   *p++ = ' ';
-  out_.Commit(WriteShortestSingleReal(p, static_cast<float>(value)));
+  out_.Commit(WriteShortest(p, static_cast<float>(value)));
   return *this;
 }

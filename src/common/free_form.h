@@ -22,16 +22,14 @@ class FreeFormLine {
     return *this;
   }
   FreeFormLine& Integer(int64_t value);
-  FreeFormLine& Real(double value);         // double precision
-  FreeFormLine& SingleReal(double value);   // rounded to a 4-byte real first
+  FreeFormLine& Real(double value);        // double precision
+  FreeFormLine& SingleReal(double value);  // rounded to a 4-byte real first
   void End() { out_.EndLine(); }
 
  private:
   TextOutput& out_;
 };
 
-// The shortest text that reads back as `value` (as `value` rounded to a float
-// for the single form), with ".0" added when it would look like an integer.
-// Writes at most 32 bytes; returns the end.
-char* WriteShortestReal(char* out, double value);
-char* WriteShortestSingleReal(char* out, float value);
+// Free-form reading (console answers, PICKUP.INP): values stand between
+// blanks, tabs and commas (a CR, of a CR LF line end, separates too).
+inline bool IsFreeFormSeparator(char c) { return c == ' ' || c == ',' || c == '\t' || c == '\r'; }

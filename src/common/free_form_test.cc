@@ -5,19 +5,16 @@
 #include <cmath>
 #include <string>
 
-#include "text_capture.h"
-
 namespace {
 
 // A blank starts the line and stands before every number; reals always look like reals, in their
 // own precision (a single-precision item shows the 4-byte value).
 TEST(FreeForm, ItemsAfterOneBlankAndRealsLookingLikeReals) {
-  std::string text = CaptureText([](TextOutput& out) {
-    FreeFormLine(out).Text(" LA,TIME ").Integer(-3).Real(0.5).End();
-    FreeFormLine(out).Real(86400).Real(-0.0).Real(1e22).Real(-INFINITY).Real(NAN).End();
-    FreeFormLine(out).SingleReal(0.1).SingleReal(3.0).End();
-  });
-  EXPECT_EQ(text, "  LA,TIME  -3 0.5\n  86400.0 0.0 1e+22 -Infinity NaN\n  0.1 3.0\n");
+  auto out = TextOutput::InMemory();
+  FreeFormLine(*out).Text(" LA,TIME ").Integer(-3).Real(0.5).End();
+  FreeFormLine(*out).Real(86400).Real(-0.0).Real(1e22).Real(-INFINITY).Real(NAN).End();
+  FreeFormLine(*out).SingleReal(0.1).SingleReal(3.0).End();
+  EXPECT_EQ(out->Contents(), "  LA,TIME  -3 0.5\n  86400.0 0.0 1e+22 -Infinity NaN\n  0.1 3.0\n");
 }
 
 }  // namespace

@@ -285,9 +285,7 @@ char* WriteWideIntegerField(char* out, int64_t value, int width) {
   if (magnitude >= 100000000 || width > 16 || width < 1) {
     return WriteWideIntegerField(out, value, width);
   }
-  // floor(log10) from the bit length, corrected by one comparison.
-  const int guess = (std::bit_width(magnitude | 1) * 1233) >> 12;
-  const int digits = guess + 1 - static_cast<int>(guess > 0 && magnitude < kPowersOfTen[guess]);
+  const int digits = DigitCount(magnitude);
   const int length = digits + (value < 0);
   if (length > width) return FillAsterisks(out, width);
   char line[16];

@@ -25,8 +25,8 @@ class OutputFiles {
   // (it tallies into it).
   std::unique_ptr<TextOutput> Create(const std::string& path);
   // The same, but an existing file is written over from its start and cut at
-  // its end when done, instead of being emptied first (see
-  // TextOutput::CreateOver): rewriting a big file then needs no new blocks.
+  // its end by TextOutput::Finish, instead of being emptied first: rewriting a
+  // big file then needs no new blocks.
   std::unique_ptr<TextOutput> CreateOver(const std::string& path);
 
   // Like Create, for a file that is renamed over another once written: it is

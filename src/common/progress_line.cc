@@ -12,12 +12,12 @@ ProgressLine::ProgressLine()
     : shown_(platform::UseAsTerminal(platform::StandardError())),
       start_(std::chrono::steady_clock::now()) {}
 
-void ProgressLine::Step(int64_t index, int64_t total, int32_t StepNo, double StepTime) {
+void ProgressLine::Step(int64_t index, int64_t total, int32_t step_no, double step_time) {
   if (!shown_) return;
   char text[160];
-  int size =
-      std::snprintf(text, sizeof text, "\rrxpost: step %lld of %lld (number %d, time %g)\033[K",
-                    static_cast<long long>(index), static_cast<long long>(total), StepNo, StepTime);
+  int size = std::snprintf(
+      text, sizeof text, "\rrxpost: step %lld of %lld (number %d, time %g)\033[K",
+      static_cast<long long>(index), static_cast<long long>(total), step_no, step_time);
   Show(std::string_view(text, static_cast<size_t>(size)));
 }
 

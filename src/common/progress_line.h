@@ -13,8 +13,8 @@ class ProgressLine {
   // Starts the clock; shows progress when standard error is a terminal.
   ProgressLine();
 
-  // Step `index` of `total` (counted from 1), numbered StepNo, at StepTime.
-  void Step(int64_t index, int64_t total, int32_t StepNo, double StepTime);
+  // Step `index` of `total` (counted from 1), numbered step_no, at step_time.
+  void Step(int64_t index, int64_t total, int32_t step_no, double step_time);
   // While a growing file is followed: `written` steps written, waiting for
   // step `index` of the file, of which `bytes_present` bytes are there.
   void Waiting(int64_t written, int64_t index, int64_t bytes_present);

@@ -20,6 +20,12 @@ namespace {
 
 __extension__ using Uint128 = unsigned __int128;
 
+// The value is digits * 10^exponent, with no trailing zero in `digits`.
+struct ShortestDecimal {
+  uint64_t digits;
+  int exponent;
+};
+
 // floor(e * log10(2)) and floor(log10(3/4 * 2^e)) for the exponents of doubles.
 int FloorLog10Pow2(int e) { return (e * 1262611) >> 22; }
 int FloorLog10ThreeQuartersPow2(int e) { return (e * 1262611 - 524031) >> 22; }
@@ -162,6 +168,15 @@ ShortestDecimal ShortestOf(uint64_t bits) {
   return Shortest<Scale>(c, q, fraction == 0 && biased > 1);
 }
 
+// For positive finite values only.
+ShortestDecimal ShortestDecimalOf(double value) {
+  return ShortestOf<Scale64, 52, 1075>(std::bit_cast<uint64_t>(value));
+}
+
+ShortestDecimal ShortestDecimalOf(float value) {
+  return ShortestOf<Scale32, 23, 150>(std::bit_cast<uint32_t>(value));
+}
+
 template <typename Real>
 char* WriteText(char* out, Real value) {
   const bool negative = std::signbit(value);
@@ -171,14 +186,6 @@ char* WriteText(char* out, Real value) {
 }
 
 }  // namespace
-
-ShortestDecimal ShortestDecimalOf(double value) {
-  return ShortestOf<Scale64, 52, 1075>(std::bit_cast<uint64_t>(value));
-}
-
-ShortestDecimal ShortestDecimalOf(float value) {
-  return ShortestOf<Scale32, 23, 150>(std::bit_cast<uint32_t>(value));
-}
 
 char* WriteShortestText(char* out, double value) { return WriteText(out, value); }
 char* WriteShortestText(char* out, float value) { return WriteText(out, value); }

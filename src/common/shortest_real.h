@@ -6,18 +6,6 @@
 // the value is taken, an even last digit on a tie.
 #pragma once
 
-#include <cstdint>
-
-// The value is digits * 10^exponent, with no trailing zero in `digits`.
-struct ShortestDecimal {
-  uint64_t digits;
-  int exponent;
-};
-
-// For positive finite values only.
-ShortestDecimal ShortestDecimalOf(double value);
-ShortestDecimal ShortestDecimalOf(float value);
-
 // Writes the text of a finite value as std::to_chars(out, end, value) does
 // without a format ("-0" for negative zero): at most 26 bytes, though up to 32
 // bytes at `out` may be overwritten. Returns the end of the text.

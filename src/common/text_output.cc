@@ -5,27 +5,6 @@
 
 #include "common/run_error.h"
 
-platform::FileHandle TextOutput::OpenOrFail(const std::string& path, bool empty) {
-  platform::FileHandle file = platform::OpenToWrite(path, empty);
-  if (file == platform::kNoFile) {
-    throw ErrorAbout(path, "cannot create file: " + platform::ErrorText(platform::LastError()));
-  }
-  return file;
-}
-
-std::unique_ptr<TextOutput> TextOutput::Create(const std::string& path) {
-  return std::make_unique<TextOutput>(path, OpenOrFail(path, true), true);
-}
-
-std::unique_ptr<TextOutput> TextOutput::CreateOver(const std::string& path) {
-  auto output = std::make_unique<TextOutput>(path, OpenOrFail(path, false), true);
-  // Only a regular file has an end to cut; a device or a pipe is just written.
-  platform::FileStatus status;
-  output->cut_when_done_ =
-      platform::StatusOf(output->file_, &status) && status.kind == platform::FileKind::kRegular;
-  return output;
-}
-
 std::unique_ptr<TextOutput> TextOutput::StandardOutput() {
   auto output = std::make_unique<TextOutput>("standard output", platform::StandardOutput(), false);
   output->console_ = platform::ConsoleTextFor(output->file_);

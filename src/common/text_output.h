@@ -27,13 +27,8 @@ class TextOutput {
   // Largest request that Reserve always satisfies.
   static constexpr size_t kMaxReserve = 64 * 1024;
 
-  // Creates (or truncates) the file at `path`; throws RunError when it cannot.
-  static std::unique_ptr<TextOutput> Create(const std::string& path);
-  // Like Create, but an existing file is written over from its start instead
-  // of being emptied first, and is cut at the written length by Finish (or,
-  // quietly, on destruction): rewriting a big file then needs no new blocks.
-  static std::unique_ptr<TextOutput> CreateOver(const std::string& path);
-  // Wraps an open file; closes it on destruction when `owns_file`.
+  // Wraps an open file, closed on destruction when `owns_file` (files are
+  // opened by OutputFiles).
   TextOutput(std::string name, platform::FileHandle file, bool owns_file);
   // Standard output: its exact bytes, or, on a terminal that shows another
   // encoding, the dialogue's code page 932 texts converted for it.
@@ -69,13 +64,13 @@ class TextOutput {
 
   // Hands every buffered byte to the system; throws RunError on failure.
   void Flush();
-  // Flush, and for a file from CreateOver, the cut at the written length.
+  // Flush, and the cut at the written length when CutAtEndWhenDone was called.
   void Finish();
   const std::string& name() const { return name_; }
   // From now on also adds every byte handed to the system to `*tally`.
   void TallyBytesInto(uint64_t* tally) { tally_ = tally; }
   // Cut the file at the written length by Finish (or, quietly, on
-  // destruction), as for a file from CreateOver; for regular files only.
+  // destruction), for a file written over in place; for regular files only.
   void CutAtEndWhenDone() { cut_when_done_ = true; }
 
   // In memory: the bytes written since the last Clear.
@@ -85,7 +80,6 @@ class TextOutput {
   void Clear() { cursor_ = buffer_.get(); }
 
  private:
-  static platform::FileHandle OpenOrFail(const std::string& path, bool empty);
   void MakeRoom(size_t n);
   void AppendInParts(std::string_view text);
   void Grow(size_t n);
@@ -98,7 +92,7 @@ class TextOutput {
   std::unique_ptr<platform::ConsoleText> console_;  // converts for a terminal
   bool failed_ = false;
   uint64_t* tally_ = nullptr;
-  bool cut_when_done_ = false;  // opened by CreateOver, not yet cut
+  bool cut_when_done_ = false;  // to be cut, and not yet cut
   uint64_t written_ = 0;        // bytes handed to the system
   std::unique_ptr<char[]> buffer_;
   char* cursor_;

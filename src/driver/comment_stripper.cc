@@ -44,8 +44,9 @@ class CutLineNotes {
   uint64_t cut_ = 0;
 };
 
-}  // namespace
-
+// Copies one input line (without its line end) to `out` unless it is a
+// comment. Returns true when the line was blank from column 5 on, which the
+// console reports.
 bool CopyDataLine(std::string_view line, TextOutput& out) {
   if (IsComment(line)) return false;
   line = line.substr(0, kLineWidth);
@@ -57,6 +58,8 @@ bool CopyDataLine(std::string_view line, TextOutput& out) {
   out.EndLine();
   return blank_tail;
 }
+
+}  // namespace
 
 void StripComments(std::streambuf& input, const std::string& input_name, TextOutput& output,
                    TextOutput& console) {

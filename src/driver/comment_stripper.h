@@ -26,8 +26,3 @@ void RunCommentStripping(Console& console);
 // names the input in notes.
 void StripComments(std::streambuf& input, const std::string& input_name, TextOutput& output,
                    TextOutput& console);
-
-// Copies one input line (without its line end) to `out` unless it is a
-// comment. Returns true when the line was blank from column 5 on, which the
-// console reports.
-bool CopyDataLine(std::string_view line, TextOutput& out);

@@ -3,12 +3,11 @@
 #include <charconv>
 
 #include "common/bounded_line.h"
+#include "common/free_form.h"
 #include "common/notes.h"
 #include "common/run_error.h"
 
 namespace {
-
-bool IsSeparator(char c) { return c == ' ' || c == ',' || c == '\t' || c == '\r'; }
 
 RunError ReplyError(std::string_view question, const std::string& what) {
   return ErrorAbout("standard input", "answer to \"" + std::string(question) + "\": " + what);
@@ -79,10 +78,10 @@ std::string FileNameFromReply(std::string_view line, std::string_view source) {
 
 std::optional<int32_t> ParseIntegerReply(std::string_view line, std::string_view question) {
   size_t start = 0;
-  while (start < line.size() && IsSeparator(line[start])) ++start;
+  while (start < line.size() && IsFreeFormSeparator(line[start])) ++start;
   if (start == line.size()) return std::nullopt;
   size_t stop = start;
-  while (stop < line.size() && !IsSeparator(line[stop])) ++stop;
+  while (stop < line.size() && !IsFreeFormSeparator(line[stop])) ++stop;
   std::string_view token = line.substr(start, stop - start);
   std::string_view digits = token;
   if (token[0] == '+' && token.size() > 1 && token[1] != '-') digits.remove_prefix(1);

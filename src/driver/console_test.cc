@@ -5,7 +5,6 @@
 #include <sstream>
 
 #include "common/run_error.h"
-#include "text_capture.h"
 
 namespace {
 
@@ -28,7 +27,7 @@ TEST(ConsoleReplies, IntegerIsTheFirstValueOfTheFirstLineThatHasOne) {
   }
   // Blank lines are passed over.
   std::istringstream in("\n   \n42 1\n");
-  CaptureText([&](TextOutput& out) { EXPECT_EQ(Console(in, out).ReadInteger("q"), 42); });
+  EXPECT_EQ(Console(in, *TextOutput::InMemory()).ReadInteger("q"), 42);
 }
 
 TEST(ConsoleReplies, FileNameIsCutAt20CharactersAndLosesItsBlanks) {

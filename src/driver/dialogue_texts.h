@@ -1,7 +1,9 @@
 // The fixed texts of the console dialogue: banners, boxes, prompts and menu
 // lines, exactly as the user sees them. Prompts are written as free-form lines
 // (the console adds the leading blank); boxes and banners stand as they are.
-// The three Japanese texts are Shift-JIS bytes.
+// The three Japanese texts are Shift-JIS bytes. The texts are spelled as the
+// users know them, slips included ("inWORK.LST", "NoHeadn", "avairable",
+// "DATA-FAILE"): they are kept on purpose, byte for byte.
 #pragma once
 
 #include <array>
@@ -40,12 +42,9 @@ inline constexpr std::array<std::string_view, 7> kFileChoiceBox = {
 };
 
 inline constexpr std::array<std::string_view, 7> kKindMenu = {
-    "  Select data-Transfer type",
-    "  KORIN/DELM-ReStart  ------- 1(-1:NoHeadn)",
-    "        TECPLOT  DATA ------- 2",
-    "        FEMAP    DATA ------- 3",
-    "        MicroAVS DATA ------- 4",
-    "        mkVIEW   DATA ------- 5",
+    "  Select data-Transfer type",     "  KORIN/DELM-ReStart  ------- 1(-1:NoHeadn)",
+    "        TECPLOT  DATA ------- 2", "        FEMAP    DATA ------- 3",
+    "        MicroAVS DATA ------- 4", "        mkVIEW   DATA ------- 5",
     " INTERP/node/elemDATA ------- 6",
 };
 
@@ -65,7 +64,8 @@ inline constexpr std::string_view kHeadStyleQuestion = "  Set Head-style  pres./
 inline constexpr std::string_view kMainOutputQuestion = "  INPUT Main-Output File Name";
 inline constexpr std::string_view kOverwriteCaution = "  Caution! the file is OVERWRITE !";
 inline constexpr std::string_view kClosingBanner = "   <<<<<  OK! OK!  NORMAL TERMINATION  >>>>> ";
-inline constexpr std::string_view kAnalysisFileQuestion = " INPUT ANALYSIS DATA-FAILE with #comments";
+inline constexpr std::string_view kAnalysisFileQuestion =
+    " INPUT ANALYSIS DATA-FAILE with #comments";
 
 // "Number of nodes" and "  number of elements" labels of the model summary.
 inline constexpr std::string_view kNodeCountLabel = "\x90\xDF\x93\x5F\x91\x8D\x90\x94\x81\x40";

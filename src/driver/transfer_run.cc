@@ -119,15 +119,15 @@ const OutputKind* AskOutputKind(Console& console, TransferSettings& settings) {
   if (kind != nullptr && kind->asks_head_style && settings.simulator == Simulator::kKorin) {
     console.Prompt(dialogue::kHeadStyleQuestion);
     console.Prompt(dialogue::kInputNumber);
-    settings.HeadStyle = console.ReadInteger(dialogue::kHeadStyleQuestion);
+    settings.head_style = console.ReadInteger(dialogue::kHeadStyleQuestion);
   }
   return kind;
 }
 
 WriterOptions OptionsFor(const OutputKind& kind, const TransferSettings& settings) {
   return {.simulator = settings.simulator,
-          .HeadStyle = settings.HeadStyle,
-          .NoHeadFlag = kind.no_head_lines ? 1 : 0};
+          .head_style = settings.head_style,
+          .no_head_flag = kind.no_head_lines ? 1 : 0};
 }
 
 std::string AskMainOutputName(Console& console) {
@@ -147,7 +147,7 @@ int32_t AskRequestedStep(Console& console) {
 // Reads every remaining step; each selected one (every one for a kind that
 // follows all steps) goes to the kind's run, when there is one. Returns how
 // many steps were handed to the run.
-int64_t PassOverSteps(ResultFile& file, ModelStore& model, int32_t RequestedStep,
+int64_t PassOverSteps(ResultFile& file, ModelStore& model, int32_t requested_step,
                       const OutputKind* kind, KindRun* run, ProgressLine& progress) {
   int64_t steps_read = 0, steps_selected = 0;
   while (file.ReadNextStep(model)) {
@@ -155,7 +155,7 @@ int64_t PassOverSteps(ResultFile& file, ModelStore& model, int32_t RequestedStep
     progress.Step(steps_read, file.StepCount(), model.StepNo, model.StepTime);
     if (run == nullptr) continue;
     const bool is_last_step = steps_read == file.StepCount();
-    if (kind->every_step || IsStepSelected(model.StepNo, RequestedStep, is_last_step)) {
+    if (kind->every_step || IsStepSelected(model.StepNo, requested_step, is_last_step)) {
       run->Step(model);
       ++steps_selected;
     }
@@ -164,8 +164,8 @@ int64_t PassOverSteps(ResultFile& file, ModelStore& model, int32_t RequestedStep
 }
 
 void NoteUnmatchedStepRequest(const TransferSettings& settings, int64_t step_count) {
-  WriteNote("the step request " + std::to_string(settings.RequestedStep) +
-            " matches no step of \"" + EscapedText(settings.ResultFileName) + "\" (" +
+  WriteNote("the step request " + std::to_string(settings.requested_step) +
+            " matches no step of \"" + EscapedText(settings.result_file_name) + "\" (" +
             std::to_string(step_count) + " steps read); no step is written");
 }
 
@@ -203,28 +203,28 @@ void RunTransfer(Console& console) {
   AskZeroOrOne(console, "information box");
   settings.simulator = AskSimulator(console);
   OutputFiles files;
-  settings.ResultFileName = AskResultFileName(console, files);
-  files.RegisterInput(settings.ResultFileName);
-  ResultFile result_file(settings.ResultFileName, settings.simulator);
-  LoadModelOrExplain(result_file, *model, settings.ResultFileName);
+  settings.result_file_name = AskResultFileName(console, files);
+  files.RegisterInput(settings.result_file_name);
+  ResultFile result_file(settings.result_file_name, settings.simulator);
+  LoadModelOrExplain(result_file, *model, settings.result_file_name);
   ConfirmModel(console, *model);
 
   const OutputKind* kind = AskOutputKind(console, settings);
   if (kind != nullptr && !kind->reads_file.empty()) {
     files.RegisterInput(std::string(kind->reads_file));
   }
-  settings.MainOutputName = AskMainOutputName(console);
-  auto main_output = files.CreateOver(settings.MainOutputName);
+  settings.main_output_name = AskMainOutputName(console);
+  auto main_output = files.CreateOver(settings.main_output_name);
   const WriterOptions options = kind ? OptionsFor(*kind, settings) : WriterOptions{};
   std::unique_ptr<KindRun> run;
   if (kind != nullptr) run = kind->start({options, *main_output, files});
 
   if (kind != nullptr && kind->blank_line_first) console.BlankLine();
   if (run) run->Prepare(*model);
-  settings.RequestedStep = AskRequestedStep(console);
+  settings.requested_step = AskRequestedStep(console);
   ProgressLine progress;
   const int64_t steps_selected =
-      PassOverSteps(result_file, *model, settings.RequestedStep, kind, run.get(), progress);
+      PassOverSteps(result_file, *model, settings.requested_step, kind, run.get(), progress);
   if (run && !kind->every_step && steps_selected == 0) {
     NoteUnmatchedStepRequest(settings, result_file.StepCount());
   }

@@ -9,9 +9,9 @@
 
 struct TransferSettings {
   Simulator simulator = Simulator::kKorin;  // the program question's answer, 0 or 1
-  std::string ResultFileName;
+  std::string result_file_name;
   int32_t output_kind = 0;  // the menu answer
-  int32_t HeadStyle = 0;    // restart of RX-KORIN results: 0 pressure, 1 total head
-  std::string MainOutputName;
-  int32_t RequestedStep = 0;
+  int32_t head_style = 0;   // restart of RX-KORIN results: 0 pressure, 1 total head
+  std::string main_output_name;
+  int32_t requested_step = 0;
 };

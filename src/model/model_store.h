@@ -9,6 +9,11 @@
 // nodes (a triangle repeats its third corner in column 4, or has 0 there) and
 // column 5 the element attribute (0 or less: inactive). ElemColumns (in
 // elem_columns.h) is the one view of that layout.
+//
+// The names of the counts and arrays (NUMNP, NUMEL, NodeX, NodeHead, ElemVX,
+// StepTime, ...) are the result file's own vocabulary, the words its users
+// and its simulators' documents use; they keep that spelling instead of the
+// code's snake_case, here and wherever a writer reads them.
 #pragma once
 
 #include <array>

@@ -96,3 +96,16 @@ void AverageElemVelocities(const ModelStore& model, Simulator simulator, NodeAve
   }
   averages.DivideByCounts(model.NUMNP, with_d);
 }
+
+void AverageAtEveryNonZeroCorner(const ModelStore& model, NodeAverages& averages) {
+  averages.Clear(model.NUMNP);
+  const ElemColumns elems(model);
+  const int32_t* const corners[] = {elems.Corner1, elems.Corner2, elems.Corner3, elems.Corner4};
+  for (int32_t e = 1; e <= model.NUMEL; ++e) {
+    const ElemValues values{StoredElemVector(model, e), DelmElemVelocity(model, e)};
+    for (const int32_t* corner : corners) {
+      if (corner[e] != 0) AddAtNode<true>(averages, corner[e], values);
+    }
+  }
+  averages.DivideByCounts(model.NUMNP, true);
+}

@@ -1,7 +1,7 @@
 // NodeAverages: the writers' reusable workspace of node values averaged from
-// element values, and AverageElemVelocities, the averaging shared by the
-// TECPLOT, mkVIEW and MicroAVS writers. Every averaging clears the arrays for
-// nodes 1..NUMNP first, so nothing carries over between steps.
+// element values; AverageElemVelocities, the averaging shared by the TECPLOT,
+// mkVIEW, MicroAVS and VTK writers, and AverageAtEveryNonZeroCorner, FEMAP's. Every averaging
+// clears the arrays for nodes 1..NUMNP first, so nothing carries over between steps.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +9,7 @@
 #include "model/big_array.h"
 #include "model/model_store.h"
 #include "model/simulator.h"
+#include "model/step_quantities.h"
 
 class NodeAverages {
  public:
@@ -45,3 +46,17 @@ class NodeAverages {
 // order. Nodes of no active element keep zeros. Every corner of an active
 // element must lie in 1..NUMNP (the reader checks this).
 void AverageElemVelocities(const ModelStore& model, Simulator simulator, NodeAverages& averages);
+
+// FEMAP's averaging: the mean of ElemVX, ElemVY (NodeVX, NodeVY) and of the
+// RX-DELM velocity (NodeWorkA, NodeWorkB; for RX-KORIN, whose D is 1, the
+// same values) over every element, whatever its attribute, at each of its
+// non-zero corners, so a fourth corner that repeats the third counts twice.
+void AverageAtEveryNonZeroCorner(const ModelStore& model, NodeAverages& averages);
+
+// The means at node `n` as vectors: of the stored values, and of the velocity.
+inline PlaneVector StoredMeanAt(const NodeAverages& a, int32_t n) {
+  return {a.NodeVX[n], a.NodeVY[n]};
+}
+inline PlaneVector VelocityMeanAt(const NodeAverages& a, int32_t n) {
+  return {a.NodeWorkA[n], a.NodeWorkB[n]};
+}

@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-inline bool IsStepSelected(int32_t StepNo, int32_t RequestedStep, bool is_last_step) {
-  bool takes_own_number = RequestedStep < 0 || (RequestedStep == 0 && is_last_step);
-  int32_t effective_step = takes_own_number ? StepNo : RequestedStep;
-  return StepNo == effective_step;
+inline bool IsStepSelected(int32_t step_no, int32_t requested_step, bool is_last_step) {
+  bool takes_own_number = requested_step < 0 || (requested_step == 0 && is_last_step);
+  int32_t effective_step = takes_own_number ? step_no : requested_step;
+  return step_no == effective_step;
 }

@@ -11,16 +11,16 @@ class FemapRun : public KindRun {
   explicit FemapRun(const KindContext& context) : out_(context.main_output) {}
   void Prepare(const ModelStore& model) override {
     WriteFemapModel(out_, model);
-    WriteFemapGroup(out_, model, FemapGroupCounter);
+    WriteFemapGroup(out_, model, group_counter_);
   }
   void Step(const ModelStore& model) override {
-    WriteFemapStep(out_, model, averages_, FemapSetCounter);
+    WriteFemapStep(out_, model, averages_, set_counter_);
   }
 
  private:
   TextOutput& out_;
-  int32_t FemapGroupCounter = 20000;  // the group written is number 20001
-  int32_t FemapSetCounter = 0;        // the first set written is number 1
+  int32_t group_counter_ = 20000;  // the group written is number 20001
+  int32_t set_counter_ = 0;        // the first set written is number 1
   NodeAverages averages_;
 };
 

@@ -1,24 +1,25 @@
 #include "writers/femap_model_writer.h"
 
 #include <algorithm>
-#include <string>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "common/fixed_line.h"
 #include "common/free_form.h"
 #include "common/line_layout.h"
-#include "common/run_error.h"
 #include "common/parallel_lines.h"
+#include "common/run_error.h"
 #include "model/elem_columns.h"
+#include "writers/femap_blocks.h"
 
 namespace {
 
-// Block markers of the model writer: -1 in 5 columns, block numbers in 6;
-// the group writer writes both in 8.
-constexpr LayoutItem kEndMarkerLine[] = {IntegerItem(5)};
-constexpr LayoutItem kBlockMarkerLine[] = {IntegerItem(6)};
-constexpr LayoutItem kGroupMarkerLine[] = {IntegerItem(8)};
+// Marker widths of the model's blocks: -1 in 5 columns, block ids in 6; the
+// group block writes both in 8.
+constexpr int kEndMarkerWidth = 5;
+constexpr int kBlockIdWidth = 6;
+constexpr int kGroupMarkerWidth = 8;
 
 // Property p: colour 110, material 1, property type 19, layer 1, system 0.
 constexpr LayoutItem kPropertyLine[] = {IntegerItem(8), LiteralItem(",110,1,19,1,0,")};
@@ -105,42 +106,37 @@ void WriteTextLines(TextOutput& out, std::span<const RepeatedText> lines) {
   }
 }
 
-void WriteMarker(TextOutput& out, std::span<const LayoutItem> layout, int32_t value) {
-  const FieldValue values[] = {IntegerValue(value)};
-  WriteLayout(out, layout, values);
-}
-
 void OpenBlock(TextOutput& out, int32_t block) {
-  WriteMarker(out, kEndMarkerLine, -1);
-  WriteMarker(out, kBlockMarkerLine, block);
+  WriteFemapMarker(out, kEndMarkerWidth, kFemapBlockEnd);
+  WriteFemapMarker(out, kBlockIdWidth, block);
 }
 
-void CloseBlock(TextOutput& out) { WriteMarker(out, kEndMarkerLine, -1); }
+void CloseBlock(TextOutput& out) { WriteFemapMarker(out, kEndMarkerWidth, kFemapBlockEnd); }
 
 void WriteHeaderBlock(TextOutput& out) {
-  OpenBlock(out, 100);
+  OpenBlock(out, kFemapHeaderBlock);
   FreeFormLine(out).Text(" ").End();
   FreeFormLine(out).Text("4.5,").End();
   CloseBlock(out);
 }
 
 void WriteMaterialBlock(TextOutput& out) {
-  OpenBlock(out, 401);
+  OpenBlock(out, kFemapMaterialBlock);
   WriteTextLines(out, kMaterialLines);
   CloseBlock(out);
 }
 
 void WritePropertyBlock(TextOutput& out, int32_t property_count) {
-  OpenBlock(out, 402);
+  OpenBlock(out, kFemapPropertyBlock);
   for (int32_t p = 1; p <= property_count; ++p) {
-    WriteMarker(out, kPropertyLine, p);
+    WriteFixedLine<kPropertyLine>(out, p);
     WriteTextLines(out, kPropertyRest);
   }
   CloseBlock(out);
 }
 
 void WriteNodeBlock(TextOutput& out, const ModelStore& model) {
-  OpenBlock(out, 403);
+  OpenBlock(out, kFemapNodeBlock);
   FormatLinesInOrder(out, 1, model.NUMNP, [&model](TextOutput& chunk, int32_t first, int32_t last) {
     for (int32_t n = first; n <= last; ++n) {
       WriteFixedLine<kNodeLine>(chunk, n, static_cast<double>(static_cast<float>(model.NodeX[n])),
@@ -153,7 +149,7 @@ void WriteNodeBlock(TextOutput& out, const ModelStore& model) {
 // Element e: colour 124, its attribute as property, type 19, topology 4
 // (quadrilateral) or 2 (triangle), layer 1, no orientation; then its corners.
 void WriteElement(TextOutput& out, const ElemColumns& elems, int32_t e) {
-  const bool quadrilateral = elems.Corner4[e] != 0 && elems.Corner4[e] != elems.Corner3[e];
+  const bool quadrilateral = !elems.IsTriangle(e);
   FreeFormLine(out)
       .Integer(e)
       .Text(",124,")
@@ -172,7 +168,7 @@ void WriteElement(TextOutput& out, const ElemColumns& elems, int32_t e) {
 }
 
 void WriteElemBlock(TextOutput& out, const ModelStore& model) {
-  OpenBlock(out, 404);
+  OpenBlock(out, kFemapElemBlock);
   const ElemColumns elems(model);
   FormatLinesInOrder(out, 1, model.NUMEL, [&elems](TextOutput& chunk, int32_t first, int32_t last) {
     for (int32_t e = first; e <= last; ++e) WriteElement(chunk, elems, e);
@@ -180,21 +176,18 @@ void WriteElemBlock(TextOutput& out, const ModelStore& model) {
   CloseBlock(out);
 }
 
-}  // namespace
+// The property block has 30 lines for every number up to the largest
+// attribute; an attribute past this marks a corrupt file, which would
+// otherwise fill the disk with billions of lines.
+constexpr int32_t kMaxPropertyCount = 100000;
 
+// The number of properties written: the largest element attribute, at least 1.
 int32_t PropertyCount(const ModelStore& model) {
   const ElemColumns elems(model);
   int32_t largest = 1;
   for (int32_t e = 1; e <= model.NUMEL; ++e) largest = std::max(largest, elems.Attribute[e]);
   return largest;
 }
-
-namespace {
-
-// The property block has 30 lines for every number up to the largest
-// attribute; an attribute past this marks a corrupt file, which would
-// otherwise fill the disk with billions of lines.
-constexpr int32_t kMaxPropertyCount = 100000;
 
 void RefuseCorruptAttribute(const ModelStore& model, int32_t property_count) {
   if (property_count <= kMaxPropertyCount) return;
@@ -219,11 +212,11 @@ void WriteFemapModel(TextOutput& out, const ModelStore& model) {
   WriteElemBlock(out, model);
 }
 
-void WriteFemapGroup(TextOutput& out, const ModelStore& model, int32_t& FemapGroupCounter) {
-  ++FemapGroupCounter;
-  WriteMarker(out, kGroupMarkerLine, -1);
-  WriteMarker(out, kGroupMarkerLine, 408);
-  FreeFormLine(out).Integer(FemapGroupCounter).Text(",1").End();
+void WriteFemapGroup(TextOutput& out, const ModelStore& model, int32_t& group_counter) {
+  ++group_counter;
+  WriteFemapMarker(out, kGroupMarkerWidth, kFemapBlockEnd);
+  WriteFemapMarker(out, kGroupMarkerWidth, kFemapGroupBlock);
+  FreeFormLine(out).Integer(group_counter).Text(",1").End();
   WriteLayout(out, kGroupTitleLine, {});
   WriteTextLines(out, kGroupHead);
   for (int i = 0; i < 6; ++i) WriteTextLines(out, kGroupRepeated);
@@ -233,5 +226,5 @@ void WriteFemapGroup(TextOutput& out, const ModelStore& model, int32_t& FemapGro
     if (elems.IsActive(e)) FreeFormLine(out).Integer(e).Text(",").Text("0,1,1,").End();
   }
   WriteTextLines(out, kGroupTail);
-  WriteMarker(out, kGroupMarkerLine, -1);
+  WriteFemapMarker(out, kGroupMarkerWidth, kFemapBlockEnd);
 }

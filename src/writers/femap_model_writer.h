@@ -2,8 +2,7 @@
 // do not change from step to step. The model writer gives the header (block
 // 100), the one material (401), the properties (402), the nodes (403) and the
 // elements (404); the group writer gives one element group (408) listing the
-// active elements. Each block is a line holding -1, a line holding the block
-// number, the block's records and a closing -1.
+// active elements. The block ids and markers are in femap_blocks.h.
 #pragma once
 
 #include <cstdint>
@@ -11,15 +10,12 @@
 #include "common/text_output.h"
 #include "model/model_store.h"
 
-// The number of properties written: the largest element attribute, at least 1.
-int32_t PropertyCount(const ModelStore& model);
-
-// Appends blocks 100, 401, 402, 403 and 404 to `out`. Properties run from 1 to
-// PropertyCount whatever attributes occur; an element is a quadrilateral when
-// its corner 4 is non-zero and differs from corner 3, else a triangle on its
-// first three corners.
+// Appends blocks 100, 401, 402, 403 and 404 to `out`. Properties run from 1
+// to the largest element attribute (at least 1) whatever attributes occur;
+// an element is a quadrilateral unless it is a triangle (ElemColumns), which
+// is written on its first three corners.
 void WriteFemapModel(TextOutput& out, const ModelStore& model);
 
-// Raises FemapGroupCounter and appends block 408, a group of that number
+// Raises `group_counter` and appends block 408, a group of that number
 // holding every element with an attribute above 0, in element order.
-void WriteFemapGroup(TextOutput& out, const ModelStore& model, int32_t& FemapGroupCounter);
+void WriteFemapGroup(TextOutput& out, const ModelStore& model, int32_t& group_counter);

@@ -7,12 +7,12 @@
 #include "common/free_form.h"
 #include "common/line_layout.h"
 #include "common/parallel_lines.h"
-#include "model/elem_columns.h"
 #include "model/step_quantities.h"
+#include "writers/femap_blocks.h"
 
 namespace {
 
-constexpr LayoutItem kMarkerLine[] = {IntegerItem(8)};
+constexpr int kMarkerWidth = 8;
 constexpr LayoutItem kSetTitleLine[] = {LiteralItem(" T="), ScaledRealItem(12, 4)};
 
 // The fixed texts of one result vector. `id` follows the set number on the
@@ -67,18 +67,14 @@ struct Extremes {
   }
 };
 
-struct Vector2 {
-  double x, y;
-};
-
 // The extremes of the magnitude, x and y of a velocity vector, in one pass.
 struct VelocityExtremes {
   Extremes magnitude, x, y;
 
-  static VelocityExtremes From(Vector2 v) {
+  static VelocityExtremes From(PlaneVector v) {
     return {Extremes::From(Magnitude(v.x, v.y)), Extremes::From(v.x), Extremes::From(v.y)};
   }
-  void Visit(Vector2 v, int32_t entity) {
+  void Visit(PlaneVector v, int32_t entity) {
     magnitude.Visit(Magnitude(v.x, v.y), entity);
     x.Visit(v.x, entity);
     y.Visit(v.y, entity);
@@ -152,7 +148,7 @@ void WriteNodeScalar(TextOutput& out, int32_t set, const VectorHead& head, const
 // Magnitude, x and y of node velocities, in double precision.
 void WriteNodeVelocities(TextOutput& out, int32_t set, std::span<const VectorHead, 3> heads,
                          const double* x, const double* y, int32_t count) {
-  const auto value_of = [x, y](int32_t i) { return Vector2{x[i], y[i]}; };
+  const auto value_of = [x, y](int32_t i) { return PlaneVector{x[i], y[i]}; };
   const VelocityExtremes e = ScanExtremes<VelocityExtremes>(count, value_of);
   WriteVector<Precision::kDouble>(out, set, heads[0], e.magnitude, count,
                                   [x, y](int32_t i) { return Magnitude(x[i], y[i]); });
@@ -169,7 +165,7 @@ float SingleMagnitude(double x, double y) {
 
 void WriteElemStored(TextOutput& out, int32_t set, const ModelStore& m) {
   const double *vx = m.ElemVX, *vy = m.ElemVY;
-  const auto value_of = [vx, vy](int32_t i) { return Vector2{vx[i], vy[i]}; };
+  const auto value_of = [vx, vy](int32_t i) { return PlaneVector{vx[i], vy[i]}; };
   const VelocityExtremes e = ScanExtremes<VelocityExtremes>(m.NUMEL, value_of);
   WriteVector<Precision::kSingle>(out, set, kElemStored[0], e.magnitude, m.NUMEL,
                                   [vx, vy](int32_t i) { return SingleMagnitude(vx[i], vy[i]); });
@@ -182,14 +178,11 @@ void WriteElemStored(TextOutput& out, int32_t set, const ModelStore& m) {
 // The extremes and the magnitude take the values times the reciprocal of D;
 // the parts are the values divided by D.
 void WriteElemDivided(TextOutput& out, int32_t set, const ModelStore& m) {
-  const auto value_of = [&m](int32_t i) {
-    const PlaneVector v = DelmElemVelocity(m, i);
-    return Vector2{v.x, v.y};
-  };
+  const auto value_of = [&m](int32_t i) { return DelmElemVelocity(m, i); };
   const VelocityExtremes e = ScanExtremes<VelocityExtremes>(m.NUMEL, value_of);
   WriteVector<Precision::kSingle>(out, set, kElemDivided[0], e.magnitude, m.NUMEL,
                                   [&value_of](int32_t i) {
-                                    const Vector2 v = value_of(i);
+                                    const PlaneVector v = value_of(i);
                                     return SingleMagnitude(v.x, v.y);
                                   });
   WriteVector<Precision::kSingle>(out, set, kElemDivided[1], e.x, m.NUMEL,
@@ -198,65 +191,42 @@ void WriteElemDivided(TextOutput& out, int32_t set, const ModelStore& m) {
                                   [&m](int32_t i) { return DelmElemVelocityQuotient(m, i).y; });
 }
 
-void WriteMarker(TextOutput& out, int32_t value) {
-  const FieldValue values[] = {IntegerValue(value)};
-  WriteLayout(out, kMarkerLine, values);
-}
+void WriteMarker(TextOutput& out, int32_t value) { WriteFemapMarker(out, kMarkerWidth, value); }
 
-void WriteSetBlock(TextOutput& out, int32_t set, double StepTime) {
-  WriteMarker(out, -1);
-  WriteMarker(out, 450);
+void WriteSetBlock(TextOutput& out, int32_t set, double step_time) {
+  WriteMarker(out, kFemapBlockEnd);
+  WriteMarker(out, kFemapOutputSetBlock);
   FreeFormLine(out).Integer(set).End();
-  const FieldValue title_values[] = {SingleRealValue(StepTime)};
+  const FieldValue title_values[] = {SingleRealValue(step_time)};
   WriteLayout(out, kSetTitleLine, title_values);
   FreeFormLine(out).Text("0,0,").End();
-  FreeFormLine(out).SingleReal(StepTime).End();
+  FreeFormLine(out).SingleReal(step_time).End();
   FreeFormLine(out).Text("1,").End();
   FreeFormLine(out).Text("  ").End();
-  WriteMarker(out, -1);
+  WriteMarker(out, kFemapBlockEnd);
 }
 
-// Sums every element's values, and its values times the reciprocal of D, at
-// each non-zero corner, then takes the means.
-void AverageAtEveryCorner(const ModelStore& model, NodeAverages& sums) {
-  sums.Clear(model.NUMNP);
-  const ElemColumns elems(model);
-  const int32_t* const corners[] = {elems.Corner1, elems.Corner2, elems.Corner3, elems.Corner4};
-  for (int32_t e = 1; e <= model.NUMEL; ++e) {
-    const double vx = model.ElemVX[e], vy = model.ElemVY[e];
-    const PlaneVector divided = DelmElemVelocity(model, e);
-    for (const int32_t* corner : corners) {
-      const int32_t n = corner[e];
-      if (n == 0) continue;
-      ++sums.NodeElemCount[n];
-      sums.NodeVX[n] += vx;
-      sums.NodeVY[n] += vy;
-      sums.NodeWorkA[n] += divided.x;
-      sums.NodeWorkB[n] += divided.y;
-    }
-  }
-  sums.DivideByCounts(model.NUMNP, true);
-}
-
-}  // namespace
-
-void WriteFemapStep(TextOutput& out, const ModelStore& model, NodeAverages& averages,
-                    int32_t& FemapSetCounter) {
-  AverageAtEveryCorner(model, averages);
-  WriteFemapResults(out, model, averages, FemapSetCounter);
-}
-
+// Raises `set_counter` and appends the output set of that number, with
+// node vectors taken from `averages`.
 void WriteFemapResults(TextOutput& out, const ModelStore& model, const NodeAverages& averages,
-                       int32_t& FemapSetCounter) {
-  const int32_t set = ++FemapSetCounter;
+                       int32_t& set_counter) {
+  const int32_t set = ++set_counter;
   WriteSetBlock(out, set, model.StepTime);
-  WriteMarker(out, -1);
-  WriteMarker(out, 451);
+  WriteMarker(out, kFemapBlockEnd);
+  WriteMarker(out, kFemapOutputVectorBlock);
   WriteNodeScalar(out, set, kHead, model.NodeHead, model.NUMNP);
   WriteNodeScalar(out, set, kFlow, model.NodeFlow, model.NUMNP);
   WriteNodeVelocities(out, set, kNodeStored, averages.NodeVX, averages.NodeVY, model.NUMNP);
   WriteNodeVelocities(out, set, kNodeDivided, averages.NodeWorkA, averages.NodeWorkB, model.NUMNP);
   WriteElemStored(out, set, model);
   WriteElemDivided(out, set, model);
-  WriteMarker(out, -1);
+  WriteMarker(out, kFemapBlockEnd);
+}
+
+}  // namespace
+
+void WriteFemapStep(TextOutput& out, const ModelStore& model, NodeAverages& averages,
+                    int32_t& set_counter) {
+  AverageAtEveryNonZeroCorner(model, averages);
+  WriteFemapResults(out, model, averages, set_counter);
 }

@@ -1,9 +1,9 @@
-// WriteFemapStep and WriteFemapResults: one time step as one output set of a
-// FEMAP neutral file: the set (block 450) and its fourteen result vectors
-// (block 451): head and flow at the nodes, three velocity vectors at the
-// nodes from the stored element values and three from those values divided
-// by ElemD, and the same two families of three at the elements. The stored
-// values are titled with a "D*" prefix.
+// WriteFemapStep: one time step as one output set of a FEMAP neutral file:
+// the set (block 450) and its fourteen result vectors (block 451): head and
+// flow at the nodes, three velocity vectors at the nodes from the stored
+// element values and three from those values divided by ElemD, and the same
+// two families of three at the elements. The stored values are titled with a
+// "D*" prefix.
 #pragma once
 
 #include <cstdint>
@@ -14,14 +14,10 @@
 
 // Averages the element values at the nodes into `averages` (every element,
 // whatever its attribute, at each of its non-zero corners, so a fourth
-// corner that repeats the third counts twice), then writes the results.
+// corner that repeats the third counts twice: AverageAtEveryNonZeroCorner),
+// then raises `set_counter` and appends the output set of that number.
+// Each vector heads its values with its smallest, largest and largest
+// absolute value and the numbers of the entities holding the first two (the
+// lowest number on ties; zeros and numbers 1 and 1 when it has no entities).
 void WriteFemapStep(TextOutput& out, const ModelStore& model, NodeAverages& averages,
-                    int32_t& FemapSetCounter);
-
-// Raises FemapSetCounter and appends the output set of that number, with
-// node vectors taken from `averages` (as WriteFemapStep leaves them). Each
-// vector heads its values with its smallest, largest and largest absolute
-// value and the numbers of the entities holding the first two (the lowest
-// number on ties; zeros and numbers 1 and 1 when it has no entities).
-void WriteFemapResults(TextOutput& out, const ModelStore& model, const NodeAverages& averages,
-                       int32_t& FemapSetCounter);
+                    int32_t& set_counter);

@@ -14,6 +14,7 @@
 
 namespace {
 
+// "interporate" is the spelling the file format keeps.
 constexpr LayoutItem kHeadingLines[] = {
     LiteralItem("interporate"),
     LineBreakItem(),
@@ -32,24 +33,24 @@ class InterpRun : public KindRun {
     const PickupLists picks =
         ReadPickupFile(std::string(kPickupFileName), model.NUMNP, model.NUMEL);
     tables_.emplace(picks, model, simulator_, files_);
-    InterpX = picks.InterpX;
-    InterpY = picks.InterpY;
-    if (InterpX.empty()) return;
+    interp_x_ = picks.interp_x;
+    interp_y_ = picks.interp_y;
+    if (interp_x_.empty()) return;
     WriteLayout(out_, kHeadingLines, {});
-    for (const PointPick& pick : LocatePoints(model, InterpX, InterpY)) {
-      InterpNodes.push_back(pick.nodes);
-      InterpWeights.push_back(pick.weights);
+    for (const PointPick& pick : LocatePoints(model, interp_x_, interp_y_)) {
+      interp_nodes_.push_back(pick.nodes);
+      interp_weights_.push_back(pick.weights);
     }
   }
 
   void Step(const ModelStore& model) override {
-    for (size_t k = 0; k < InterpX.size(); ++k) {
-      const double h = InterpolateHead(model, {InterpNodes[k], InterpWeights[k]});
-      const FieldValue korin_row[] = {RealValue(model.StepTime), RealValue(InterpX[k]),
-                                      RealValue(InterpY[k]),
-                                      RealValue(KorinTotalHeadAt(InterpY[k], h)), RealValue(h)};
-      const FieldValue delm_row[] = {RealValue(model.StepTime), RealValue(InterpX[k]),
-                                     RealValue(InterpY[k]), RealValue(h)};
+    for (size_t k = 0; k < interp_x_.size(); ++k) {
+      const double h = InterpolateHead(model, {interp_nodes_[k], interp_weights_[k]});
+      const FieldValue korin_row[] = {RealValue(model.StepTime), RealValue(interp_x_[k]),
+                                      RealValue(interp_y_[k]),
+                                      RealValue(KorinTotalHeadAt(interp_y_[k], h)), RealValue(h)};
+      const FieldValue delm_row[] = {RealValue(model.StepTime), RealValue(interp_x_[k]),
+                                     RealValue(interp_y_[k]), RealValue(h)};
       if (simulator_ == Simulator::kDelm) {
         WriteLayout(out_, kPointRow, delm_row);
       } else {
@@ -66,10 +67,10 @@ class InterpRun : public KindRun {
   OutputFiles& files_;
   Simulator simulator_;
   std::optional<TimeHistoryTables> tables_;
-  std::vector<double> InterpX, InterpY;
+  std::vector<double> interp_x_, interp_y_;
   // The corner nodes and weights of each point; zeros for a point in no triangle.
-  std::vector<std::array<int32_t, 3>> InterpNodes;
-  std::vector<std::array<double, 3>> InterpWeights;
+  std::vector<std::array<int32_t, 3>> interp_nodes_;
+  std::vector<std::array<double, 3>> interp_weights_;
 };
 
 }  // namespace

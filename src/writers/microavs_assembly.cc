@@ -13,6 +13,7 @@
 #include "common/run_error.h"
 #include "model/elem_columns.h"
 #include "model/node_averages.h"
+#include "writers/microavs_layout.h"
 #include "writers/microavs_step_writer.h"
 
 namespace {
@@ -40,29 +41,6 @@ constexpr LayoutItem kQuadCellLine[] = {
     IntegerItem(8),  BlanksItem(1), IntegerItem(8), LiteralItem(" quad "),
     GroupItem(4, 2), BlanksItem(1), IntegerItem(8),
 };
-
-// The widths to which the lines of a step block are copied, by kind of line.
-constexpr int kStepLineWidth = 26;
-constexpr int kComponentCountWidth = 5;
-struct BlockWidths {
-  int node_sizes;  // the line of the node components' sizes
-  std::span<const int> node_labels;
-  int node_line;
-  int cell_sizes;
-  std::span<const int> cell_labels;
-  int elem_line;
-};
-constexpr int kKorinNodeLabels[] = {9, 11, 13, 13, 13};
-constexpr int kKorinCellLabels[] = {13, 13, 13};
-constexpr int kDelmNodeLabels[] = {11, 13, 13, 13, 13, 13, 13};
-constexpr int kDelmCellLabels[] = {13, 13, 13, 13, 13, 13};
-constexpr BlockWidths kKorinWidths{25, kKorinNodeLabels, 85, 13, kKorinCellLabels, 48};
-constexpr BlockWidths kDelmWidths{29, kDelmNodeLabels, 100, 25, kDelmCellLabels, 87};
-
-int64_t BlockLength(const BlockWidths& widths, const ModelStore& model) {
-  return 3 + static_cast<int64_t>(widths.node_labels.size()) + model.NUMNP + 1 +
-         static_cast<int64_t>(widths.cell_labels.size()) + model.NUMEL;
-}
 
 // Copies lines of the temporary file to the output, each as its first
 // `width` characters padded with blanks to exactly `width`.
@@ -101,15 +79,12 @@ class PaddedLineCopier {
 };
 
 // The lines of a block after its step line.
-void CopyBlockAfterStepLine(PaddedLineCopier& copier, const BlockWidths& widths,
+void CopyBlockAfterStepLine(PaddedLineCopier& copier, const MicroAvsBlockLayout& block,
                             const ModelStore& model) {
-  copier.Copy(1, kComponentCountWidth);
-  copier.Copy(1, widths.node_sizes);
-  for (int width : widths.node_labels) copier.Copy(1, width);
-  copier.Copy(model.NUMNP, widths.node_line);
-  copier.Copy(1, widths.cell_sizes);
-  for (int width : widths.cell_labels) copier.Copy(1, width);
-  copier.Copy(model.NUMEL, widths.elem_line);
+  for (const MicroAvsFixedLine& line : block.node_head) copier.Copy(1, line.width);
+  copier.Copy(model.NUMNP, block.node_line_width);
+  for (const MicroAvsFixedLine& line : block.cell_head) copier.Copy(1, line.width);
+  copier.Copy(model.NUMEL, block.elem_line_width);
 }
 
 void WriteNodeLines(TextOutput& out, const ModelStore& model, int32_t first, int32_t last) {
@@ -147,39 +122,26 @@ void WriteMesh(TextOutput& out, const ModelStore& model) {
 }  // namespace
 
 void AssembleMicroAvsFile(TextOutput& out, const ModelStore& model, Simulator simulator,
-                          int32_t AvsStepCount, const std::string& TempFileName) {
-  const FieldValue step_count[] = {IntegerValue(AvsStepCount)};
+                          int32_t avs_step_count, const std::string& temp_file_name) {
+  const FieldValue step_count[] = {IntegerValue(avs_step_count)};
   const std::span<const LayoutItem> head = simulator == Simulator::kDelm ? kDelmHead : kKorinHead;
   WriteLayout(out, head, step_count);
-  if (AvsStepCount < 1) return;
-  const BlockWidths& widths = simulator == Simulator::kDelm ? kDelmWidths : kKorinWidths;
-  LineBlockReader temp(TempFileName);
-  PaddedLineCopier copier(temp, out, AvsStepCount * BlockLength(widths, model));
-  copier.Copy(1, kStepLineWidth);
+  if (avs_step_count < 1) return;
+  const MicroAvsBlockLayout& block = MicroAvsBlockOf(simulator);
+  LineBlockReader temp(temp_file_name);
+  PaddedLineCopier copier(temp, out, avs_step_count * block.LineCount(model));
+  copier.Copy(1, kMicroAvsStepLineWidth);
   WriteMesh(out, model);
-  CopyBlockAfterStepLine(copier, widths, model);
-  for (int32_t block = 2; block <= AvsStepCount; ++block) {
-    copier.Copy(1, kStepLineWidth);
-    CopyBlockAfterStepLine(copier, widths, model);
+  CopyBlockAfterStepLine(copier, block, model);
+  for (int32_t k = 2; k <= avs_step_count; ++k) {
+    copier.Copy(1, kMicroAvsStepLineWidth);
+    CopyBlockAfterStepLine(copier, block, model);
   }
 }
 
 namespace {
 
 constexpr std::string_view kTempFileName = "AVS.tmp";
-
-// The step blocks would be overwritten by the main output while they are
-// copied when both names lead to one file.
-void RefuseTempFileAsMainOutput(const std::string& main_output_name) {
-  platform::FileStatus main_output, temp;
-  if (!platform::StatusOfPath(main_output_name, &main_output)) return;
-  if (!platform::StatusOfPath(std::string(kTempFileName), &temp)) return;
-  if (main_output.id == temp.id) {
-    throw ErrorAbout(main_output_name, "is the MicroAVS temporary file " +
-                                           std::string(kTempFileName) +
-                                           "; give the main output another name");
-  }
-}
 
 class MicroAvsRun : public KindRun {
  public:
@@ -189,16 +151,16 @@ class MicroAvsRun : public KindRun {
         simulator_(context.options.simulator) {}
 
   void Prepare(const ModelStore&) override {
-    RefuseTempFileAsMainOutput(main_output_.name());
-    // Written over in place: a big AVS.tmp of an earlier run needs no new blocks.
+    // Written over in place: a big AVS.tmp of an earlier run needs no new
+    // blocks. OutputFiles refuses it when it is the main output file.
     temp_ = files_.CreateOver(std::string(kTempFileName));
   }
   void Step(const ModelStore& model) override {
-    WriteMicroAvsStep(*temp_, model, simulator_, averages_, AvsStepCount_);
+    WriteMicroAvsStep(*temp_, model, simulator_, averages_, avs_step_count_);
   }
   void Finish(const ModelStore& model) override {
     temp_->Finish();
-    AssembleMicroAvsFile(main_output_, model, simulator_, AvsStepCount_, temp_->name());
+    AssembleMicroAvsFile(main_output_, model, simulator_, avs_step_count_, temp_->name());
   }
 
  private:
@@ -207,7 +169,7 @@ class MicroAvsRun : public KindRun {
   Simulator simulator_;
   std::unique_ptr<TextOutput> temp_;
   NodeAverages averages_;
-  int32_t AvsStepCount_ = 0;
+  int32_t avs_step_count_ = 0;
 };
 
 }  // namespace

@@ -17,12 +17,12 @@
 #include "writers/output_kind.h"
 
 // Writes the whole UCD file to `out`; the blocks are read from the file named
-// TempFileName, which holds AvsStepCount blocks of the simulator's layout
+// temp_file_name, which holds avs_step_count blocks of the simulator's layout
 // (see WriteMicroAvsStep). Each copied line is padded with blanks (or cut) to
 // the width of its kind of line. With no block, only the head is written and
 // the temporary file is not read. Throws RunError naming the temporary file
 // when it cannot be read or ends before its last block does.
 void AssembleMicroAvsFile(TextOutput& out, const ModelStore& model, Simulator simulator,
-                          int32_t AvsStepCount, const std::string& TempFileName);
+                          int32_t avs_step_count, const std::string& temp_file_name);
 
 std::unique_ptr<KindRun> StartMicroAvsKind(const KindContext& context);

@@ -1,13 +1,13 @@
 #include "writers/microavs_step_writer.h"
 
 #include <span>
-#include <string_view>
 
 #include "common/fixed_line.h"
 #include "common/line_layout.h"
 #include "common/parallel_lines.h"
 #include "model/elem_columns.h"
 #include "model/step_quantities.h"
+#include "writers/microavs_layout.h"
 
 namespace {
 
@@ -30,31 +30,9 @@ constexpr LayoutItem kDelmElemLine[] = {
 // The value written for a real: rounded to a 4-byte real.
 inline double Single(double value) { return static_cast<double>(static_cast<float>(value)); }
 
-// The fixed lines before the node lines (component counts, the node
-// components' sizes and labels) and before the element lines.
-constexpr std::string_view kKorinNodeHead[] = {
-    "5   3",       "5   1   1   1   1   1", "Pressure,", "Total Head,",
-    "Velocity X,", "Velocity Y,",           "Velocity,"};
-constexpr std::string_view kKorinCellHead[] = {"3   1   1   1", "Velocity X,", "Velocity Y,",
-                                               "Velocity,"};
-constexpr std::string_view kDelmNodeHead[] = {"7   6",         "7   1   1   1   1   1   1   1",
-                                              "Total Head,",   "D*Velocity X,",
-                                              "D*Velocity Y,", "D*Velocity,",
-                                              "Velocity X,",   "Velocity Y,",
-                                              "Velocity,"};
-constexpr std::string_view kDelmCellHead[] = {"6   1   1   1   1   1   1",
-                                              "D*Velocity X,",
-                                              "D*Velocity Y,",
-                                              "D*Velocity,",
-                                              "Velocity X,",
-                                              "Velocity Y,",
-                                              "Velocity,"};
-
-using FixedLines = std::span<const std::string_view>;
-
-void WriteFixedLines(TextOutput& out, FixedLines lines) {
-  for (std::string_view line : lines) {
-    const LayoutItem layout[] = {LiteralItem(line)};
+void WriteFixedLines(TextOutput& out, std::span<const MicroAvsFixedLine> lines) {
+  for (const MicroAvsFixedLine& line : lines) {
+    const LayoutItem layout[] = {LiteralItem(line.text)};
     WriteLayout(out, layout, {});
   }
 }
@@ -62,20 +40,19 @@ void WriteFixedLines(TextOutput& out, FixedLines lines) {
 void WriteKorinNodeLines(TextOutput& out, const ModelStore& m, const NodeAverages& a, int32_t first,
                          int32_t last) {
   for (int32_t n = first; n <= last; ++n) {
-    const double vx = a.NodeVX[n], vy = a.NodeVY[n];
+    const PlaneVector v = StoredMeanAt(a, n);
     WriteFixedLine<kKorinNodeLine>(out, n, Single(m.NodeHead[n]), Single(KorinTotalHead(m, n)),
-                                   Single(vx), Single(vy), Single(Magnitude(vx, vy)));
+                                   Single(v.x), Single(v.y), Single(Magnitude(v)));
   }
 }
 
 void WriteDelmNodeLines(TextOutput& out, const ModelStore& m, const NodeAverages& a, int32_t first,
                         int32_t last) {
   for (int32_t n = first; n <= last; ++n) {
-    const double vx = a.NodeVX[n], vy = a.NodeVY[n];
-    const double divided_vx = a.NodeWorkA[n], divided_vy = a.NodeWorkB[n];
-    WriteFixedLine<kDelmNodeLine>(out, n, Single(m.NodeHead[n]), Single(vx), Single(vy),
-                                  Single(Magnitude(vx, vy)), Single(divided_vx), Single(divided_vy),
-                                  Single(Magnitude(divided_vx, divided_vy)));
+    const PlaneVector flow = StoredMeanAt(a, n), v = VelocityMeanAt(a, n);
+    WriteFixedLine<kDelmNodeLine>(out, n, Single(m.NodeHead[n]), Single(flow.x), Single(flow.y),
+                                  Single(Magnitude(flow)), Single(v.x), Single(v.y),
+                                  Single(Magnitude(v)));
   }
 }
 
@@ -100,13 +77,13 @@ void WriteElemLines(TextOutput& out, const ModelStore& m, Simulator simulator, i
 }  // namespace
 
 void WriteMicroAvsStep(TextOutput& out, const ModelStore& model, Simulator simulator,
-                       NodeAverages& averages, int32_t& AvsStepCount) {
+                       NodeAverages& averages, int32_t& avs_step_count) {
   AverageElemVelocities(model, simulator, averages);
-  ++AvsStepCount;
-  const FieldValue step_values[] = {IntegerValue(AvsStepCount), RealValue(model.StepTime)};
+  ++avs_step_count;
+  const FieldValue step_values[] = {IntegerValue(avs_step_count), RealValue(model.StepTime)};
   WriteLayout(out, kStepLine, step_values);
-  WriteFixedLines(
-      out, simulator == Simulator::kDelm ? FixedLines(kDelmNodeHead) : FixedLines(kKorinNodeHead));
+  const MicroAvsBlockLayout& block = MicroAvsBlockOf(simulator);
+  WriteFixedLines(out, block.node_head);
   FormatLinesInOrder(out, 1, model.NUMNP, [&](TextOutput& chunk, int32_t first, int32_t last) {
     if (simulator == Simulator::kDelm) {
       WriteDelmNodeLines(chunk, model, averages, first, last);
@@ -114,8 +91,7 @@ void WriteMicroAvsStep(TextOutput& out, const ModelStore& model, Simulator simul
       WriteKorinNodeLines(chunk, model, averages, first, last);
     }
   });
-  WriteFixedLines(
-      out, simulator == Simulator::kDelm ? FixedLines(kDelmCellHead) : FixedLines(kKorinCellHead));
+  WriteFixedLines(out, block.cell_head);
   FormatLinesInOrder(out, 1, model.NUMEL, [&](TextOutput& chunk, int32_t first, int32_t last) {
     WriteElemLines(chunk, model, simulator, first, last);
   });

@@ -12,11 +12,11 @@
 #include "model/node_averages.h"
 #include "model/simulator.h"
 
-// Adds 1 to AvsStepCount, the number of blocks written so far in the run,
+// Adds 1 to avs_step_count, the number of blocks written so far in the run,
 // and appends the block of the current step to `out` under that number,
 // averaging into `averages`. Every value but the step time is rounded to a
 // 4-byte real before it is written. RX-KORIN results give pressure and total
 // head, VX, VY, V at the nodes and VX, VY, V at the cells; RX-DELM results give
 // the stored values (D times velocity, labelled "D*") and the velocities.
 void WriteMicroAvsStep(TextOutput& out, const ModelStore& model, Simulator simulator,
-                       NodeAverages& averages, int32_t& AvsStepCount);
+                       NodeAverages& averages, int32_t& avs_step_count);

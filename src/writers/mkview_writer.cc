@@ -12,6 +12,7 @@
 namespace {
 
 constexpr LayoutItem kTimeLine[] = {LiteralItem("TIME="), ScaledRealItem(12, 4)};
+// "TITTLE" is the spelling the file format keeps.
 constexpr LayoutItem kTitleLine[] = {LiteralItem("TITTLE= \""), TextItem(80), LiteralItem("\"")};
 constexpr LayoutItem kKorinZoneLine[] = {
     LiteralItem("ZONE N= "), IntegerItem(8), LiteralItem(", E= "),         IntegerItem(8),
@@ -54,21 +55,21 @@ constexpr LayoutItem kElemLine[] = {
 // The SW column: always 0.
 constexpr int32_t kSwitch = 0;
 
-void WriteZoneLine(TextOutput& out, int32_t NUMNP, int32_t ActiveElemCount, Simulator simulator) {
+void WriteZoneLine(TextOutput& out, int32_t NUMNP, int32_t active_elem_count, Simulator simulator) {
   if (simulator == Simulator::kDelm) {
-    WriteFixedLine<kDelmZoneLine>(out, NUMNP, ActiveElemCount);
+    WriteFixedLine<kDelmZoneLine>(out, NUMNP, active_elem_count);
   } else {
-    WriteFixedLine<kKorinZoneLine>(out, NUMNP, ActiveElemCount, 1);
+    WriteFixedLine<kKorinZoneLine>(out, NUMNP, active_elem_count, 1);
   }
 }
 
-void WriteBlockHead(TextOutput& out, const ModelStore& model, int32_t ActiveElemCount,
+void WriteBlockHead(TextOutput& out, const ModelStore& model, int32_t active_elem_count,
                     Simulator simulator) {
   const FieldValue time_values[] = {RealValue(model.StepTime)};
   WriteLayout(out, kTimeLine, time_values);
   const FieldValue title_values[] = {TextValue(model.TitleText())};
   WriteLayout(out, kTitleLine, title_values);
-  WriteZoneLine(out, model.NUMNP, ActiveElemCount, simulator);
+  WriteZoneLine(out, model.NUMNP, active_elem_count, simulator);
   if (simulator == Simulator::kDelm) {
     WriteLayout(out, kDelmNodeVariablesLine, {});
   } else {
@@ -79,27 +80,25 @@ void WriteBlockHead(TextOutput& out, const ModelStore& model, int32_t ActiveElem
 void WriteKorinNodeLines(TextOutput& out, const ModelStore& m, const NodeAverages& a, int32_t first,
                          int32_t last) {
   for (int32_t n = first; n <= last; ++n) {
-    const double vx = a.NodeVX[n], vy = a.NodeVY[n];
+    const PlaneVector v = StoredMeanAt(a, n);
     WriteFixedLine<kKorinNodeLine>(out, kSwitch, m.NodeX[n], m.NodeY[n], m.NodeHead[n],
-                                   KorinTotalHead(m, n), vx, vy, Magnitude(vx, vy), m.NodeFlow[n]);
+                                   KorinTotalHead(m, n), v.x, v.y, Magnitude(v), m.NodeFlow[n]);
   }
 }
 
-// NodeWorkA, NodeWorkB hold the velocity, NodeVX, NodeVY the flow on the
-// layer (D times velocity).
+// The velocity first, then the flow on the layer (D times velocity).
 void WriteDelmNodeLines(TextOutput& out, const ModelStore& m, const NodeAverages& a, int32_t first,
                         int32_t last) {
   for (int32_t n = first; n <= last; ++n) {
-    const double vx = a.NodeWorkA[n], vy = a.NodeWorkB[n];
-    const double flow_x = a.NodeVX[n], flow_y = a.NodeVY[n];
-    WriteFixedLine<kDelmNodeLine>(out, kSwitch, m.NodeX[n], m.NodeY[n], m.NodeHead[n], vx, vy,
-                                  Magnitude(vx, vy), flow_x, flow_y, Magnitude(flow_x, flow_y),
-                                  m.NodeExtraB[n], m.NodeFlow[n]);
+    const PlaneVector v = VelocityMeanAt(a, n), flow = StoredMeanAt(a, n);
+    WriteFixedLine<kDelmNodeLine>(out, kSwitch, m.NodeX[n], m.NodeY[n], m.NodeHead[n], v.x, v.y,
+                                  Magnitude(v), flow.x, flow.y, Magnitude(flow), m.NodeExtraB[n],
+                                  m.NodeFlow[n]);
   }
 }
 
 struct Point {
-  double X, Y;
+  double x, y;
 };
 
 // Mean of the coordinates of the element's distinct corners.
@@ -126,8 +125,8 @@ void WriteElemLines(TextOutput& out, const ModelStore& model, Simulator simulato
     const PlaneVector v = ElemVelocity(model, simulator, e);
     const double speed = delm ? DelmElemSpeed(model, e) : Magnitude(v);
     WriteFixedLine<kElemLine>(out, kSwitch, elems.Corner1[e], elems.Corner2[e], elems.Corner3[e],
-                              elems.WrittenCorner4(e), delm ? 1 : elems.Attribute[e], centre.X,
-                              centre.Y, v.x, v.y, speed);
+                              elems.WrittenCorner4(e), delm ? 1 : elems.Attribute[e], centre.x,
+                              centre.y, v.x, v.y, speed);
   }
 }
 

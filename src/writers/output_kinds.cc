@@ -7,6 +7,7 @@
 #include "writers/microavs_assembly.h"
 #include "writers/mkview_writer.h"
 #include "writers/output_kind.h"
+#include "writers/pickup_file.h"
 #include "writers/restart_writer.h"
 #include "writers/tecplot_writer.h"
 
@@ -25,7 +26,7 @@ constexpr std::array kOutputKinds = {
     OutputKind{.menu_answer = 6,
                .every_step = true,
                .blank_line_first = true,
-               .reads_file = "PICKUP.INP",
+               .reads_file = kPickupFileName,
                .start = StartInterpKind},
 };
 

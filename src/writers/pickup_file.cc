@@ -9,11 +9,10 @@
 #include <iterator>
 #include <optional>
 
+#include "common/free_form.h"
 #include "common/run_error.h"
 
 namespace {
-
-bool IsSeparator(char c) { return c == ' ' || c == ',' || c == '\t' || c == '\r'; }
 
 // The values of a free-form text, read by reads that each start on a new line.
 class FreeFormText {
@@ -34,13 +33,13 @@ class FreeFormText {
   // the text ends first.
   std::optional<std::string_view> NextValue() {
     for (;;) {
-      while (!rest_.empty() && IsSeparator(rest_.front())) rest_.remove_prefix(1);
+      while (!rest_.empty() && IsFreeFormSeparator(rest_.front())) rest_.remove_prefix(1);
       if (rest_.empty()) return std::nullopt;
       if (rest_.front() != '\n') break;
       PassLineEnd();
     }
     size_t size = 0;
-    while (size < rest_.size() && !IsSeparator(rest_[size]) && rest_[size] != '\n') ++size;
+    while (size < rest_.size() && !IsFreeFormSeparator(rest_[size]) && rest_[size] != '\n') ++size;
     std::string_view value = rest_.substr(0, size);
     rest_.remove_prefix(size);
     return value;
@@ -122,15 +121,16 @@ class PickupParser {
   PickupLists Parse() {
     PickupLists p;
     ReadCounts(p);
-    if (p.PickHeadCount != 0) p.PickHeadNodes = ReadNodes(std::abs(p.PickHeadCount), kHeadList);
-    if (p.PickPresCount > 0) p.PickPresNodes = ReadNodes(p.PickPresCount, kPresList);
-    if (p.PickFlowCount > 0) p.PickFlowNodes = ReadNodes(p.PickFlowCount, kFlowList);
-    if (p.PickVelCount > 0) p.PickVelElems = ReadNumbers(p.PickVelCount, kVelList, numel_);
+    if (p.pick_head_count != 0)
+      p.pick_head_nodes = ReadNodes(std::abs(p.pick_head_count), kHeadList);
+    if (p.pick_pres_count > 0) p.pick_pres_nodes = ReadNodes(p.pick_pres_count, kPresList);
+    if (p.pick_flow_count > 0) p.pick_flow_nodes = ReadNodes(p.pick_flow_count, kFlowList);
+    if (p.pick_vel_count > 0) p.pick_vel_elems = ReadNumbers(p.pick_vel_count, kVelList, numel_);
     ShareHeadList(p);
-    for (int32_t k = 1; k <= p.InterpCount; ++k) {
+    for (int32_t k = 1; k <= p.interp_count; ++k) {
       text_.StartRead();
-      p.InterpX.push_back(ReadReal({k, {}, 'x'}));
-      p.InterpY.push_back(ReadReal({k, {}, 'y'}));
+      p.interp_x.push_back(ReadReal({k, {}, 'x'}));
+      p.interp_y.push_back(ReadReal({k, {}, 'y'}));
     }
     return p;
   }
@@ -138,14 +138,15 @@ class PickupParser {
  private:
   void ReadCounts(PickupLists& p) {
     text_.StartRead();
-    int32_t* counts[] = {&p.PickHeadCount, &p.PickPresCount, &p.PickFlowCount, &p.PickVelCount,
-                         &p.InterpCount};
+    int32_t* counts[] = {&p.pick_head_count, &p.pick_pres_count, &p.pick_flow_count,
+                         &p.pick_vel_count, &p.interp_count};
     for (int i = 0; i < 5; ++i) *counts[i] = ReadWhole({i + 1, "counts"});
-    CheckLength(p.PickHeadCount == INT32_MIN ? INT32_MAX : std::abs(p.PickHeadCount), kHeadList);
-    CheckLength(p.PickPresCount, kPresList);
-    CheckLength(p.PickFlowCount, kFlowList);
-    CheckLength(p.PickVelCount, kVelList);
-    CheckLength(p.InterpCount, "list of interpolation points");
+    CheckLength(p.pick_head_count == INT32_MIN ? INT32_MAX : std::abs(p.pick_head_count),
+                kHeadList);
+    CheckLength(p.pick_pres_count, kPresList);
+    CheckLength(p.pick_flow_count, kFlowList);
+    CheckLength(p.pick_vel_count, kVelList);
+    CheckLength(p.interp_count, "list of interpolation points");
   }
 
   void CheckLength(int32_t count, std::string_view list) {
@@ -177,14 +178,14 @@ class PickupParser {
   }
 
   static void ShareHeadList(PickupLists& p) {
-    if (p.PickHeadCount >= 0) return;
-    const int32_t n = -p.PickHeadCount;
-    p.PickHeadCount = n;
-    if (p.PickPresCount == 0) p.PickPresCount = n;
-    if (p.PickFlowCount == 0) p.PickFlowCount = n;
-    for (std::vector<int32_t>* list : {&p.PickPresNodes, &p.PickFlowNodes}) {
+    if (p.pick_head_count >= 0) return;
+    const int32_t n = -p.pick_head_count;
+    p.pick_head_count = n;
+    if (p.pick_pres_count == 0) p.pick_pres_count = n;
+    if (p.pick_flow_count == 0) p.pick_flow_count = n;
+    for (std::vector<int32_t>* list : {&p.pick_pres_nodes, &p.pick_flow_nodes}) {
       if (list->size() < static_cast<size_t>(n)) list->resize(n);
-      std::copy_n(p.PickHeadNodes.begin(), n, list->begin());
+      std::copy_n(p.pick_head_nodes.begin(), n, list->begin());
     }
   }
 

@@ -4,12 +4,12 @@
 // The file is read free-form: values are separated by blanks or commas, a
 // read that needs more values continues on the next line, and every read
 // starts on a new line (what is left on a line after a read is ignored).
-// The reads, in order: the five counts; |PickHeadCount| head nodes (when not
-// 0); PickPresCount pressure nodes, PickFlowCount discharge nodes and
-// PickVelCount elements (each when above 0); then x and y of each of the
-// InterpCount points, one read per point.
+// The reads, in order: the five counts; |pick_head_count| head nodes (when not
+// 0); pick_pres_count pressure nodes, pick_flow_count discharge nodes and
+// pick_vel_count elements (each when above 0); then x and y of each of the
+// interp_count points, one read per point.
 //
-// A negative PickHeadCount n shares the head list: the count becomes |n|, a
+// A negative pick_head_count n shares the head list: the count becomes |n|, a
 // pressure or discharge count of 0 becomes |n| too, and the first |n| entries
 // of the pressure and discharge lists are the head list's.
 #pragma once
@@ -24,14 +24,14 @@ inline constexpr std::string_view kPickupFileName = "PICKUP.INP";
 inline constexpr int32_t kMaxPickEntries = 2222;
 
 struct PickupLists {
-  int32_t PickHeadCount = 0;  // nodes of the total-head table
-  int32_t PickPresCount = 0;  // nodes of the pressure-head table
-  int32_t PickFlowCount = 0;  // nodes of the discharge-rate table
-  int32_t PickVelCount = 0;   // elements of the velocity tables
-  int32_t InterpCount = 0;    // points whose heads are interpolated
+  int32_t pick_head_count = 0;  // nodes of the total-head table
+  int32_t pick_pres_count = 0;  // nodes of the pressure-head table
+  int32_t pick_flow_count = 0;  // nodes of the discharge-rate table
+  int32_t pick_vel_count = 0;   // elements of the velocity tables
+  int32_t interp_count = 0;     // points whose heads are interpolated
   // Each list holds at least as many entries as its count (when above 0).
-  std::vector<int32_t> PickHeadNodes, PickPresNodes, PickFlowNodes, PickVelElems;
-  std::vector<double> InterpX, InterpY;
+  std::vector<int32_t> pick_head_nodes, pick_pres_nodes, pick_flow_nodes, pick_vel_elems;
+  std::vector<double> interp_x, interp_y;
 };
 
 // Reads `path`. Node numbers must lie in 1..NUMNP, element numbers in

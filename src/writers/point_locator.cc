@@ -37,14 +37,12 @@ bool TriangleHolds(const ModelStore& m, int32_t a, int32_t b, int32_t c, double 
   return true;
 }
 
-bool HasSecondTriangle(int32_t n3, int32_t n4) { return n4 != n3 && n4 != 0; }
-
 // Sets `pick` when a triangle of element e holds P.
 bool ElemHolds(const ModelStore& m, const ElemColumns& elems, int32_t e, double px, double py,
                PointPick& pick) {
-  const int32_t n1 = elems.Corner1[e], n3 = elems.Corner3[e], n4 = elems.Corner4[e];
+  const int32_t n1 = elems.Corner1[e], n3 = elems.Corner3[e];
   if (TriangleHolds(m, n1, elems.Corner2[e], n3, px, py, pick)) return true;
-  return HasSecondTriangle(n3, n4) && TriangleHolds(m, n1, n3, n4, px, py, pick);
+  return !elems.IsTriangle(e) && TriangleHolds(m, n1, n3, elems.Corner4[e], px, py, pick);
 }
 
 // Rounding and the pass over the elements.
@@ -174,7 +172,7 @@ class PointSearch {
 
   void VisitElem(int32_t e) {
     const int32_t n1 = elems_.Corner1[e], n2 = elems_.Corner2[e], n3 = elems_.Corner3[e];
-    const int32_t n4 = HasSecondTriangle(n3, elems_.Corner4[e]) ? elems_.Corner4[e] : n3;
+    const int32_t n4 = elems_.IsTriangle(e) ? n3 : elems_.Corner4[e];
     const double areas[2] = {TriangleArea(model_, n1, n2, n3),
                              n4 != n3 ? TriangleArea(model_, n1, n3, n4) : 0};
     if (areas[0] == 0 && areas[1] == 0) return;  // holds no point

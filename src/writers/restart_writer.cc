@@ -20,9 +20,9 @@ constexpr LayoutItem kDelmNodeLine[] = {
     IntegerItem(5),  GroupItem(6, 2),  LiteralItem(","), ScaledRealItem(25, 17),
 };
 
-void WriteKorinNodeLines(TextOutput& out, const ModelStore& m, int32_t HeadStyle, int32_t first,
+void WriteKorinNodeLines(TextOutput& out, const ModelStore& m, int32_t head_style, int32_t first,
                          int32_t last) {
-  const double elevation_share = static_cast<double>(HeadStyle);
+  const double elevation_share = static_cast<double>(head_style);
   for (int32_t n = first; n <= last; ++n) {
     WriteFixedLine<kKorinNodeLine>(out, n, m.NodeCode[n], m.NodeX[n], m.NodeY[n],
                                    KorinRestartHead(m, n, elevation_share), m.NodeFlow[n]);
@@ -39,7 +39,7 @@ void WriteDelmNodeLines(TextOutput& out, const ModelStore& m, int32_t first, int
 }  // namespace
 
 void WriteRestartStep(TextOutput& out, const ModelStore& model, const WriterOptions& options) {
-  if (options.NoHeadFlag == 0) {
+  if (options.no_head_flag == 0) {
     FreeFormLine(out).Text(" LA,TIME ").Integer(model.StepNo).Real(model.StepTime).End();
   }
   if (model.NUMNP < 1) return;
@@ -47,7 +47,7 @@ void WriteRestartStep(TextOutput& out, const ModelStore& model, const WriterOpti
     if (options.simulator == Simulator::kDelm) {
       WriteDelmNodeLines(chunk, model, first, last);
     } else {
-      WriteKorinNodeLines(chunk, model, options.HeadStyle, first, last);
+      WriteKorinNodeLines(chunk, model, options.head_style, first, last);
     }
   });
 }

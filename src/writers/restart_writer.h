@@ -11,9 +11,9 @@
 #include "writers/writer_options.h"
 
 // Appends the block of the current step to `out`. For RX-KORIN results:
-// node, code, X, Y, head, flow; the head is the pressure head for HeadStyle 0
-// and the total head for HeadStyle 1. For RX-DELM results: node, code, extra
-// code, X, Y, head, flow and the two extra reals. NoHeadFlag 1 leaves out the head line.
+// node, code, X, Y, head, flow; the head is the pressure head for head_style 0
+// and the total head for head_style 1. For RX-DELM results: node, code, extra
+// code, X, Y, head, flow and the two extra reals. no_head_flag 1 leaves out the head line.
 void WriteRestartStep(TextOutput& out, const ModelStore& model, const WriterOptions& options);
 
 std::unique_ptr<KindRun> StartRestartKind(const KindContext& context);

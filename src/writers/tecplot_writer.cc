@@ -11,6 +11,7 @@
 
 namespace {
 
+// "TITTLE" is the spelling the file format keeps.
 constexpr LayoutItem kTitleLine[] = {
     LiteralItem("TITTLE = \"TIME="),
     ScaledRealItem(15, 7),
@@ -45,7 +46,7 @@ constexpr LayoutItem kElemLine[] = {
     IntegerItem(8),
 };
 
-void WriteZoneHead(TextOutput& out, const ModelStore& model, int32_t ActiveElemCount,
+void WriteZoneHead(TextOutput& out, const ModelStore& model, int32_t active_elem_count,
                    Simulator simulator) {
   const FieldValue title_values[] = {RealValue(model.StepTime), TextValue(model.TitleText())};
   WriteLayout(out, kTitleLine, title_values);
@@ -54,27 +55,25 @@ void WriteZoneHead(TextOutput& out, const ModelStore& model, int32_t ActiveElemC
   } else {
     WriteLayout(out, kKorinVariablesLine, {});
   }
-  const FieldValue zone_values[] = {IntegerValue(model.NUMNP), IntegerValue(ActiveElemCount)};
+  const FieldValue zone_values[] = {IntegerValue(model.NUMNP), IntegerValue(active_elem_count)};
   WriteLayout(out, kZoneLine, zone_values);
 }
 
 void WriteKorinNodeLines(TextOutput& out, const ModelStore& m, const NodeAverages& a, int32_t first,
                          int32_t last) {
   for (int32_t n = first; n <= last; ++n) {
-    const double vx = a.NodeVX[n], vy = a.NodeVY[n];
+    const PlaneVector v = StoredMeanAt(a, n);
     WriteFixedLine<kKorinNodeLine>(out, m.NodeX[n], m.NodeY[n], m.NodeHead[n], KorinTotalHead(m, n),
-                                   vx, vy, Magnitude(vx, vy));
+                                   v.x, v.y, Magnitude(v));
   }
 }
 
 void WriteDelmNodeLines(TextOutput& out, const ModelStore& m, const NodeAverages& a, int32_t first,
                         int32_t last) {
   for (int32_t n = first; n <= last; ++n) {
-    const double vx = a.NodeVX[n], vy = a.NodeVY[n];
-    const double divided_vx = a.NodeWorkA[n], divided_vy = a.NodeWorkB[n];
-    WriteFixedLine<kDelmNodeLine>(out, m.NodeX[n], m.NodeY[n], m.NodeHead[n], vx, vy,
-                                  Magnitude(vx, vy), divided_vx, divided_vy,
-                                  Magnitude(divided_vx, divided_vy));
+    const PlaneVector flow = StoredMeanAt(a, n), v = VelocityMeanAt(a, n);
+    WriteFixedLine<kDelmNodeLine>(out, m.NodeX[n], m.NodeY[n], m.NodeHead[n], flow.x, flow.y,
+                                  Magnitude(flow), v.x, v.y, Magnitude(v));
   }
 }
 

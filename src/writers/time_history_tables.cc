@@ -34,26 +34,27 @@ std::span<const int32_t> Firsts(const std::vector<int32_t>& list, int32_t count)
 
 TimeHistoryTables::TimeHistoryTables(const PickupLists& picks, const ModelStore& model,
                                      Simulator simulator, OutputFiles& files)
-    : head_nodes_(picks.PickHeadNodes),
-      pres_nodes_(picks.PickPresNodes),
-      flow_nodes_(picks.PickFlowNodes),
-      vel_elems_(picks.PickVelElems) {
+    : head_nodes_(picks.pick_head_nodes),
+      pres_nodes_(picks.pick_pres_nodes),
+      flow_nodes_(picks.pick_flow_nodes),
+      vel_elems_(picks.pick_vel_elems) {
   const bool delm = simulator == Simulator::kDelm;
-  const std::span<const int32_t> vel = Firsts(vel_elems_, picks.PickVelCount);
-  values_.resize(1 +
-                 std::max({static_cast<size_t>(std::max(picks.PickHeadCount, 0)),
-                           static_cast<size_t>(std::max(picks.PickPresCount, 0)),
-                           static_cast<size_t>(std::max(picks.PickFlowCount, 0)), 2 * vel.size()}));
+  const std::span<const int32_t> vel = Firsts(vel_elems_, picks.pick_vel_count);
+  values_.resize(
+      1 + std::max({static_cast<size_t>(std::max(picks.pick_head_count, 0)),
+                    static_cast<size_t>(std::max(picks.pick_pres_count, 0)),
+                    static_cast<size_t>(std::max(picks.pick_flow_count, 0)), 2 * vel.size()}));
   Table head =
       Start(files, "HTIME.CSV", "total-head", delm ? Column::kHead : Column::kHeadPlusElevation,
-            Firsts(head_nodes_, picks.PickHeadCount), model);
+            Firsts(head_nodes_, picks.pick_head_count), model);
   if (!delm) {
     tables_.push_back(Start(files, "PTIME.CSV", "pressure-head", Column::kHead,
-                            Firsts(pres_nodes_, picks.PickPresCount), model));
+                            Firsts(pres_nodes_, picks.pick_pres_count), model));
   }
   tables_.push_back(std::move(head));
   tables_.push_back(Start(files, "QTIME.CSV", "discharge-rate", Column::kFlow,
-                          Firsts(flow_nodes_, picks.PickFlowCount), model));
+                          Firsts(flow_nodes_, picks.pick_flow_count), model));
+  // "KORIn" is the spelling the table's label keeps.
   tables_.push_back(Start(files, "VTIME.CSV", "KORIn/velocity DELM/flow-on-layer",
                           Column::kVelocity, vel, model));
   tables_.push_back(Start(files, "VeTIME.CSV", "DELM/velocity", Column::kVelocityByD,
