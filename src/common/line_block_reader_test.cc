@@ -23,6 +23,7 @@ TEST(LineBlockReader, LinesEndWithLfOrCrLfAlsoAcrossBlocks) {
   };
   add("a\rb", "\r\n");
   add("plain", "\n");
+  add("crlf", "\r\n");
   add(std::string(kBlock - 8 - text.size(), 'x'), "\n");
   add("cr-end", "\r\n");  // its CR is the last byte of block 1
   add(std::string(2 * kBlock - 4 - text.size(), 'y'), "\n");
