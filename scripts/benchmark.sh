@@ -40,6 +40,8 @@ bin=$(pwd)/build
 "$bin/make_result_file" --program korin --nx "$nx" --ny "$ny" --steps 3 --seed 1 \
   --out "$work/result.bin"
 echo "result file: $(stat -c %s "$work/result.bin") bytes, $nx x $ny nodes, 3 steps"
+# Other work on the machine moves the timings: the load is shown before and after.
+echo "load average at start: $(cut -d' ' -f1-3 /proc/loadavg) (processors: $(nproc))"
 
 now() { date +%s.%N; }
 median() { printf '%s\n' "$@" | sort -g | sed -n 2p; }
@@ -211,3 +213,4 @@ compare_windows_tecplot() {
   rm -f "$work/tecplot.out"
 }
 compare_windows_tecplot
+echo "load average at end: $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -1,6 +1,7 @@
 // Whole runs on a model large enough for the formatting threads to split its
 // node and element lines into several chunks: every kind's file is the same
-// with two threads as with one (which the other whole runs compare with
+// with two and three threads as with one (the threads serve every step and
+// every block of the run) (which the other whole runs compare with
 // independently derived text).
 #include <gtest/gtest.h>
 
@@ -22,7 +23,7 @@ std::string Convert(const std::string& dir, int32_t flag, const std::string& kin
   return ReadWholeFile(dir + "/out.txt");
 }
 
-TEST(ThreadedRuns, TwoThreadsWriteTheBytesOfOne) {
+TEST(ThreadedRuns, MoreThreadsWriteTheBytesOfOne) {
   for (int32_t flag : {0, 1}) {
     const std::string dir = MakeScratchDir("threads");
     GridOptions options;
@@ -38,7 +39,10 @@ TEST(ThreadedRuns, TwoThreadsWriteTheBytesOfOne) {
                                             std::string("4\n"), std::string("5\n"), restart}) {
       const std::string one = Convert(dir, flag, kind_answers, "1");
       EXPECT_GT(one.size(), 1000000u);
-      ExpectSameText(Convert(dir, flag, kind_answers, "2"), one, "menu answer " + kind_answers);
+      for (const char* threads : {"2", "3"}) {
+        ExpectSameText(Convert(dir, flag, kind_answers, threads), one,
+                       "menu answer " + kind_answers + ", threads " + threads);
+      }
     }
   }
   unsetenv("RXPOST_THREADS");

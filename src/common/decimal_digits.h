@@ -1,6 +1,6 @@
 // Decimal digits of unsigned integers for the number writers: digit pairs
-// from a table, eight digits at once in the lanes of one word, and the count
-// of digits of a value.
+// and groups of four from tables, eight digits in one word, and the count of
+// digits of a value.
 #pragma once
 
 #include <array>
@@ -27,16 +27,22 @@ inline constexpr std::array<char, 200> kDigitPairs = [] {
 
 inline void WritePair(char* p, uint32_t value) { std::memcpy(p, &kDigitPairs[2 * value], 2); }
 
+// "0000" "0001" ... "9999" as words, first digit in the lowest byte: four
+// digits per lookup (40 KB, of which a run uses the part its values reach).
+inline constexpr std::array<uint32_t, 10000> kFourDigits = [] {
+  std::array<uint32_t, 10000> words{};
+  for (uint32_t i = 0; i < 10000; ++i) {
+    words[i] = (0x30 + i / 1000) | (0x30 + i / 100 % 10) << 8 | (0x30 + i / 10 % 10) << 16 |
+               (0x30 + i % 10) << 24;
+  }
+  return words;
+}();
+
 // The 8 digits of value < 10^8 (leading zeros included) as the bytes of one
-// word, first digit in the lowest byte, all computed at once in lanes: two
-// lanes of four digits, split into four of two, then eight of one. Checked
-// against printf for every value below 10^8.
+// word, first digit in the lowest byte: two lookups of four digits.
 inline uint64_t EightDigits(uint32_t value) {
-  const uint64_t merged = (value / 10000) | (uint64_t{value % 10000} << 32);
-  const uint64_t hundreds = ((merged * 10486) >> 20) & 0x0000007F0000007Full;  // lane / 100
-  const uint64_t pairs = ((merged - 100 * hundreds) << 16) + hundreds;
-  const uint64_t tens = ((pairs * 103) >> 10) & 0x000F000F000F000Full;  // lane / 10
-  return tens + ((pairs - 10 * tens) << 8) + 0x3030303030303030ull;
+  const uint32_t high = value / 10000;
+  return kFourDigits[high] | uint64_t{kFourDigits[value - high * 10000]} << 32;
 }
 
 // Stores the last `count` (1..8) of the eight digits of `value` at `at`, and

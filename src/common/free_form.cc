@@ -37,6 +37,13 @@ FreeFormLine& FreeFormLine::Integer(int64_t value) {
   *p++ = ' ';
   if (value < 0) *p++ = '-';
   const uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : value;
+  if (magnitude < kPowersOfTen[8]) {  // the usual case: one word of eight digits, cut
+    const int count = DigitCount(magnitude);
+    const uint64_t digits = EightDigits(static_cast<uint32_t>(magnitude)) >> (8 * (8 - count));
+    std::memcpy(p, &digits, 8);
+    out_.Commit(p + count);
+    return *this;
+  }
   if (magnitude >= kPowersOfTen[18]) {
     out_.Commit(std::to_chars(p, p + 20, magnitude).ptr);
     return *this;

@@ -7,32 +7,24 @@
 #include <cstring>
 
 #include "common/decimal_digits.h"
-#include "common/pow10_table.h"
-
-// How the real fields round
-// -------------------------
-// A positive double is M * 2^E with M normalized to [2^63, 2^64). Its decimal
-// exponent k = floor(log10 v) is found from E (floor((E+63) * log10 2) is k or
-// k-1) and one comparison with the table's 10^(k+1). For n significant digits
-// we want X = v * 10^q, q = n-1-k, which lies in [10^(n-1), 10^n); its integer
-// part N and fraction decide the rounding.
-//
-// The table holds T = floor(10^q * 2^-b) in [2^127, 2^128). We keep the top 128
-// bits of the 192-bit product M * T, i.e. Y = floor(M*T / 2^64) * 2^(64+E+b).
-// Then Y <= X, and X - Y < (M * 1 + 2^64) * 2^(E+b) < 2^65 * 2^(E+b): once
-// from truncating T, once from the dropped low word. With shift = -(128+E+b),
-// N is the top word >> shift, the fraction F is the remaining shift+64 bits,
-// and the error is below 2 units of F's last bit. So
-//   F >  1/2          : X's fraction is above one half (or X passed N+1): up;
-//   F <= 1/2 - 2 units: X < N + 1/2: down;
-//   otherwise X may be exactly N + 1/2 (a tie) or on either side: the exact
-//   slow path (glibc printf, correctly rounded, ties to even) decides.
-// Any case outside what this argument covers (shift outside 1..63, table range,
-// N outside [10^(n-1) - 1, 10^n)) also goes to the slow path.
+#include "common/real_rounding.h"
 
 namespace {
 
-__extension__ using Uint128 = unsigned __int128;
+using real_rounding::IsNormal;
+using real_rounding::kSignBit;
+
+// Rounds a positive finite magnitude by the short route where it applies,
+// else by the long one; false when neither is sure (printf then decides).
+[[gnu::always_inline]] inline bool RoundSignificand(double magnitude, int significant,
+                                                    DecimalSignificand* result) {
+  const uint64_t bits = std::bit_cast<uint64_t>(magnitude);
+  if (significant >= 4 && significant <= 8 && IsNormal(bits) &&
+      real_rounding::RoundNormalShort(bits, significant, result)) {
+    return true;
+  }
+  return real_rounding::RoundLong(magnitude, significant, result);
+}
 
 // Writes the four exponent characters: "E+05", "E-99", "+100", "-308".
 [[gnu::always_inline]] inline void WriteExponent(char* p, int exponent) {
@@ -83,97 +75,6 @@ char* WriteNonFinite(char* out, double value, int width) {
   if (std::isnan(value)) return PlaceText(out, "NaN", 3, width);
   if (value > 0) return PlaceText(out, "Infinity", 8, width);
   return PlaceText(out, "-Infinity", 9, width);
-}
-
-// The top 128 bits of the 192-bit product m * (high * 2^64 + low).
-struct Top128 {
-  uint64_t high;
-  uint64_t low;
-};
-
-inline Top128 MultiplyTop128(uint64_t m, const Pow10Entry& power) {
-  const Uint128 low_product = static_cast<Uint128>(m) * power.low;
-  const Uint128 top = static_cast<Uint128>(m) * power.high + (low_product >> 64);
-  return {static_cast<uint64_t>(top >> 64), static_cast<uint64_t>(top)};
-}
-
-enum class Rounding { kDown, kUp, kUnsure };
-
-// The fraction is (fraction_high * 2^64 + fraction_low) / 2^(shift + 64), at
-// most 2 units of its last bit below the true one (see the comment on top).
-// Only fraction_high = half or half - 1 needs the low word; otherwise the
-// answer is computed without a branch (up or down is a coin toss).
-[[gnu::always_inline]] inline Rounding DecideRounding(uint64_t fraction_high, uint64_t fraction_low,
-                                                      int shift) {
-  const uint64_t half = uint64_t{1} << (shift - 1);
-  if (fraction_high - (half - 1) > 1) {
-    return fraction_high > half ? Rounding::kUp : Rounding::kDown;
-  }
-  if (fraction_high == half && fraction_low != 0) return Rounding::kUp;
-  if (fraction_high == half - 1 && fraction_low != ~uint64_t{0}) return Rounding::kDown;
-  return Rounding::kUnsure;
-}
-
-// floor(log10 v) for v = m * 2^e, m in [2^63, 2^64).
-[[gnu::always_inline]] inline int DecimalExponent(uint64_t m, int e) {
-  const int low_guess = ((e + 63) * 78913) >> 18;  // floor((e + 63) * log10 2), |e + 63| <= 1300
-  const int next = low_guess + 1;
-  if (next < kPow10MinExponent || next > kPow10MaxExponent) return low_guess;
-  const Pow10Entry& power = kPow10Table[next - kPow10MinExponent];
-  // 10^next lies in [2^(b+127), 2^(b+128)); v can reach it only in the same
-  // octave, where v >= 10^next means m * 2^64 >= T (+ what T dropped). The
-  // table's low word is zero only where T is 10^next exactly. Evaluated
-  // without branches: whether v reaches 10^next depends on the data.
-  const bool same_octave = e + 63 == power.binary_exponent + 127;
-  const bool reaches = (m > power.high) | ((m == power.high) & (power.low == 0));
-  return low_guess + static_cast<int>(same_octave & reaches);
-}
-
-// See RoundSignificandFast; inlined into the fields, where `significant` is
-// often a constant.
-[[gnu::always_inline]] inline bool RoundSignificand(double magnitude, int significant,
-                                                    DecimalSignificand* result) {
-  if (significant < 1 || significant > 18) return false;
-  const uint64_t bits = std::bit_cast<uint64_t>(magnitude);
-  const int biased_exponent = static_cast<int>(bits >> 52);  // sign bit must be clear
-  uint64_t m = bits & ((uint64_t{1} << 52) - 1);
-  int e = -1074;
-  if (biased_exponent >= 0x7ff) return false;
-  if (biased_exponent > 0) {
-    m |= uint64_t{1} << 52;
-    e = biased_exponent - 1075;
-  } else if (m == 0) {
-    return false;
-  }
-  const int normalize = std::countl_zero(m);
-  m <<= normalize;
-  e -= normalize;
-
-  const int exponent = DecimalExponent(m, e);
-  const int q = significant - 1 - exponent;
-  if (q < kPow10MinExponent || q > kPow10MaxExponent) return false;
-  const Pow10Entry& power = kPow10Table[q - kPow10MinExponent];
-  const int shift = -(128 + e + power.binary_exponent);
-  if (shift < 1 || shift > 63) return false;
-
-  const Top128 product = MultiplyTop128(m, power);
-  // X >= 10^(n-1) as the exponent is exact, but Y may lie just below it when
-  // X is exactly 10^(n-1); the rounding then goes up to 10^(n-1).
-  uint64_t digits = product.high >> shift;
-  if (digits >= kPowersOfTen[significant]) return false;
-  const uint64_t fraction_high = product.high & ((uint64_t{1} << shift) - 1);
-  const Rounding rounding = DecideRounding(fraction_high, product.low, shift);
-  if (rounding == Rounding::kUnsure) return false;
-  digits += static_cast<uint64_t>(rounding == Rounding::kUp);
-  if (digits < kPowersOfTen[significant - 1]) return false;
-
-  result->exponent = exponent;
-  if (digits == kPowersOfTen[significant]) {  // 9.99..95 carried into 10.00..0
-    digits = kPowersOfTen[significant - 1];
-    ++result->exponent;
-  }
-  result->digits = digits;
-  return true;
 }
 
 // Writes a real field straight into `out`: `count` significant digits, put
@@ -228,8 +129,8 @@ template <typename WriteDigitsAt>
 
 // Both real fields: `significant` digits, the first before the point
 // (scaled) or after "0." (fraction, whose exponent is one higher).
-[[gnu::always_inline]] inline char* WriteRealField(char* out, double value, int width,
-                                                   int significant, bool fraction) {
+[[gnu::always_inline]] inline char* WriteRealFieldInline(char* out, double value, int width,
+                                                         int significant, bool fraction) {
   if (!std::isfinite(value)) return WriteNonFinite(out, value, width);
   if (significant < 1 || significant > kMaxFieldWidth || significant + (fraction ? 6 : 5) > width) {
     return FillAsterisks(out, width);
@@ -245,6 +146,101 @@ template <typename WriteDigitsAt>
   }
   return WriteRealText(out, width, significant, decimal.exponent, negative, fraction,
                        [&](char* at) { return WriteDigits(at, decimal.digits, significant); });
+}
+
+[[gnu::noinline]] char* WriteRealField(char* out, double value, int width, int significant,
+                                       bool fraction) {
+  return WriteRealFieldInline(out, value, width, significant, fraction);
+}
+
+// The exponent's four characters for every exponent a field can show:
+// "E+05", "E-99", "+100", "-308".
+constexpr int kExponentTextsMin = -340;
+constexpr auto kExponentTexts = [] {
+  std::array<std::array<char, 4>, 2 * 340 + 1> texts{};
+  for (int exponent = kExponentTextsMin; exponent <= -kExponentTextsMin; ++exponent) {
+    std::array<char, 4>& text = texts[exponent - kExponentTextsMin];
+    const char sign = exponent < 0 ? '-' : '+';
+    const int magnitude = exponent < 0 ? -exponent : exponent;
+    text[0] = magnitude <= 99 ? 'E' : sign;
+    text[1] = magnitude <= 99 ? sign : static_cast<char>('0' + magnitude / 100);
+    text[2] = static_cast<char>('0' + magnitude / 10 % 10);
+    text[3] = static_cast<char>('0' + magnitude % 10);
+  }
+  return texts;
+}();
+
+// The text of zero in a field: "  0.0000000E+00".
+template <int kWidth, int kSignificant, bool kFraction>
+constexpr auto kZeroField = [] {
+  std::array<char, kWidth> text{};
+  const int length = kSignificant + (kFraction ? 6 : 5);
+  for (int i = 0; i < kWidth; ++i) text[i] = i < kWidth - length ? ' ' : '0';
+  text[kWidth - length + 1] = '.';
+  text[kWidth - 4] = 'E';
+  text[kWidth - 3] = '+';
+  return text;
+}();
+
+// Writes blanks and the sign of a real field whose text (without the sign)
+// starts at out + blanks; 1 <= blanks <= 8.
+[[gnu::always_inline]] inline void WriteBlanksAndSign(char* out, int blanks, uint64_t bits) {
+  static constexpr char kSigns[] = {' ', '-'};
+  std::memset(out, ' ', 8);
+  out[blanks - 1] = kSigns[bits >> 63];
+}
+
+// The hot real fields: a width with room for a minus sign and at most 8
+// blanks before it. A normal value takes the short (4 to 8 digits) or long
+// (9 to 18) rounding route and is placed with a few stores: blanks, the
+// sign, the digits in words (the point written over the second byte), the
+// exponent as one word. Anything else (zero, subnormals, infinities, NaN,
+// values at or next to a rounding boundary) goes through WriteRealField.
+template <int kWidth, int kSignificant, bool kFraction>
+[[gnu::always_inline]] inline char* WriteHotRealField(char* out, double value) {
+  constexpr int kLength = kSignificant + (kFraction ? 6 : 5);  // without the sign
+  constexpr int kBlanks = kWidth - kLength;
+  static_assert(kSignificant >= 4 && kSignificant <= 18 && kBlanks >= 1 && kBlanks <= 8);
+  const uint64_t bits = std::bit_cast<uint64_t>(value);
+  const uint64_t magnitude_bits = bits & ~kSignBit;
+  DecimalSignificand decimal;
+  const bool rounded =
+      IsNormal(magnitude_bits) &&
+      (kSignificant <= 8 ? real_rounding::RoundNormalShort(magnitude_bits, kSignificant, &decimal)
+                         : real_rounding::RoundNormalLong(magnitude_bits, kSignificant, &decimal));
+  if (!rounded) [[unlikely]] {
+    if (magnitude_bits == 0) {
+      std::memcpy(out, kZeroField<kWidth, kSignificant, kFraction>.data(), kWidth);
+      return out + kWidth;
+    }
+    return WriteRealField(out, value, kWidth, kSignificant, kFraction);
+  }
+  WriteBlanksAndSign(out, kBlanks, bits);
+  char* const first = out + kBlanks;
+  char* exponent_at;
+  if constexpr (kFraction) {
+    std::memcpy(first, "0.", 2);
+    WriteDigits(first + 2, decimal.digits, kSignificant);
+    exponent_at = first + 2 + kSignificant;
+    ++decimal.exponent;
+  } else {
+    first[0] = WriteDigits(first + 1, decimal.digits, kSignificant);
+    first[1] = '.';
+    exponent_at = first + 1 + kSignificant;
+  }
+  std::memcpy(exponent_at, &kExponentTexts[decimal.exponent - kExponentTextsMin], 4);
+  return out + kWidth;
+}
+
+// A real field of constant shape: the hot route where it applies.
+template <int kWidth, int kSignificant, bool kFraction>
+char* WriteRealFieldOf(char* out, double value) {
+  constexpr int kBlanks = kWidth - kSignificant - (kFraction ? 6 : 5);
+  if constexpr (kSignificant >= 4 && kSignificant <= 18 && kBlanks >= 1 && kBlanks <= 8) {
+    return WriteHotRealField<kWidth, kSignificant, kFraction>(out, value);
+  } else {
+    return WriteRealFieldInline(out, value, kWidth, kSignificant, kFraction);
+  }
 }
 
 }  // namespace
@@ -277,28 +273,32 @@ char* WriteWideIntegerField(char* out, int64_t value, int width) {
 }
 
 // Integers of at most 8 digits in fields of at most 16 columns, the usual
-// case: the eight digits are made at once, their leading zeros turned into
-// blanks, and the field copied from the end of a 16-byte line of blanks.
+// case: the eight digits are made at once as one word, their leading zeros
+// (the low bytes that are '0', the last digit kept) turned into blanks and
+// the blank before the first digit into a minus sign for a negative value.
 [[gnu::always_inline]] inline char* WriteIntegerFieldInline(char* out, int64_t value, int width) {
   const uint64_t magnitude =
       value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
   if (magnitude >= 100000000 || width > 16 || width < 1) {
     return WriteWideIntegerField(out, value, width);
   }
-  const int digits = DigitCount(magnitude);
-  const int length = digits + (value < 0);
+  const uint64_t digits = EightDigits(static_cast<uint32_t>(magnitude));
+  const int zero_bytes =
+      std::countr_zero((digits ^ 0x3030303030303030ull) | (uint64_t{1} << 56)) >> 3;
+  const uint64_t negative = value < 0;
+  if (negative && zero_bytes == 0) return WriteWideIntegerField(out, value, width);
+  const int length = 8 - zero_bytes + static_cast<int>(negative);
   if (length > width) return FillAsterisks(out, width);
-  char line[16];
-  std::memset(line, ' ', 8);
-  uint64_t word = EightDigits(static_cast<uint32_t>(magnitude));
-  const int zero_bytes = 8 - digits;
-  if (zero_bytes > 0) {
-    const uint64_t zeros = (uint64_t{1} << (8 * zero_bytes)) - 1;
-    word = (word & ~zeros) | (0x2020202020202020ull & zeros);
+  const uint64_t zeros = (uint64_t{1} << (8 * zero_bytes)) - 1;
+  uint64_t word = digits - (0x1010101010101010ull & zeros);  // '0' - 0x10 is ' '
+  word ^= ((uint64_t{' ' ^ '-'} << (8 * zero_bytes)) >> 8) * negative;
+  if (width >= 8) {
+    std::memset(out, ' ', static_cast<size_t>(width - 8));
+    std::memcpy(out + width - 8, &word, 8);
+  } else {
+    word >>= 8 * (8 - width);
+    std::memcpy(out, &word, static_cast<size_t>(width));
   }
-  std::memcpy(line + 8, &word, 8);
-  if (value < 0) line[16 - length] = '-';
-  std::memcpy(out, line + 16 - width, static_cast<size_t>(width));
   return out + width;
 }
 
@@ -309,11 +309,11 @@ char* WriteIntegerField(char* out, int64_t value, int width) {
 }
 
 char* WriteScaledRealField(char* out, double value, int width, int digits) {
-  return WriteRealField(out, value, width, digits + 1, false);
+  return WriteRealFieldInline(out, value, width, digits + 1, false);
 }
 
 char* WriteFractionRealField(char* out, double value, int width, int digits) {
-  return WriteRealField(out, value, width, digits, true);
+  return WriteRealFieldInline(out, value, width, digits, true);
 }
 
 char* WriteTextField(char* out, std::string_view text, int width) {
@@ -332,12 +332,12 @@ char* WriteIntegerFieldOf(char* out, int64_t value) {
 
 template <int kWidth, int kDigits>
 char* WriteScaledRealFieldOf(char* out, double value) {
-  return WriteRealField(out, value, kWidth, kDigits + 1, false);
+  return WriteRealFieldOf<kWidth, kDigits + 1, false>(out, value);
 }
 
 template <int kWidth, int kDigits>
 char* WriteFractionRealFieldOf(char* out, double value) {
-  return WriteRealField(out, value, kWidth, kDigits, true);
+  return WriteRealFieldOf<kWidth, kDigits, true>(out, value);
 }
 
 // The fields the program's layouts use.

@@ -49,7 +49,7 @@ char* WriteTextField(char* out, std::string_view text, int width);
 // ten of the first digit.
 struct DecimalSignificand {
   uint64_t digits;
-  int exponent;
+  int64_t exponent;
 };
 
 // The fast route of the real fields, open to tests and benchmarks: rounds a

@@ -1,10 +1,10 @@
-// Cost of one real field, against snprintf and std::to_chars doing the same
+// Cost of one number field, against {fmt} and snprintf doing the same
 // rounding. Every benchmark iteration writes a fixed array of values like
 // those in simulator results, field after field; the per_field counter is the
 // time per field.
 #include <benchmark/benchmark.h>
+#include <fmt/format.h>
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <random>
@@ -72,6 +72,77 @@ char* Buffer() {
   return buffer;
 }
 
+// The program's real fields, each timed three ways on the same values: the
+// field itself (as the hot lines call it, shape known at compile time), and
+// its nearest standard form by {fmt} (format_to into the buffer) and by
+// snprintf: "%15.7E" for the scaled (15, 7) field, "%15.6E" (the same seven
+// significant digits) for the fraction field (15, 7).
+template <int kWidth, int kDigits, bool kFraction>
+void BM_Field(benchmark::State& state) {
+  const std::vector<double>& values = Values();
+  for (auto _ : state) {
+    char* out = Buffer();
+    for (double value : values) {
+      out = kFraction ? WriteFractionRealFieldOf<kWidth, kDigits>(out, value)
+                      : WriteScaledRealFieldOf<kWidth, kDigits>(out, value);
+    }
+    benchmark::DoNotOptimize(out);
+    benchmark::ClobberMemory();
+  }
+  CountFields(state);
+}
+
+// The standard forms as literal format strings, so that {fmt} checks and
+// parses them at compile time.
+#define RXPOST_STANDARD_FORM(name, form)                              \
+  struct name {                                                       \
+    static constexpr const char* kPrintf = "%" form;                  \
+    static constexpr auto Fmt() { return FMT_STRING("{:" form "}"); } \
+  }
+RXPOST_STANDARD_FORM(FormatOf15x7, "15.7E");
+RXPOST_STANDARD_FORM(FormatOf25x17, "25.17E");
+RXPOST_STANDARD_FORM(FormatOf12x4, "12.4E");
+RXPOST_STANDARD_FORM(FormatOf12x5, "12.5E");
+RXPOST_STANDARD_FORM(FormatOf13x6, "13.6E");
+RXPOST_STANDARD_FORM(FormatOf15x6, "15.6E");  // the fraction field (15, 7): 7 significant digits
+
+template <typename Format>
+void BM_Fmt(benchmark::State& state) {
+  const std::vector<double>& values = Values();
+  for (auto _ : state) {
+    char* out = Buffer();
+    for (double value : values) out = fmt::format_to(out, Format::Fmt(), value);
+    benchmark::DoNotOptimize(out);
+    benchmark::ClobberMemory();
+  }
+  CountFields(state);
+}
+
+template <typename Format>
+void BM_Snprintf(benchmark::State& state) {
+  const std::vector<double>& values = Values();
+  for (auto _ : state) {
+    char* out = Buffer();
+    for (double value : values) out += std::snprintf(out, 32, Format::kPrintf, value);
+    benchmark::DoNotOptimize(out);
+    benchmark::ClobberMemory();
+  }
+  CountFields(state);
+}
+
+#define RXPOST_FIELD_BENCHMARKS(width, digits, fraction, format) \
+  BENCHMARK_TEMPLATE(BM_Field, width, digits, fraction);         \
+  BENCHMARK_TEMPLATE(BM_Fmt, format);                            \
+  BENCHMARK_TEMPLATE(BM_Snprintf, format)
+
+RXPOST_FIELD_BENCHMARKS(15, 7, false, FormatOf15x7);
+RXPOST_FIELD_BENCHMARKS(25, 17, false, FormatOf25x17);
+RXPOST_FIELD_BENCHMARKS(12, 4, false, FormatOf12x4);
+RXPOST_FIELD_BENCHMARKS(12, 5, false, FormatOf12x5);
+RXPOST_FIELD_BENCHMARKS(13, 6, false, FormatOf13x6);
+RXPOST_FIELD_BENCHMARKS(15, 7, true, FormatOf15x6);
+
+// The general entry (shape known at run time), as WriteLayout calls it.
 void BM_ScaledRealField(benchmark::State& state) {
   const int width = static_cast<int>(state.range(0));
   const int digits = static_cast<int>(state.range(1));
@@ -84,49 +155,7 @@ void BM_ScaledRealField(benchmark::State& state) {
   }
   CountFields(state);
 }
-BENCHMARK(BM_ScaledRealField)->Args({15, 7})->Args({25, 17})->Args({12, 4});
-
-void BM_FractionRealField(benchmark::State& state) {
-  const std::vector<double>& values = Values();
-  for (auto _ : state) {
-    char* out = Buffer();
-    for (double value : values) out = WriteFractionRealField(out, value, 15, 7);
-    benchmark::DoNotOptimize(out);
-    benchmark::ClobberMemory();
-  }
-  CountFields(state);
-}
-BENCHMARK(BM_FractionRealField);
-
-// The same rounding by printf: "%15.7E" and "%25.17E".
-void BM_SnprintfScientific(benchmark::State& state) {
-  const int digits = static_cast<int>(state.range(0));
-  const std::vector<double>& values = Values();
-  for (auto _ : state) {
-    char* out = Buffer();
-    for (double value : values) out += std::snprintf(out, 32, "%*.*E", digits + 8, digits, value);
-    benchmark::DoNotOptimize(out);
-    benchmark::ClobberMemory();
-  }
-  CountFields(state);
-}
-BENCHMARK(BM_SnprintfScientific)->Arg(7)->Arg(17);
-
-// The same rounding by std::to_chars (no padding, lower-case exponent).
-void BM_ToCharsScientific(benchmark::State& state) {
-  const int digits = static_cast<int>(state.range(0));
-  const std::vector<double>& values = Values();
-  for (auto _ : state) {
-    char* out = Buffer();
-    for (double value : values) {
-      out = std::to_chars(out, out + 32, value, std::chars_format::scientific, digits).ptr;
-    }
-    benchmark::DoNotOptimize(out);
-    benchmark::ClobberMemory();
-  }
-  CountFields(state);
-}
-BENCHMARK(BM_ToCharsScientific)->Arg(7)->Arg(17);
+BENCHMARK(BM_ScaledRealField)->Args({15, 7})->Args({25, 17});
 
 void BM_IntegerField(benchmark::State& state) {
   std::mt19937_64 random(7);

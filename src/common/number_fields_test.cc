@@ -107,6 +107,20 @@ void AddWithNeighbours(std::vector<double>& values, double value, int steps) {
   }
 }
 
+// Adds `value`, its negation, and the values 2^j ulps away from them on both
+// sides, j = 0..max_j.
+void AddPowerOfTwoUlpsAway(std::vector<double>& values, double value, int max_j) {
+  if (!std::isfinite(value)) return;
+  for (double v : {value, -value}) {
+    values.push_back(v);
+    const double ulp = std::nextafter(v, INFINITY) - v;
+    for (int j = 0; j <= max_j; ++j) {
+      values.push_back(v + std::ldexp(ulp, j));
+      values.push_back(v - std::ldexp(ulp, j));
+    }
+  }
+}
+
 // Doubles exactly halfway between two `n`-digit decimals: M / 10^k with M of
 // n+1 digits ending in 5, i.e. m / 2^k with m = M / 5^k (k >= 1); and
 // (2N+1) * 5^s * 2^(s-1) with N of n digits (s >= 1).
@@ -149,11 +163,18 @@ std::vector<double> ValuesFor(int n, int count) {
     values.push_back(std::strtod(
         (text + "5e" + std::to_string(static_cast<int>(random() % 600) - 300)).c_str(), nullptr));
   }
+  // In every decade, values next to a rounding boundary (halfway between two
+  // n-digit decimals) and next to the boundary where rounding carries into
+  // the next decade, 2^j ulps away for j = 0..15: from both sides across the
+  // margins that the fast routes keep around one half, for every digit count.
   for (int e = -330; e <= 310; ++e) {
     AddWithNeighbours(values, std::strtod(("1e" + std::to_string(e)).c_str(), nullptr), 3);
-    AddWithNeighbours(
-        values, std::strtod((std::string(n, '9') + "5e" + std::to_string(e - n)).c_str(), nullptr),
-        2);
+    std::string digits = std::to_string(1 + random() % 9);
+    for (int digit = 1; digit < n; ++digit) digits += static_cast<char>('0' + random() % 10);
+    for (const std::string& boundary : {std::string(n, '9'), digits}) {
+      AddPowerOfTwoUlpsAway(
+          values, std::strtod((boundary + "5e" + std::to_string(e - n)).c_str(), nullptr), 15);
+    }
   }
   for (double special : {DBL_MAX, DBL_MIN, DBL_TRUE_MIN, 0.0, 1.0})
     AddWithNeighbours(values, special, 2);

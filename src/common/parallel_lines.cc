@@ -1,8 +1,10 @@
 #include "common/parallel_lines.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstdlib>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -14,7 +16,76 @@ namespace {
 
 // Items a chunk holds: about a megabyte of text for the usual lines.
 constexpr int32_t kChunkItems = 8192;
-constexpr int kMaxThreads = 2;
+
+// Threads started once, on first use, that live until the program ends. A
+// job is handed to every one of them at once (Start) and Finish waits until
+// each has returned from it.
+class WorkerPool {
+ public:
+  explicit WorkerPool(int threads) {
+    for (int t = 0; t < threads; ++t) threads_.emplace_back([this] { Serve(); });
+  }
+  ~WorkerPool() {
+    {
+      std::lock_guard lock(mutex_);
+      closing_ = true;
+    }
+    changed_.notify_all();
+    for (std::thread& thread : threads_) thread.join();
+  }
+  int size() const { return static_cast<int>(threads_.size()); }
+
+  void Start(std::function<void()> job) {
+    {
+      std::lock_guard lock(mutex_);
+      job_ = std::move(job);
+      busy_ = size();
+      ++generation_;
+    }
+    changed_.notify_all();
+  }
+  void Finish() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return busy_ == 0; });
+    job_ = nullptr;
+  }
+
+ private:
+  void Serve() {
+    uint64_t done = 0;
+    for (;;) {
+      std::unique_lock lock(mutex_);
+      changed_.wait(lock, [&] { return closing_ || generation_ != done; });
+      if (closing_) return;
+      done = generation_;
+      lock.unlock();
+      job_();  // a job catches its own exceptions
+      lock.lock();
+      if (--busy_ == 0) changed_.notify_all();
+    }
+  }
+
+  std::vector<std::thread> threads_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::function<void()> job_;
+  uint64_t generation_ = 0;
+  int busy_ = 0;
+  bool closing_ = false;
+};
+
+// The pool of `threads` threads; one for the whole run (the count is the
+// same on every call).
+WorkerPool& PoolOf(int threads) {
+  static std::mutex mutex;
+  static std::unique_ptr<WorkerPool> pool;
+  std::lock_guard lock(mutex);
+  if (!pool || pool->size() != threads) {
+    pool.reset();
+    pool = std::make_unique<WorkerPool>(threads);
+  }
+  return *pool;
+}
 
 // A chunk's place: while `ready_chunk` is not the chunk it was given, the
 // slot is being filled.
@@ -23,18 +94,31 @@ struct Slot {
   int64_t ready_chunk = -1;
 };
 
+// The slots of the formatting threads, kept between calls (which come from
+// one thread at a time) so that their buffers are allocated once a run.
+std::vector<Slot>& SlotsFor(size_t count) {
+  static std::vector<Slot> slots;
+  if (slots.size() != count) slots = std::vector<Slot>(count);
+  for (Slot& slot : slots) {
+    slot.text->Clear();  // after a failed call
+    slot.ready_chunk = -1;
+  }
+  return slots;
+}
+
 // The formatting threads take chunks in order; chunk k goes to slot k % slots.
 // A thread waits until the writer has emptied its slot, so at most `slots`
 // chunks are held at once.
 class ChunkPipeline {
  public:
-  ChunkPipeline(int threads, int32_t first, int32_t last, const LineFormatter& format)
-      : first_(first),
+  ChunkPipeline(WorkerPool& pool, int32_t first, int32_t last, const LineFormatter& format)
+      : pool_(pool),
+        first_(first),
         last_(last),
         chunks_((static_cast<int64_t>(last) - first + kChunkItems) / kChunkItems),
         format_(format),
-        slots_(2 * static_cast<size_t>(threads)) {
-    for (int t = 0; t < threads; ++t) threads_.emplace_back([this] { Work(); });
+        slots_(SlotsFor(2 * static_cast<size_t>(pool.size()))) {
+    pool_.Start([this] { Work(); });
   }
 
   ~ChunkPipeline() {
@@ -43,7 +127,7 @@ class ChunkPipeline {
       stop_ = true;
     }
     changed_.notify_all();
-    for (std::thread& thread : threads_) thread.join();
+    pool_.Finish();
   }
 
   // Appends every chunk to `out` as it becomes ready, in order.
@@ -100,11 +184,11 @@ class ChunkPipeline {
     changed_.notify_all();
   }
 
+  WorkerPool& pool_;
   const int32_t first_, last_;
   const int64_t chunks_;
   const LineFormatter& format_;
-  std::vector<Slot> slots_;
-  std::vector<std::thread> threads_;
+  std::vector<Slot>& slots_;
   std::mutex mutex_;
   std::condition_variable changed_;
   int64_t next_chunk_ = 0;
@@ -125,7 +209,7 @@ int ThreadsFromEnvironment() {
 int FormattingThreads() {
   static const int threads = [] {
     const int chosen = ThreadsFromEnvironment();
-    return std::min(chosen > 0 ? chosen : platform::UsableProcessors(), kMaxThreads);
+    return std::clamp(chosen > 0 ? chosen : platform::UsableProcessors(), 1, kMaxFormattingThreads);
   }();
   return threads;
 }
@@ -137,6 +221,6 @@ void FormatLinesInOrder(TextOutput& out, int32_t first, int32_t last, const Line
     format(out, first, last);
     return;
   }
-  ChunkPipeline pipeline(threads, first, last, format);
+  ChunkPipeline pipeline(PoolOf(threads), first, last, format);
   pipeline.WriteAll(out);
 }

@@ -2,7 +2,8 @@
 // say) on the formatting threads, in chunks, and appends the chunks to the
 // output in order, so that the bytes are exactly those one thread would
 // write. With one formatting thread, or few lines, it formats straight into
-// the output.
+// the output. The formatting threads are started on first use and serve
+// every later call until the program ends; the caller's thread writes.
 //
 //   FormatLinesInOrder(out, 1, NUMNP, [&](TextOutput& chunk, int32_t first, int32_t last) {
 //     for (int32_t n = first; n <= last; ++n) WriteNodeLine(chunk, n);
@@ -20,7 +21,10 @@
 using LineFormatter = std::function<void(TextOutput& chunk, int32_t first, int32_t last)>;
 
 // How many threads format: RXPOST_THREADS when it is set to a positive
-// number, else the processors this process may run on, at most 2.
+// number, else the processors this process may run on; at most
+// kMaxFormattingThreads. Two chunk buffers of about a megabyte each belong
+// to each thread.
+inline constexpr int kMaxFormattingThreads = 64;
 int FormattingThreads();
 
 void FormatLinesInOrder(TextOutput& out, int32_t first, int32_t last, const LineFormatter& format,
