@@ -8,12 +8,12 @@
 // modulo 256 when the user stops the run (1111 -> 87). After SIGINT, SIGTERM
 // or SIGHUP the process ends as killed by that signal, once its partial
 // files are removed (common/platform_process.h).
-#include <unistd.h>
-
 #include <iostream>
+#include <memory>
 #include <new>
 
 #include "cli/command_line.h"
+#include "common/platform.h"
 #include "common/platform_process.h"
 #include "common/run_error.h"
 #include "common/text_output.h"
@@ -56,7 +56,9 @@ int main(int argc, char** argv) {
   OpenClosedStandardStreams();
   EndRunsCleanlyOnInterrupt();
   if (argc > 1) return RunCommandLine(argc, argv);
-  TextOutput console_out("standard output", STDOUT_FILENO, false);
+  platform::UseExactStandardInput();
+  const std::unique_ptr<TextOutput> standard_output = TextOutput::StandardOutput();
+  TextOutput& console_out = *standard_output;
   Console console(std::cin, console_out);
   try {
     RunProgram(console);

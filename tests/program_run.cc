@@ -4,6 +4,7 @@
 #include <pty.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -12,6 +13,14 @@
 #include "test_files.h"
 
 namespace {
+
+// Which stream is a pseudo-terminal (none, standard error or standard
+// output), and the locale of the run (empty: as inherited).
+enum class Terminal { kNone, kStderr, kStdout };
+struct RunSetup {
+  Terminal terminal = Terminal::kNone;
+  std::string locale;
+};
 
 void RedirectOrDie(const std::string& path, int flags, int target) {
   int fd = open(path.c_str(), flags, 0644);
@@ -28,35 +37,47 @@ std::string ReadTerminal(int terminal) {
 }
 
 // How a child's standard streams are set up: input from `in_fd` (else the
-// file `in_path`), output to `out_path`, error to `err_fd` (a terminal),
-// closed, or to `err_path`; no file may grow past `max_file_bytes` (if set).
+// file `in_path`), output to `out_path`, error closed or to `err_path`; then
+// `terminal_end` (a pseudo-terminal), when set, on `terminal_target`; no file
+// may grow past `max_file_bytes` (if set).
 struct Streams {
   int in_fd = -1;
   std::string in_path, out_path, err_path;
-  int err_fd = -1;
+  int terminal = -1, terminal_end = -1, terminal_target = -1;
+  std::string locale;
   bool close_err = false;
   long max_file_bytes = 0;
 };
 
-pid_t Spawn(const std::string& dir, const std::vector<std::string>& args, const Streams& io) {
-  std::vector<char*> argv{const_cast<char*>("rxpost")};
-  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-  argv.push_back(nullptr);
-  signal(SIGPIPE, SIG_IGN);  // a run that ends early must not end the test
-  pid_t child = fork();
-  if (child < 0) throw std::runtime_error("fork failed");
-  if (child > 0) return child;
+// A pseudo-terminal; for standard output a raw one (no LF to CR LF: the
+// bytes as written).
+void OpenTerminal(Terminal kind, int& terminal, int& terminal_end) {
+  if (openpty(&terminal, &terminal_end, nullptr, nullptr, nullptr) != 0) {
+    throw std::runtime_error("openpty failed");
+  }
+  if (kind != Terminal::kStdout) return;
+  struct termios raw;
+  if (tcgetattr(terminal_end, &raw) != 0) throw std::runtime_error("tcgetattr failed");
+  cfmakeraw(&raw);
+  if (tcsetattr(terminal_end, TCSANOW, &raw) != 0) throw std::runtime_error("tcsetattr failed");
+}
+
+[[noreturn]] void ExecInChild(const std::string& dir, std::vector<char*>& argv, const Streams& io) {
   if (chdir(dir.c_str()) != 0) _exit(127);
   if (io.in_fd >= 0 && dup2(io.in_fd, STDIN_FILENO) < 0) _exit(127);
   if (io.in_fd < 0) RedirectOrDie(io.in_path, O_RDONLY, STDIN_FILENO);
   RedirectOrDie(io.out_path, O_WRONLY | O_CREAT | O_TRUNC, STDOUT_FILENO);
   if (io.close_err) {
     close(STDERR_FILENO);
-  } else if (io.err_fd >= 0) {
-    if (dup2(io.err_fd, STDERR_FILENO) < 0) _exit(127);
   } else {
     RedirectOrDie(io.err_path, O_WRONLY | O_CREAT | O_TRUNC, STDERR_FILENO);
   }
+  if (io.terminal_end >= 0) {
+    if (dup2(io.terminal_end, io.terminal_target) < 0) _exit(127);
+    close(io.terminal_end);
+    close(io.terminal);
+  }
+  if (!io.locale.empty() && setenv("LC_ALL", io.locale.c_str(), 1) != 0) _exit(127);
   if (io.max_file_bytes > 0) {
     const rlimit limit{static_cast<rlim_t>(io.max_file_bytes),
                        static_cast<rlim_t>(io.max_file_bytes)};
@@ -68,20 +89,34 @@ pid_t Spawn(const std::string& dir, const std::vector<std::string>& args, const 
   _exit(127);
 }
 
-pid_t Start(const std::string& dir, const std::string& answers,
-            const std::vector<std::string>& args, bool terminal_stderr, int& terminal) {
-  Streams io{
-      .in_path = dir + "/.answers", .out_path = dir + "/.stdout", .err_path = dir + "/.stderr"};
-  WriteWholeFile(io.in_path, answers);
-  if (terminal_stderr && openpty(&terminal, &io.err_fd, nullptr, nullptr, nullptr) != 0) {
-    throw std::runtime_error("openpty failed");
-  }
-  const pid_t child = Spawn(dir, args, io);
-  if (terminal_stderr) close(io.err_fd);
+pid_t Spawn(const std::string& dir, const std::vector<std::string>& args, const Streams& io) {
+  std::vector<char*> argv{const_cast<char*>("rxpost")};
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+  signal(SIGPIPE, SIG_IGN);  // a run that ends early must not end the test
+  pid_t child = fork();
+  if (child < 0) throw std::runtime_error("fork failed");
+  if (child == 0) ExecInChild(dir, argv, io);
   return child;
 }
 
-ProgramRun Finish(const std::string& dir, pid_t child, int terminal) {
+pid_t Start(const std::string& dir, const std::string& answers,
+            const std::vector<std::string>& args, const RunSetup& setup, int& terminal) {
+  Streams io{
+      .in_path = dir + "/.answers", .out_path = dir + "/.stdout", .err_path = dir + "/.stderr"};
+  WriteWholeFile(io.in_path, answers);
+  if (setup.terminal != Terminal::kNone) {
+    OpenTerminal(setup.terminal, terminal, io.terminal_end);
+    io.terminal = terminal;
+    io.terminal_target = setup.terminal == Terminal::kStderr ? STDERR_FILENO : STDOUT_FILENO;
+  }
+  io.locale = setup.locale;
+  const pid_t child = Spawn(dir, args, io);
+  if (io.terminal_end >= 0) close(io.terminal_end);
+  return child;
+}
+
+ProgramRun Finish(const std::string& dir, pid_t child, int terminal, Terminal kind) {
   std::string terminal_text;
   if (terminal >= 0) {
     terminal_text = ReadTerminal(terminal);
@@ -90,33 +125,44 @@ ProgramRun Finish(const std::string& dir, pid_t child, int terminal) {
   int status = 0;
   waitpid(child, &status, 0);
   int exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return {exit_status, ReadWholeFile(dir + "/.stdout"),
-          terminal >= 0 ? terminal_text : ReadWholeFile(dir + "/.stderr")};
+  return {exit_status, kind == Terminal::kStdout ? terminal_text : ReadWholeFile(dir + "/.stdout"),
+          kind == Terminal::kStderr ? terminal_text : ReadWholeFile(dir + "/.stderr")};
 }
 
 ProgramRun Run(const std::string& dir, const std::string& answers,
-               const std::vector<std::string>& args, bool terminal_stderr) {
+               const std::vector<std::string>& args, const RunSetup& setup) {
   int terminal = -1;
-  const pid_t child = Start(dir, answers, args, terminal_stderr, terminal);
-  return Finish(dir, child, terminal);
+  const pid_t child = Start(dir, answers, args, setup, terminal);
+  return Finish(dir, child, terminal, setup.terminal);
+}
+
+RunSetup StderrOnTerminal(bool terminal_stderr) {
+  return {terminal_stderr ? Terminal::kStderr : Terminal::kNone, ""};
 }
 
 }  // namespace
 
 ProgramRun RunRxpost(const std::string& dir, const std::string& answers, bool terminal_stderr) {
-  return Run(dir, answers, {}, terminal_stderr);
+  return Run(dir, answers, {}, StderrOnTerminal(terminal_stderr));
+}
+
+ProgramRun RunRxpostOnTerminal(const std::string& dir, const std::string& answers,
+                               const std::string& locale) {
+  return Run(dir, answers, {}, {Terminal::kStdout, locale});
 }
 
 StartedRun StartRxpostCommand(const std::string& dir, const std::vector<std::string>& args) {
   int terminal = -1;
-  return {Start(dir, "", args, false, terminal), dir};
+  return {Start(dir, "", args, StderrOnTerminal(false), terminal), dir};
 }
 
-ProgramRun WaitForRun(const StartedRun& run) { return Finish(run.dir, run.pid, -1); }
+ProgramRun WaitForRun(const StartedRun& run) {
+  return Finish(run.dir, run.pid, -1, Terminal::kNone);
+}
 
 ProgramRun RunRxpostCommand(const std::string& dir, const std::vector<std::string>& args,
                             bool terminal_stderr) {
-  return Run(dir, "", args, terminal_stderr);
+  return Run(dir, "", args, StderrOnTerminal(terminal_stderr));
 }
 
 LiveRun StartRxpost(const std::string& dir, const std::string& label,

@@ -6,9 +6,11 @@
 #include <streambuf>
 #include <string>
 
+#include "common/platform.h"
+
 // What a file that is not regular is ("a directory", "a device", "a pipe"),
-// from its st_mode, for messages.
-const char* KindOfFile(unsigned mode);
+// for messages.
+const char* KindOfFile(platform::FileKind kind);
 
 class InputFile : public std::streambuf {
  public:
@@ -26,6 +28,6 @@ class InputFile : public std::streambuf {
   static constexpr size_t kBufferBytes = 64 * 1024;
 
   std::string path_;
-  int fd_ = -1;
+  platform::FileHandle file_ = platform::kNoFile;
   char buffer_[kBufferBytes];
 };

@@ -1,11 +1,5 @@
 #include "common/output_files.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <optional>
 
@@ -14,15 +8,10 @@
 namespace {
 
 // The file `path` names now (links followed); nothing when there is none.
-std::optional<struct stat> StatusOf(const std::string& path) {
-  struct stat status;
-  if (::stat(path.c_str(), &status) != 0) return std::nullopt;
+std::optional<platform::FileStatus> StatusOf(const std::string& path) {
+  platform::FileStatus status;
+  if (!platform::StatusOfPath(path, &status)) return std::nullopt;
   return status;
-}
-
-bool IsLink(const std::string& path) {
-  struct stat status;
-  return ::lstat(path.c_str(), &status) == 0 && S_ISLNK(status.st_mode);
 }
 
 // `path` in full, with its links resolved, also one that leads to a file yet
@@ -42,8 +31,8 @@ void RefuseNulInName(const std::string& path) {
   if (path.find('\0') != std::string::npos) throw ErrorAbout(path, "the name holds a NUL byte");
 }
 
-std::string CannotCreate(int error) {
-  return std::string("cannot create file: ") + std::strerror(error);
+std::string CannotCreate() {
+  return "cannot create file: " + platform::ErrorText(platform::LastError());
 }
 
 }  // namespace
@@ -51,7 +40,7 @@ std::string CannotCreate(int error) {
 void OutputFiles::RegisterInput(const std::string& path) {
   RefuseNulInName(path);
   input_paths_.push_back(path);
-  if (auto status = StatusOf(path)) inputs_.push_back({path, {status->st_dev, status->st_ino}});
+  if (auto status = StatusOf(path)) inputs_.push_back({path, status->id});
 }
 
 void OutputFiles::RefuseKnownFile(const std::string& path, const FileId& id) const {
@@ -85,27 +74,27 @@ void OutputFiles::RefuseKnownName(const std::string& path) const {
 }
 
 bool OutputFiles::SameFile(const std::string& a, const std::string& b) {
-  const std::optional<struct stat> first = StatusOf(a), second = StatusOf(b);
-  if (first && second) return first->st_dev == second->st_dev && first->st_ino == second->st_ino;
+  const std::optional<platform::FileStatus> first = StatusOf(a), second = StatusOf(b);
+  if (first && second) return first->id == second->id;
   return !first && !second && FullPath(a) == FullPath(b);
 }
 
 std::unique_ptr<TextOutput> OutputFiles::Create(const std::string& path) {
   RefuseNulInName(path);
-  const std::optional<struct stat> before = StatusOf(path);
-  if (before && !S_ISREG(before->st_mode)) return OpenDirect(path);
-  std::optional<unsigned> mode;
+  const std::optional<platform::FileStatus> before = StatusOf(path);
+  if (before && before->kind != platform::FileKind::kRegular) return OpenDirect(path);
+  unsigned mode = 0;
   if (before) {
-    RefuseKnownFile(path, {before->st_dev, before->st_ino});
-    mode = before->st_mode & 07777;
+    RefuseKnownFile(path, before->id);
+    mode = before->mode;
   }
   RefuseKnownName(path);
   // A link stays a link: the file it leads to is the one replaced.
-  const std::string target = IsLink(path) ? FullPath(path) : path;
+  const std::string target = platform::IsLink(path) ? FullPath(path) : path;
   auto pending = PendingOutput::Staged(target, path, mode);
-  const int fd = pending->fd();
+  const platform::FileHandle file = pending->file();
   new_outputs_.push_back(path);
-  auto output = std::make_unique<TextOutput>(path, fd, true);
+  auto output = std::make_unique<TextOutput>(path, file, true);
   output->SetPending(std::move(pending));
   output->TallyBytesInto(&bytes_written_);
   ++files_created_;
@@ -114,7 +103,7 @@ std::unique_ptr<TextOutput> OutputFiles::Create(const std::string& path) {
 
 void OutputFiles::RefuseKnown(const std::string& path) const {
   RefuseNulInName(path);
-  if (auto status = StatusOf(path)) RefuseKnownFile(path, {status->st_dev, status->st_ino});
+  if (auto status = StatusOf(path)) RefuseKnownFile(path, status->id);
   RefuseKnownName(path);
 }
 
@@ -127,7 +116,7 @@ std::unique_ptr<TextOutput> OutputFiles::CreateToRename(const std::string& path)
   RefuseNulInName(path);
   RefuseKnown(path);
   auto pending = PendingOutput::Scratch(path);
-  auto output = std::make_unique<TextOutput>(path, pending->fd(), true);
+  auto output = std::make_unique<TextOutput>(path, pending->file(), true);
   output->SetPending(std::move(pending));
   output->TallyBytesInto(&bytes_written_);
   return output;
@@ -135,19 +124,19 @@ std::unique_ptr<TextOutput> OutputFiles::CreateToRename(const std::string& path)
 
 // A device or a pipe: written as it is, from its start.
 std::unique_ptr<TextOutput> OutputFiles::OpenDirect(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
-  if (fd < 0) throw ErrorAbout(path, CannotCreate(errno));
-  struct stat status;
+  const platform::FileHandle file = platform::OpenToWrite(path, false);
+  if (file == platform::kNoFile) throw ErrorAbout(path, CannotCreate());
+  platform::FileStatus status;
   try {
-    if (::fstat(fd, &status) != 0) throw ErrorAbout(path, CannotCreate(errno));
-    RefuseKnownFile(path, {status.st_dev, status.st_ino});
+    if (!platform::StatusOf(file, &status)) throw ErrorAbout(path, CannotCreate());
+    RefuseKnownFile(path, status.id);
     RefuseKnownName(path);
   } catch (const RunError&) {
-    ::close(fd);
+    platform::Close(file);
     throw;
   }
-  outputs_.push_back({path, {status.st_dev, status.st_ino}});
-  auto output = std::make_unique<TextOutput>(path, fd, true);
+  outputs_.push_back({path, status.id});
+  auto output = std::make_unique<TextOutput>(path, file, true);
   output->SetPending(PendingOutput::Direct(path));
   output->TallyBytesInto(&bytes_written_);
   ++files_created_;

@@ -1,21 +1,20 @@
 // OutputFiles: every file a run writes is created here, so that one place
 // knows what the run reads and writes. Inputs are registered as they are
 // chosen; Create refuses a file that is one of them, or that an earlier output
-// of the run already is. Files are compared by device and inode (a file yet
-// to be made, by its full path), so a link or another spelling of a path is
+// of the run already is. Files are compared by their identity
+// (platform::FileId; a file yet to be made, by its full path), so a link or another spelling of a path is
 // the same file. A regular file is written as a new file beside it that takes
 // its place when finished (common/pending_output.h): until then the file is
 // left as it was. It also tallies the files it created and the bytes written
 // to them.
 #pragma once
 
-#include <sys/types.h>
-
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "common/platform.h"
 #include "common/text_output.h"
 
 class OutputFiles {
@@ -46,11 +45,7 @@ class OutputFiles {
   uint64_t BytesWritten() const { return bytes_written_; }
 
  private:
-  struct FileId {
-    dev_t device;
-    ino_t inode;
-    bool operator==(const FileId&) const = default;
-  };
+  using FileId = platform::FileId;
   struct Known {
     std::string path;
     FileId id;

@@ -1,14 +1,9 @@
 #include "common/pending_output.h"
 
-#include <unistd.h>
-
-#include <cerrno>
 #include <csignal>
 #include <cstring>
-#include <filesystem>
 #include <string_view>
 
-#include "common/platform_files.h"
 #include "common/run_error.h"
 
 namespace {
@@ -45,7 +40,9 @@ int TakeSlot(const std::string& partial, const std::string& shown) {
   return -1;
 }
 
-void WriteText(const char* text) { (void)!::write(STDERR_FILENO, text, std::strlen(text)); }
+void WriteText(const char* text) {
+  (void)platform::Write(platform::StandardError(), text, std::strlen(text));
+}
 
 // The names of the slots in use that are (or are not) staged, after `lead`.
 void WriteNames(const char* lead, bool staged) {
@@ -59,64 +56,65 @@ void WriteNames(const char* lead, bool staged) {
 }
 
 std::string PartialPath(const std::string& target) {
-  return target + ".partial-" + std::to_string(::getpid());
+  return target + ".partial-" + std::to_string(platform::ProcessId());
 }
 
 // Makes the new file `partial`, replacing one of that name that a killed
 // process left; throws RunError naming `shown` when it cannot.
-int CreatePartialFile(const std::string& partial, const std::string& shown,
-                      std::optional<unsigned> mode) {
-  int fd = CreateNewFile(partial, mode);
-  if (fd < 0 && errno == EEXIST && ::unlink(partial.c_str()) == 0) {
-    fd = CreateNewFile(partial, mode);
+platform::FileHandle CreatePartialFile(const std::string& partial, const std::string& shown,
+                                       unsigned mode) {
+  platform::FileHandle file = platform::CreateNew(partial, mode);
+  if (file == platform::kNoFile) {
+    const int error = platform::LastError();
+    if (platform::Remove(partial)) file = platform::CreateNew(partial, mode);
+    if (file == platform::kNoFile) {
+      throw ErrorAbout(shown, "cannot create file: " + platform::ErrorText(error));
+    }
   }
-  if (fd < 0) {
-    throw ErrorAbout(shown, std::string("cannot create file: ") + std::strerror(errno));
-  }
-  return fd;
+  return file;
 }
 
 }  // namespace
 
-PendingOutput::PendingOutput(std::string target, std::string partial, std::string shown, int fd)
+PendingOutput::PendingOutput(std::string target, std::string partial, std::string shown,
+                             platform::FileHandle file)
     : target_(std::move(target)),
       partial_(std::move(partial)),
       shown_(std::move(shown)),
-      fd_(fd),
+      file_(file),
       slot_(TakeSlot(partial_, shown_)) {}
 
 std::unique_ptr<PendingOutput> PendingOutput::Direct(const std::string& shown) {
-  return std::unique_ptr<PendingOutput>(new PendingOutput("", "", shown, -1));
+  return std::unique_ptr<PendingOutput>(new PendingOutput("", "", shown, platform::kNoFile));
 }
 
 std::unique_ptr<PendingOutput> PendingOutput::Staged(const std::string& target,
                                                      const std::string& shown,
-                                                     std::optional<unsigned> mode) {
+                                                     unsigned mode) {
   // A partial file of this name is left by an earlier process that had this
   // process's id: no live process owns it.
   const std::string partial = PartialPath(target);
-  const int fd = CreatePartialFile(partial, shown, mode);
-  return std::unique_ptr<PendingOutput>(new PendingOutput(target, partial, shown, fd));
+  const platform::FileHandle file = CreatePartialFile(partial, shown, mode);
+  return std::unique_ptr<PendingOutput>(new PendingOutput(target, partial, shown, file));
 }
 
 std::unique_ptr<PendingOutput> PendingOutput::Scratch(const std::string& path) {
-  const int fd = CreatePartialFile(path, path, std::nullopt);
-  return std::unique_ptr<PendingOutput>(new PendingOutput("", path, path, fd));
+  const platform::FileHandle file = CreatePartialFile(path, path, 0);
+  return std::unique_ptr<PendingOutput>(new PendingOutput("", path, path, file));
 }
 
 PendingOutput::~PendingOutput() {
   if (slot_ >= 0) slots[slot_].used = 0;
-  if (staged() && !complete_) ::unlink(partial_.c_str());
+  if (staged() && !complete_) platform::Remove(partial_);
 }
 
 void PendingOutput::Complete() {
   if (complete_) return;
   if (staged() && !target_.empty()) {
-    std::error_code error;
-    std::filesystem::rename(partial_, target_, error);
-    if (error) {
-      throw ErrorAbout(shown_, "cannot put the new file in its place: " + error.message() +
-                                   "; the file is left as it was");
+    if (!platform::Rename(partial_, target_)) {
+      const std::string reason = platform::ErrorText(platform::LastError());
+      throw ErrorAbout(shown_,
+                       "cannot put the new file in its place: " + reason + "; the file is left as it was");
     }
   }
   complete_ = true;
@@ -127,7 +125,7 @@ void PendingOutput::Complete() {
 void ReportInterruptedOutputs(const char* signal_name, bool quiet_without_outputs) {
   bool pending = false;
   for (Slot& slot : slots) {
-    if (slot.used && slot.partial[0] != '\0') ::unlink(slot.partial);
+    if (slot.used && slot.partial[0] != '\0') platform::Remove(slot.partial);
     pending = pending || slot.used;
   }
   if (!pending && quiet_without_outputs) return;

@@ -13,18 +13,19 @@
 #pragma once
 
 #include <memory>
-#include <optional>
 #include <string>
+
+#include "common/platform.h"
 
 class PendingOutput {
  public:
   // A file written directly (the caller opens it); `shown` names it in messages.
   static std::unique_ptr<PendingOutput> Direct(const std::string& shown);
   // Creates the partial file that will replace `target` (with the permission
-  // bits `mode`, when given: those of the file it replaces); throws RunError
+  // bits `mode` when not 0: those of the file it replaces); throws RunError
   // naming `shown` when it cannot.
   static std::unique_ptr<PendingOutput> Staged(const std::string& target, const std::string& shown,
-                                               std::optional<unsigned> mode);
+                                               unsigned mode);
   // A file at `path` that the caller puts in its place itself once it is
   // complete: removed when unfinished, like a partial file. One of that name
   // left by a killed run is replaced.
@@ -34,20 +35,21 @@ class PendingOutput {
   PendingOutput(const PendingOutput&) = delete;
   PendingOutput& operator=(const PendingOutput&) = delete;
 
-  bool staged() const { return fd_ >= 0; }
+  bool staged() const { return file_ != platform::kNoFile; }
   // Where the bytes are until Complete: the partial file, or the file itself.
   const std::string& written_path() const { return staged() ? partial_ : shown_; }
-  // The partial file's descriptor (staged only); the caller closes it.
-  int fd() const { return fd_; }
+  // The partial file (staged only); the caller closes it.
+  platform::FileHandle file() const { return file_; }
   // The output is whole: a staged one replaces its target now. Throws
   // RunError when the rename fails (the partial file is then removed).
   void Complete();
 
  private:
-  PendingOutput(std::string target, std::string partial, std::string shown, int fd);
+  PendingOutput(std::string target, std::string partial, std::string shown,
+                platform::FileHandle file);
 
   std::string target_, partial_, shown_;
-  int fd_;
+  platform::FileHandle file_;
   int slot_;  // in the interrupt handler's table; -1 when not there
   bool complete_ = false;
 };

@@ -1,9 +1,8 @@
 #include "common/progress_line.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 
+#include "common/platform.h"
 #include "common/shown_text.h"
 
 // Each line starts with a carriage return, so that it overwrites the last one,
@@ -11,7 +10,8 @@
 // longer earlier line is left.
 
 ProgressLine::ProgressLine()
-    : shown_(::isatty(STDERR_FILENO) == 1), start_(std::chrono::steady_clock::now()) {}
+    : shown_(platform::UseAsTerminal(platform::StandardError())),
+      start_(std::chrono::steady_clock::now()) {}
 
 std::string ShownSize(uint64_t bytes) {
   char text[32];
@@ -63,5 +63,5 @@ void ProgressLine::Finish(int64_t files, int64_t steps, uint64_t bytes) {
 
 void ProgressLine::Show(std::string_view text) {
   // Progress is a courtesy: a terminal that refuses it does not stop the run.
-  if (::write(STDERR_FILENO, text.data(), text.size()) < 0) shown_ = false;
+  if (platform::Write(platform::StandardError(), text.data(), text.size()) < 0) shown_ = false;
 }

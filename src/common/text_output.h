@@ -21,6 +21,7 @@
 #include <string_view>
 
 #include "common/pending_output.h"
+#include "common/platform.h"
 
 class TextOutput {
  public:
@@ -28,8 +29,12 @@ class TextOutput {
   // Largest request that Reserve always satisfies.
   static constexpr size_t kMaxReserve = 64 * 1024;
 
-  // Wraps an open descriptor that the caller keeps (standard output, say).
-  TextOutput(std::string name, int fd, bool owns_fd);
+  // Wraps an open file, closed on destruction when `owns_file` (files are
+  // opened by OutputFiles).
+  TextOutput(std::string name, platform::FileHandle file, bool owns_file);
+  // Standard output: its exact bytes, or, on a terminal that shows another
+  // encoding, the dialogue's code page 932 texts converted for it.
+  static std::unique_ptr<TextOutput> StandardOutput();
   // An output that keeps its bytes in memory (see Contents, Clear).
   static std::unique_ptr<TextOutput> InMemory();
   // Flushes what is left, ignoring a failure (call Flush() to learn of it);
@@ -57,17 +62,18 @@ class TextOutput {
   // Like Append; a large block goes to the system straight from `text`.
   void AppendBlock(std::string_view text);
   void Append(char c) { *Reserve(1) = c, ++cursor_; }
-  void EndLine() { Append('\n'); }
+  // The platform's line end (LF, or CR LF on Windows).
+  void EndLine() { Append(platform::kLineEnd); }
 
   // Hands every buffered byte to the system; throws RunError on failure.
   void Flush();
   // Flush, and a pending file put in its place.
   void Finish();
   const std::string& name() const { return name_; }
-  // Where the bytes are until Finish: for a pending file, the partial file.
-  const std::string& written_path() const { return pending_ ? pending_->written_path() : name_; }
   // From now on also adds every byte handed to the system to `*tally`.
   void TallyBytesInto(uint64_t* tally) { tally_ = tally; }
+  // Where the bytes are until Finish: for a pending file, the partial file.
+  const std::string& written_path() const { return pending_ ? pending_->written_path() : name_; }
   // The file becomes whole only through Finish.
   void SetPending(std::unique_ptr<PendingOutput> pending) { pending_ = std::move(pending); }
 
@@ -82,10 +88,12 @@ class TextOutput {
   void AppendInParts(std::string_view text);
   void Grow(size_t n);
   void WriteAll(const char* data, size_t size);
+  [[noreturn]] void Failed(int64_t written);
 
   std::string name_;
-  int fd_;  // -1 in memory
-  bool owns_fd_;
+  platform::FileHandle file_;  // kNoFile in memory
+  bool owns_file_;
+  std::unique_ptr<platform::ConsoleText> console_;  // converts for a terminal
   bool failed_ = false;
   uint64_t* tally_ = nullptr;
   std::unique_ptr<PendingOutput> pending_;  // until Finish
