@@ -5,13 +5,16 @@
 //
 // Exit status of the dialogue: 0 after a normal end; 2 after an error (one line on standard
 // error names the file or the question and what was wrong); the stop code
-// modulo 256 when the user stops the run (1111 -> 87).
+// modulo 256 when the user stops the run (1111 -> 87). After SIGINT, SIGTERM
+// or SIGHUP the process ends as killed by that signal, once its partial
+// files are removed (common/platform_process.h).
 #include <iostream>
 #include <memory>
 #include <new>
 
 #include "cli/command_line.h"
 #include "common/platform.h"
+#include "common/platform_process.h"
 #include "common/run_error.h"
 #include "common/text_output.h"
 #include "driver/comment_stripper.h"
@@ -24,7 +27,7 @@ namespace {
 
 void RunProgram(Console& console) {
   for (std::string_view line : dialogue::kStartBanner) console.Prompt(line);
-  int32_t mode = console.ReadInteger("mode question");
+  int32_t mode = console.ReadInteger(dialogue::kModeAnswer);
   if (mode == 0) {
     RunTransfer(console);
   } else {
@@ -50,6 +53,8 @@ int Fail(TextOutput& console_out, const std::string& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  OpenClosedStandardStreams();
+  EndRunsCleanlyOnInterrupt();
   if (argc > 1) return RunCommandLine(argc, argv);
   platform::UseExactStandardInput();
   const std::unique_ptr<TextOutput> standard_output = TextOutput::StandardOutput();

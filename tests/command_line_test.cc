@@ -4,15 +4,19 @@
 // terminal; the velocities and active flags of `rxpost vtk`, read from the
 // files by hand. VTK's own reader reads the files too (vtk_reader_check.py).
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "common/progress_line.h"
 #include "program_run.h"
 #include "reference.h"
 #include "test_files.h"
@@ -120,6 +124,7 @@ TEST(CommandLine, HelpVersionBadOptionsAndRefusedOutputs) {
   const std::string dir = MakeScratchDir("options");
   for (const auto& [args, text] : std::vector<std::pair<std::vector<std::string>, std::string>>{
            {{"--help"}, "Usage: rxpost [OPTIONS] [SUBCOMMAND]"},
+           {{"--help"}, "Answer 0 first to convert a result file to\nrestart data, TECPLOT, FEMAP"},
            {{"--version"}, "rxpost "},
            {{"vtk", "--help"}, "Usage: rxpost vtk [OPTIONS] RESULT_FILE OUTPUT.pvd"}}) {
     ProgramRun run = RunRxpostCommand(dir, args);
@@ -129,7 +134,8 @@ TEST(CommandLine, HelpVersionBadOptionsAndRefusedOutputs) {
   const std::string korin = MakeFile(dir, "k.bin", TinyModel(0, "k"));
   const std::string before = ReadWholeFile(dir + "/k.bin");
   ExpectError(RunRxpostCommand(dir, {"--bogus"}), "--bogus");
-  ExpectError(RunRxpostCommand(dir, {"convert", korin}), "convert");
+  ExpectError(RunRxpostCommand(dir, {"infos", korin}),
+              "unknown command \"infos\"; the commands are info, vtk");
   ExpectError(RunRxpostCommand(dir, {"info"}), "RESULT_FILE is required");
   ExpectError(RunRxpostCommand(dir, {"info", korin, "--program", "femap"}), "femap");
   ExpectError(RunRxpostCommand(dir, {"vtk", korin}), "OUTPUT.pvd is required");
@@ -145,6 +151,36 @@ TEST(CommandLine, HelpVersionBadOptionsAndRefusedOutputs) {
   ExpectError(RunRxpostCommand(dir, {"vtk", korin, "link.pvd"}),
               "is the file \"k.bin\" that this run reads");
   EXPECT_EQ(ReadWholeFile(dir + "/k.bin"), before);
+  const std::string usage = dir + "/usage.txt";
+  EXPECT_EQ(std::system((MAKE_RESULT_FILE_BINARY " --help >" + usage).c_str()), 0);
+  EXPECT_EQ(ReadWholeFile(usage).rfind("usage: make_result_file --program korin|delm", 0), 0u);
+}
+
+// Values that are not numbers are left out of the ranges and counted in a
+// note; a step with nothing else shows "-".
+TEST(CommandLine, InfoCountsTheValuesThatAreNotNumbers) {
+  const std::string dir = MakeScratchDir("info-nan");
+  MadeModel model = TinyModel(0, "nan");
+  for (int n = 0; n < 3; ++n) model.steps[0].nodes[n].head = std::nan("");
+  for (MadeNodeValues& node : model.steps[1].nodes) node.head = std::nan("");
+  ProgramRun run = RunRxpostCommand(dir, {"info", MakeFile(dir, "nan.bin", model)});
+  EXPECT_EQ(run.exit_status, 0);
+  EXPECT_EQ(run.err,
+            "rxpost: note: step 1 (number 5): values that are not numbers (NaN), left out of the "
+            "ranges: total head 3 of 6\n"
+            "rxpost: note: step 2 (number 7): values that are not numbers (NaN), left out of the "
+            "ranges: total head 6 of 6\n");
+  const std::string steps = run.out.substr(run.out.rfind("velocity max\n") + 13);
+  EXPECT_EQ(Words(steps), Words("1 5 0.5 5 7 -0.25 2 1 5  2 7 1.5 - - 0 0 0 0"));  // 4..6 + y 1
+}
+
+// Standard error closed at start: no file of the run takes its place.
+TEST(CommandLine, ClosedStandardErrorIsNoPlaceForAnOutput) {
+  const std::string dir = MakeScratchDir("closed-stderr");
+  const std::string korin = MakeFile(dir, "k.bin", TinyModel(0, "k"));
+  LiveRun run = StartRxpost(dir, "run", "", {"vtk", korin, "o.pvd", "--steps", "9"}, true);
+  EXPECT_EQ(run.Wait(), 0);  // exited, status 0
+  EXPECT_EQ(ReadWholeFile(dir + "/o.pvd").find("rxpost"), std::string::npos);
 }
 
 // The values of the array `name` of section `section` (PointData, CellData)
@@ -299,6 +335,9 @@ TEST(CommandLine, ProgressOnlyWhenStandardErrorIsATerminalWithTheBytesWritten) {
   EXPECT_EQ(shown.exit_status, 0);
   const uintmax_t bytes =
       FileSize(dir + "/o.pvd") + FileSize(dir + "/o_000001.vtu") + FileSize(dir + "/o_000002.vtu");
+  EXPECT_EQ(ShownSize(999999) + ShownSize(451630980) + ShownSize(2050000000),
+            "999999 bytes451.6 MB2.05 GB");
+  EXPECT_NE(shown.err.find("rxpost: loading k.bin ..."), std::string::npos);
   EXPECT_NE(shown.err.find("\rrxpost: step 2 of 2 (number 7, time 1.5)"), std::string::npos);
   EXPECT_NE(
       shown.err.find("\rrxpost: 3 files, 2 steps written, " + std::to_string(bytes) + " bytes, "),

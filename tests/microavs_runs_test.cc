@@ -67,12 +67,4 @@ TEST(MicroAvsRuns, NoNodesNoElementsZeroDAndTheProductWithOneOverD) {
   ExpectMicroAvsRun(delm, 0, {2});
 }
 
-TEST(MicroAvsRuns, RefusesTheTemporaryFileAsMainOutput) {
-  std::string dir = MakeScratchDir("microavs");
-  ASSERT_TRUE(WriteResultFile(dir + "/result.bin", Grid(0)));
-  ProgramRun run = RunRxpost(dir, "0\n0\n0\n1\nresult.bin\n0\n4\nAVS.tmp\n-1\n");
-  EXPECT_EQ(run.exit_status, 2);
-  EXPECT_EQ(run.err, "rxpost: AVS.tmp: is the file \"AVS.tmp\" that this run already writes\n");
-}
-
 }  // namespace

@@ -1,11 +1,16 @@
 // Whole runs in which an output of the run would be one of its inputs: the
 // result file (also through a hard link, a symbolic link or another spelling),
 // WORK.LST, and the data file of the conversion mode. Each ends with one error
-// line, status 2, and every input byte for byte as it was.
+// line, status 2, and every input byte for byte as it was. And runs that fail,
+// are interrupted or meet another run in their folder: every file keeps its
+// bytes; a finished run replaces its outputs whole.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
+#include <map>
 #include <string>
 
 #include "program_run.h"
@@ -61,6 +66,149 @@ TEST(NoOutputOverInput, ConversionInputIsCheckedBeforeAnalysisDatIsOpened) {
   ExpectRefusal(RunRxpost(dir, "1\n/dev/zero\n"),
                 "/dev/zero: the data file is a device, not a file to read");
   EXPECT_EQ(ReadWholeFile(dir + "/ANALYSIS.DAT"), old_output);
+}
+
+// Every file of a folder with its bytes, but for the runs' own standard
+// streams and the lock file, which a run may leave.
+std::map<std::string, std::string> FolderFiles(const std::string& dir) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    const std::string name = entry.path().filename().string();
+    if (name.starts_with(".") || name == "rxpost.lock") continue;
+    files[name] = entry.is_regular_file() ? ReadWholeFile(entry.path()) : "(not a file)";
+  }
+  return files;
+}
+
+// Compared name by name, so that a failure does not print whole files.
+void ExpectSameFiles(const std::map<std::string, std::string>& now,
+                     const std::map<std::string, std::string>& before, const std::string& run) {
+  for (const auto& [name, bytes] : now) {
+    EXPECT_TRUE(before.contains(name) && before.at(name) == bytes) << name << " made by " << run;
+  }
+  EXPECT_EQ(now.size(), before.size()) << run;
+}
+
+// A folder with results and the outputs of an earlier run.
+std::string FolderWithOldOutputs(const std::string& label) {
+  const std::string dir = MakeScratchDir(label);
+  GridOptions grid;
+  grid.nx = 8, grid.ny = 6, grid.steps = 3;
+  EXPECT_TRUE(WriteResultFile(dir + "/result.bin", MakeGridModel(grid)));
+  for (const char* name :
+       {"keep.txt", "AVS.tmp", "HTIME.CSV", "PTIME.CSV", "QTIME.CSV", "VTIME.CSV", "VeTIME.CSV"}) {
+    WriteWholeFile(dir + "/" + name, std::string("an earlier run's ") + name + "\n");
+  }
+  return dir;
+}
+
+using std::string_literals::operator""s;
+
+const std::string kKorinMenu = "0\n0\n0\n1\nresult.bin\n0\n";
+
+TEST(LostOutput, AFailedRunLeavesEveryFileAsItWas) {
+  const struct {
+    std::string pickup, answers, error;
+  } cases[] = {
+      {"", "6\nkeep.txt\n-1\n", "PICKUP.INP: cannot open the list of picked"},
+      {"(folder)", "6\nkeep.txt\n-1\n",
+       "PICKUP.INP: the list of picked nodes, elements and points is a directory, not a file"},
+      {"", "2\nkeep.txt\n", "end of input before an answer was given"},
+      {"", "2\nkeep.txt\nlast\n", "\"last\" is not a whole number"},
+      {"", "4\nAVS.tmp\n-1\n", "AVS.tmp: is AVS.tmp, which this output kind writes itself"},
+  };
+  for (const auto& c : cases) {
+    const std::string dir = FolderWithOldOutputs("lost");
+    if (c.pickup == "(folder)") std::filesystem::create_directory(dir + "/PICKUP.INP");
+    if (!c.pickup.empty() && c.pickup != "(folder)") WriteWholeFile(dir + "/PICKUP.INP", c.pickup);
+    const auto before = FolderFiles(dir);
+    ProgramRun run = RunRxpost(dir, kKorinMenu + c.answers);
+    EXPECT_EQ(run.exit_status, 2) << c.answers;
+    EXPECT_NE(run.err.find(c.error), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+    ExpectSameFiles(FolderFiles(dir), before, c.answers);
+  }
+  // A write that fails after steps were written (no file may grow past the
+  // limit): in the pass, and in the MicroAVS assembly after AVS.tmp (17151
+  // bytes) is whole.
+  for (const auto& [kind, limit] : {std::pair{"2", 5000}, {"4", 20000}}) {
+    const std::string dir = FolderWithOldOutputs("lost-write");
+    const auto before = FolderFiles(dir);
+    LiveRun run =
+        StartRxpost(dir, "run", kKorinMenu + (kind + "\nkeep.txt\n-1\n"s), {}, false, limit);
+    EXPECT_EQ(run.Wait(), 2 << 8);  // exited, status 2
+    EXPECT_EQ(ReadWholeFile(run.err_path),
+              "rxpost: keep.txt: write failed: File too large; the file is left as it was\n");
+    ExpectSameFiles(FolderFiles(dir), before, kind);
+  }
+}
+
+// Caught waiting at the step question, an INTERP run has its main output and
+// five tables begun: an interrupt removes them all and names them.
+TEST(LostOutput, AnInterruptLeavesEveryFileAsItWasAndNamesTheUnwrittenOnes) {
+  const std::string tables = "HTIME.CSV, PTIME.CSV, QTIME.CSV, VTIME.CSV, VeTIME.CSV";
+  const struct {
+    int signal;
+    std::string main_output, line;
+  } cases[] = {
+      {SIGINT, "keep.txt", "SIGINT; not written, left as they were: keep.txt, " + tables},
+      {SIGTERM, "new.txt", "SIGTERM; not written, left as they were: new.txt, " + tables},
+      {SIGHUP, "/dev/null",
+       "SIGHUP; not written, left as they were: " + tables + "; incomplete: /dev/null"},
+      {SIGPIPE, "keep.txt", "SIGPIPE; not written, left as they were: keep.txt, " + tables},
+  };
+  for (const auto& c : cases) {
+    const std::string dir = FolderWithOldOutputs("interrupt");
+    WriteWholeFile(dir + "/PICKUP.INP", "2 2 2 2 1\n1 2\n3 4\n5 6\n7 8\n1.5 2.5\n");
+    const auto before = FolderFiles(dir);
+    LiveRun run = StartRxpost(dir, "run", kKorinMenu + "6\n" + c.main_output + "\n");
+    ASSERT_TRUE(run.WaitForOutput("Input your interest"));
+    kill(run.pid, c.signal);
+    const int status = run.Wait();
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.signal) << status;
+    EXPECT_EQ(ReadWholeFile(run.err_path), "rxpost: interrupted by " + c.line + "\n");
+    ExpectSameFiles(FolderFiles(dir), before, c.main_output);
+  }
+}
+
+// Two runs in one folder never share AVS.tmp or the tables: the second of a
+// kind ends at once, writing nothing; a run of the other kind goes on.
+TEST(LostOutput, ASecondRunCannotTakeTheFixedNameFilesOfAFirst) {
+  const std::string dir = FolderWithOldOutputs("concurrent");
+  WriteWholeFile(dir + "/PICKUP.INP", "1 0 0 0 0\n1\n");
+  LiveRun microavs = StartRxpost(dir, "microavs", kKorinMenu + "4\nfirst.inp\n");
+  ASSERT_TRUE(microavs.WaitForOutput("Input your interest"));
+  const auto before = FolderFiles(dir);
+  ProgramRun second = RunRxpost(dir, kKorinMenu + "4\nsecond.inp\n-1\n");
+  EXPECT_EQ(second.exit_status, 2);
+  EXPECT_EQ(second.err,
+            "rxpost: AVS.tmp: is being written by another rxpost run in this folder; wait until "
+            "it ends, or run in another folder\n");
+  ExpectSameFiles(FolderFiles(dir), before, "a second run");
+  LiveRun interp = StartRxpost(dir, "interp", kKorinMenu + "6\nfirst.txt\n");
+  ASSERT_TRUE(interp.WaitForOutput("Input your interest"));
+  second = RunRxpost(dir, kKorinMenu + "6\nsecond.txt\n-1\n");
+  EXPECT_EQ(second.exit_status, 2);
+  EXPECT_EQ(second.err.rfind("rxpost: HTIME.CSV: is being written by another rxpost run", 0), 0);
+  for (LiveRun* first : {&microavs, &interp}) {
+    ASSERT_EQ(write(first->answers, "-1\n", 3), 3);
+    EXPECT_EQ(first->Wait(), 0) << ReadWholeFile(first->err_path);
+  }
+  EXPECT_NE(ReadWholeFile(dir + "/AVS.tmp").find("step    3"), std::string::npos);
+}
+
+// A finished run replaces a longer file whole: no old tail; mode and link kept.
+TEST(LostOutput, AFinishedRunReplacesTheWholeFile) {
+  const std::string dir = FolderWithOldOutputs("replaced");
+  ASSERT_EQ(RunRxpost(dir, kKorinMenu + "2\nfresh.dat\n-1\n").exit_status, 0);
+  const std::string fresh = ReadWholeFile(dir + "/fresh.dat");
+  WriteWholeFile(dir + "/old.dat", fresh + "ZONE of an earlier run\n");
+  std::filesystem::permissions(dir + "/old.dat", std::filesystem::perms(0640));
+  std::filesystem::create_symlink("old.dat", dir + "/link.dat");
+  ASSERT_EQ(RunRxpost(dir, kKorinMenu + "2\nlink.dat\n-1\n").exit_status, 0);
+  EXPECT_EQ(ReadWholeFile(dir + "/old.dat"), fresh);
+  EXPECT_TRUE(std::filesystem::is_symlink(dir + "/link.dat"));
+  EXPECT_EQ(std::filesystem::status(dir + "/old.dat").permissions(), std::filesystem::perms(0640));
 }
 
 }  // namespace

@@ -2,10 +2,12 @@
 
 #include <fcntl.h>
 #include <pty.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <stdexcept>
 
 #include "test_files.h"
@@ -34,6 +36,19 @@ std::string ReadTerminal(int terminal) {
   return text;
 }
 
+// How a child's standard streams are set up: input from `in_fd` (else the
+// file `in_path`), output to `out_path`, error closed or to `err_path`; then
+// `terminal_end` (a pseudo-terminal), when set, on `terminal_target`; no file
+// may grow past `max_file_bytes` (if set).
+struct Streams {
+  int in_fd = -1;
+  std::string in_path, out_path, err_path;
+  int terminal = -1, terminal_end = -1, terminal_target = -1;
+  std::string locale;
+  bool close_err = false;
+  long max_file_bytes = 0;
+};
+
 // A pseudo-terminal; for standard output a raw one (no LF to CR LF: the
 // bytes as written).
 void OpenTerminal(Terminal kind, int& terminal, int& terminal_end) {
@@ -47,35 +62,57 @@ void OpenTerminal(Terminal kind, int& terminal, int& terminal_end) {
   if (tcsetattr(terminal_end, TCSANOW, &raw) != 0) throw std::runtime_error("tcsetattr failed");
 }
 
-pid_t Start(const std::string& dir, const std::string& answers,
-            const std::vector<std::string>& args, const RunSetup& setup, int& terminal) {
-  const std::string in_path = dir + "/.answers", out_path = dir + "/.stdout",
-                    err_path = dir + "/.stderr";
-  WriteWholeFile(in_path, answers);
-  int terminal_end = -1;
-  if (setup.terminal != Terminal::kNone) OpenTerminal(setup.terminal, terminal, terminal_end);
+[[noreturn]] void ExecInChild(const std::string& dir, std::vector<char*>& argv, const Streams& io) {
+  if (chdir(dir.c_str()) != 0) _exit(127);
+  if (io.in_fd >= 0 && dup2(io.in_fd, STDIN_FILENO) < 0) _exit(127);
+  if (io.in_fd < 0) RedirectOrDie(io.in_path, O_RDONLY, STDIN_FILENO);
+  RedirectOrDie(io.out_path, O_WRONLY | O_CREAT | O_TRUNC, STDOUT_FILENO);
+  if (io.close_err) {
+    close(STDERR_FILENO);
+  } else {
+    RedirectOrDie(io.err_path, O_WRONLY | O_CREAT | O_TRUNC, STDERR_FILENO);
+  }
+  if (io.terminal_end >= 0) {
+    if (dup2(io.terminal_end, io.terminal_target) < 0) _exit(127);
+    close(io.terminal_end);
+    close(io.terminal);
+  }
+  if (!io.locale.empty() && setenv("LC_ALL", io.locale.c_str(), 1) != 0) _exit(127);
+  if (io.max_file_bytes > 0) {
+    const rlimit limit{static_cast<rlim_t>(io.max_file_bytes),
+                       static_cast<rlim_t>(io.max_file_bytes)};
+    signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(127);
+  }
+  alarm(60);  // a run that hangs is killed and reported as a crash
+  execv(RXPOST_BINARY, argv.data());
+  _exit(127);
+}
+
+pid_t Spawn(const std::string& dir, const std::vector<std::string>& args, const Streams& io) {
   std::vector<char*> argv{const_cast<char*>("rxpost")};
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
+  signal(SIGPIPE, SIG_IGN);  // a run that ends early must not end the test
   pid_t child = fork();
   if (child < 0) throw std::runtime_error("fork failed");
-  if (child == 0) {
-    if (chdir(dir.c_str()) != 0) _exit(127);
-    RedirectOrDie(in_path, O_RDONLY, STDIN_FILENO);
-    RedirectOrDie(out_path, O_WRONLY | O_CREAT | O_TRUNC, STDOUT_FILENO);
-    RedirectOrDie(err_path, O_WRONLY | O_CREAT | O_TRUNC, STDERR_FILENO);
-    if (setup.terminal != Terminal::kNone) {
-      const int target = setup.terminal == Terminal::kStderr ? STDERR_FILENO : STDOUT_FILENO;
-      if (dup2(terminal_end, target) < 0) _exit(127);
-      close(terminal_end);
-      close(terminal);
-    }
-    if (!setup.locale.empty() && setenv("LC_ALL", setup.locale.c_str(), 1) != 0) _exit(127);
-    alarm(60);  // a run that hangs is killed and reported as a crash
-    execv(RXPOST_BINARY, argv.data());
-    _exit(127);
+  if (child == 0) ExecInChild(dir, argv, io);
+  return child;
+}
+
+pid_t Start(const std::string& dir, const std::string& answers,
+            const std::vector<std::string>& args, const RunSetup& setup, int& terminal) {
+  Streams io{
+      .in_path = dir + "/.answers", .out_path = dir + "/.stdout", .err_path = dir + "/.stderr"};
+  WriteWholeFile(io.in_path, answers);
+  if (setup.terminal != Terminal::kNone) {
+    OpenTerminal(setup.terminal, terminal, io.terminal_end);
+    io.terminal = terminal;
+    io.terminal_target = setup.terminal == Terminal::kStderr ? STDERR_FILENO : STDOUT_FILENO;
   }
-  if (terminal_end >= 0) close(terminal_end);
+  io.locale = setup.locale;
+  const pid_t child = Spawn(dir, args, io);
+  if (io.terminal_end >= 0) close(io.terminal_end);
   return child;
 }
 
@@ -126,4 +163,41 @@ ProgramRun WaitForRun(const StartedRun& run) {
 ProgramRun RunRxpostCommand(const std::string& dir, const std::vector<std::string>& args,
                             bool terminal_stderr) {
   return Run(dir, "", args, StderrOnTerminal(terminal_stderr));
+}
+
+LiveRun StartRxpost(const std::string& dir, const std::string& label,
+                    const std::string& first_answers, const std::vector<std::string>& args,
+                    bool close_stderr, long max_file_bytes) {
+  LiveRun run{.out_path = dir + "/." + label + "-out", .err_path = dir + "/." + label + "-err"};
+  int pipe_ends[2];  // close-on-exec: the child keeps only its copy on standard input
+  if (pipe2(pipe_ends, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
+  Streams io;
+  io.in_fd = pipe_ends[0], io.out_path = run.out_path, io.err_path = run.err_path;
+  io.close_err = close_stderr, io.max_file_bytes = max_file_bytes;
+  run.pid = Spawn(dir, args, io);
+  close(pipe_ends[0]);
+  run.answers = pipe_ends[1];
+  if (write(run.answers, first_answers.data(), first_answers.size()) !=
+      static_cast<ssize_t>(first_answers.size())) {
+    throw std::runtime_error("cannot give the answers");
+  }
+  return run;
+}
+
+bool LiveRun::WaitForOutput(const std::string& text) const {
+  for (int tries = 0; tries < 3000; ++tries) {
+    if (FileExists(out_path) && ReadWholeFile(out_path).find(text) != std::string::npos) {
+      return true;
+    }
+    usleep(10000);
+  }
+  return false;
+}
+
+int LiveRun::Wait() {
+  if (answers >= 0) close(answers);
+  answers = -1;
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return status;
 }

@@ -3,6 +3,8 @@
 // capturing what it prints.
 #pragma once
 
+#include <sys/types.h>
+
 #include <string>
 #include <vector>
 
@@ -29,3 +31,22 @@ ProgramRun WaitForRun(const StartedRun& run);
 // `rxpost args...` with no input.
 ProgramRun RunRxpostCommand(const std::string& dir, const std::vector<std::string>& args,
                             bool terminal_stderr = false);
+
+// A run whose answers come as the test goes on (standard input is a pipe),
+// caught waiting at a question; output and error go to files named by `label`.
+struct LiveRun {
+  pid_t pid = -1;
+  int answers = -1;  // the write end of its standard input
+  std::string out_path, err_path;
+
+  // Waits until standard output holds `text`; false after 30 s.
+  bool WaitForOutput(const std::string& text) const;
+  // Closes standard input and waits for the end: the raw wait status.
+  int Wait();
+};
+
+// With `close_stderr`, the run starts with standard error closed; with
+// `max_file_bytes`, no file it writes may grow past that size.
+LiveRun StartRxpost(const std::string& dir, const std::string& label,
+                    const std::string& first_answers, const std::vector<std::string>& args = {},
+                    bool close_stderr = false, long max_file_bytes = 0);

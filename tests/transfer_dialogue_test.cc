@@ -131,9 +131,9 @@ TEST(TransferDialogue, ZeroOrOneQuestionsRepeatAndWorkListNamesTheFile) {
   };
   const std::string program = "Which program output KORIN/0 DELM/1";
   EXPECT_EQ(run.err,
-            asked_again("2", "information box") + asked_again("2", program) +
-                asked_again("-1", program) + asked_again("3", "file choice") +
-                "rxpost: note: answer to \"  INPUT Main-Output File Name\": the file name "
+            asked_again("2", "Yes/0  No/1") + asked_again("2", program) +
+                asked_again("-1", program) + asked_again("3", "Which is your choice?") +
+                "rxpost: note: answer to \"INPUT Main-Output File Name\": the file name "
                 "\"abcdefghijklmnopqrstuvwxy\" is cut to 20 characters; \"abcdefghijklmnopqrst\" "
                 "is used\n"
                 "rxpost: note: the step request 9 matches no step of \"result.bin\" (2 steps "
@@ -226,14 +226,14 @@ TEST(TransferDialogue, DelmResultsAnsweredAsKorinGetAWarningOrAHint) {
   // Its element record is too short for the RX-KORIN layout: an error, with a hint.
   ProgramRun failed = RunRxpost(dir, "0\n0\n0\n1\ndelm.bin\n0\n2\nout.txt\n0\n");
   ExpectOneLineError(failed, "answer 1 to the program question");
-  // Without elements it loads; the run goes on after a warning.
+  // Without elements it loads; the run goes on after a note.
   delm.elements.clear();
   for (MadeStep& step : delm.steps) step.elements.clear();
   ASSERT_TRUE(WriteResultFile(dir + "/nodes-only.bin", delm));
   ProgramRun warned = RunRxpost(dir, "0\n0\n0\n1\nnodes-only.bin\n0\n7\nout.txt\n0\n");
   EXPECT_EQ(warned.exit_status, 0);
   EXPECT_EQ(warned.err,
-            "rxpost: warning: nodes-only.bin: the node record holds 36 bytes a node, as RX-DELM "
+            "rxpost: note: nodes-only.bin: the node record holds 36 bytes a node, as RX-DELM "
             "results do; it is read as RX-KORIN results, as answered\n" +
                 std::string(kNoOutputNote));
 }

@@ -128,6 +128,10 @@ void CheckListLengths(const GridOptions& grid) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
   Arguments args;
   try {
     args = ParseArguments(argc, argv);

@@ -4,6 +4,7 @@
 #include <iostream>
 #include <new>
 #include <string>
+#include <string_view>
 
 #include "cli/history_command.h"
 #include "cli/info_command.h"
@@ -11,16 +12,20 @@
 #include "cli/vtk_command.h"
 #include "common/platform.h"
 #include "common/run_error.h"
+#include "common/shown_text.h"
 
 namespace {
 
 constexpr int kErrorStatus = 2;
 
 constexpr const char* kExitStatuses =
-    "Without arguments rxpost asks its questions on standard output and reads the\n"
-    "answers from standard input, as it always has.\n"
+    "Without arguments rxpost is a dialogue: it asks its questions on standard output and\n"
+    "reads one answer a line from standard input. Answer 0 first to convert a result file to\n"
+    "restart data, TECPLOT, FEMAP, MicroAVS, mkVIEW or INTERP tables; any other number to\n"
+    "copy an analysis data file to ANALYSIS.DAT without its comment lines.\n"
     "\n"
-    "Exit status: 0 after a normal end, 2 after an error (one line on standard error).";
+    "Exit status: 0 after a normal end, 2 after an error (one line on standard error). After\n"
+    "Ctrl-C, SIGTERM or SIGHUP every output is left as it was and rxpost ends by that signal.";
 
 constexpr const char* kProgramHelp =
     "the simulator that wrote the file, RX-KORIN or RX-DELM (by default told from the "
@@ -106,13 +111,27 @@ CLI::App* AddMap(CLI::App& app, MapOptions& map) {
   return command;
 }
 
+// The first argument names a command unless it is an option: one that is
+// no command is named as such, with the list of commands.
+bool RefuseUnknownCommand(CLI::App& app, std::string_view first) {
+  if (first.starts_with('-')) return false;
+  std::string names;
+  for (const CLI::App* command : app.get_subcommands([](const CLI::App*) { return true; })) {
+    if (command->get_name() == first) return false;
+    names += (names.empty() ? "" : ", ") + command->get_name();
+  }
+  std::cerr << "rxpost: unknown command \"" << EscapedText(first) << "\"; the commands are "
+            << names << " (see rxpost --help)\n";
+  return true;
+}
+
 int ReportParseError(const CLI::App& app, const CLI::ParseError& error) {
   if (error.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) return app.exit(error);
   std::string help = "rxpost --help";
   for (const CLI::App* command : app.get_subcommands()) {
     help = "rxpost " + command->get_name() + " --help";
   }
-  std::cerr << "rxpost: " << error.what() << " (see " << help << ")\n";
+  std::cerr << "rxpost: " << EscapedText(error.what()) << " (see " << help << ")\n";
   return kErrorStatus;
 }
 
@@ -135,6 +154,7 @@ int RunCommandLine(int argc, char** argv) {
   AddVtk(app, vtk, steps);
   CLI::App* history_command = AddHistory(app, history, history_steps);
   CLI::App* map_command = AddMap(app, map);
+  if (RefuseUnknownCommand(app, argv[1])) return kErrorStatus;
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {

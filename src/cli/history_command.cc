@@ -1,13 +1,13 @@
 #include "cli/history_command.h"
 
 #include <cmath>
-#include <iostream>
 #include <memory>
 #include <vector>
 
 #include "charts/charts.h"
 #include "cli/model_summary.h"
 #include "cli/program_choice.h"
+#include "common/notes.h"
 #include "common/output_files.h"
 #include "common/progress_line.h"
 #include "reader/result_file.h"
@@ -103,8 +103,8 @@ void RunHistory(const HistoryOptions& options) {
   }
   csv->Finish();
   if (written == 0) {
-    std::cerr << "rxpost: warning: " << options.result_path
-              << ": no step matches --steps; the table has its heading only\n";
+    WriteNote(EscapedText(options.result_path) +
+              ": no step matches --steps; the table has its heading only");
   }
   if (plot) {
     DrawHistoryChart(collector.Chart(ShownTitle(*model) + " (" +

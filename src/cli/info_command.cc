@@ -9,6 +9,8 @@
 #include "cli/model_summary.h"
 #include "cli/program_choice.h"
 #include "cli/step_notes.h"
+#include "common/notes.h"
+#include "common/shown_text.h"
 #include "common/text_output.h"
 #include "reader/result_file.h"
 
@@ -47,7 +49,7 @@ void PrintRange(TextOutput& out, const ValueRange& range) {
 void PrintTextMesh(TextOutput& out, const InfoOptions& options, const ProgramChoice& program,
                    const ModelStore& model, const MeshSummary& mesh, const ResultFile& file) {
   const int64_t steps = file.StepCount();
-  Print(out, "file       %s\n", options.result_path.c_str());
+  Print(out, "file       %s\n", EscapedText(options.result_path).c_str());
   Print(out, "simulator  %s (%s)\n", SimulatorName(program.simulator).data(), program.how.c_str());
   Print(out, "title      %s\n", ShownTitle(model).c_str());
   Print(out, "nodes      %d\n", mesh.nodes);
@@ -128,6 +130,14 @@ void PrintCsvStep(TextOutput& out, int64_t index, const StepSummary& step) {
   out.EndLine();
 }
 
+// Values that are not numbers have no place in a range: a note counts them.
+void NoteNotNumbers(const std::string& where,
+                    std::initializer_list<std::pair<const char*, const ValueRange*>> ranges) {
+  const std::string counts = DescribeNotNumbers(ranges);
+  if (!counts.empty())
+    WriteNote(where + ": values that are not numbers (NaN), left out of the ranges: " + counts);
+}
+
 }  // namespace
 
 void RunInfo(const InfoOptions& options) {
@@ -145,8 +155,12 @@ void RunInfo(const InfoOptions& options) {
   } else {
     PrintTextMesh(out, options, program, *model, mesh, file);
   }
+  NoteNotNumbers("the coordinates", {{"x", &mesh.x}, {"y", &mesh.y}});
   for (int64_t index = 1; file.ReadNextStep(*model); ++index) {
     const StepSummary step = SummarizeStep(*model, program.simulator);
+    NoteNotNumbers(
+        "step " + std::to_string(index) + " (number " + std::to_string(step.number) + ")",
+        {{"total head", &step.head}, {"discharge", &step.discharge}, {"velocity", &step.velocity}});
     if (options.csv) {
       PrintCsvStep(out, index, step);
     } else {

@@ -1,7 +1,19 @@
 #include "cli/model_summary.h"
 
+#include "common/shown_text.h"
 #include "model/elem_columns.h"
 #include "model/step_quantities.h"
+
+std::string DescribeNotNumbers(
+    std::initializer_list<std::pair<const char*, const ValueRange*>> ranges) {
+  std::string text;
+  for (const auto& [name, range] : ranges) {
+    if (range->not_numbers == 0) continue;
+    text += (text.empty() ? "" : ", ") + std::string(name) + " " +
+            std::to_string(range->not_numbers) + " of " + std::to_string(range->values);
+  }
+  return text;
+}
 
 MeshSummary SummarizeMesh(const ModelStore& model) {
   MeshSummary mesh;
@@ -38,8 +50,5 @@ StepSummary SummarizeStep(const ModelStore& model, Simulator simulator) {
 std::string ShownTitle(const ModelStore& model) {
   std::string title(model.TitleText());
   while (!title.empty() && (title.back() == ' ' || title.back() == '\0')) title.pop_back();
-  for (char& c : title) {
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
-  }
-  return title;
+  return EscapedText(title);
 }

@@ -4,19 +4,24 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <limits>
 #include <string>
+#include <utility>
 
 #include "model/model_store.h"
 #include "model/simulator.h"
 
-// The smallest and largest of the values added; empty when none was added
-// (not-a-number values are left out).
+// The smallest and largest of the values added; empty when none was added.
+// Not-a-number values are left out, and counted.
 struct ValueRange {
   double min = std::numeric_limits<double>::infinity();
   double max = -std::numeric_limits<double>::infinity();
+  int64_t values = 0, not_numbers = 0;
 
   void Add(double value) {
+    ++values;
+    if (value != value) ++not_numbers;
     if (value < min) min = value;
     if (value > max) max = value;
   }
@@ -39,8 +44,13 @@ struct StepSummary {
   ValueRange head, discharge, velocity;
 };
 
+// "total head 3 of 10, discharge 1 of 10" for the named ranges that left out
+// not-a-number values; empty when none did.
+std::string DescribeNotNumbers(
+    std::initializer_list<std::pair<const char*, const ValueRange*>> ranges);
+
 MeshSummary SummarizeMesh(const ModelStore& model);
 StepSummary SummarizeStep(const ModelStore& model, Simulator simulator);
 
-// The title without its trailing blanks, control bytes shown as '?'.
+// The title without its trailing blanks, unprintable bytes escaped.
 std::string ShownTitle(const ModelStore& model);

@@ -48,10 +48,11 @@ void RunVtk(const VtkOptions& options) {
 
   auto model = std::make_unique<ModelStore>();
   ResultFile file(options.result_path, program.simulator);
+  ProgressLine progress;
+  progress.Loading(options.result_path);
   file.LoadModel(*model, EndInsideStep::kEndsTheSteps);
   if (!options.follow) NoteIncompleteStep(options.result_path, file);
 
-  ProgressLine progress;
   VtkSteps steps(files, collection, options.steps, program.simulator);
   const auto finish_progress = [&] {
     progress.Finish(files.FilesCreated() + 1, std::ssize(collection.DataSets()),

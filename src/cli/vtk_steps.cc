@@ -37,7 +37,7 @@ void VtkSteps::TakeCountedSteps(ResultFile& file, ModelStore& model, ProgressLin
 
 void VtkSteps::Write(const ModelStore& model) {
   const std::string path = collection_.NewStepFilePath();
-  auto step_file = files_.CreateOver(path);
+  auto step_file = files_.Create(path);
   WriteVtuStep(*step_file, model, simulator_, *averages_);
   step_file->Finish();
   ++step_files_written_;

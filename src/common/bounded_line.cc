@@ -32,3 +32,7 @@ bool ReadBoundedLine(std::streambuf& in, size_t keep, LongLines long_lines, Boun
   }
   return true;
 }
+
+void DropByteOrderMark(std::string& first_line) {
+  if (first_line.starts_with("\xEF\xBB\xBF")) first_line.erase(0, 3);
+}

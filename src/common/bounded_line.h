@@ -26,3 +26,7 @@ enum class LongLines {
 // ends at LF; a CR right before it (or before the end of the input) is not part
 // of the line. Returns false when the input is at its end.
 bool ReadBoundedLine(std::streambuf& in, size_t keep, LongLines long_lines, BoundedLine& line);
+
+// Drops a UTF-8 byte-order mark (EF BB BF), which Windows editors write at
+// the head of a text file, from the start of the first line of an input.
+void DropByteOrderMark(std::string& first_line);

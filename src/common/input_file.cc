@@ -2,9 +2,6 @@
 
 #include "common/run_error.h"
 
-namespace {
-
-// What a file that is not regular is, for the message.
 const char* KindOfFile(platform::FileKind kind) {
   switch (kind) {
     case platform::FileKind::kDirectory:
@@ -17,6 +14,8 @@ const char* KindOfFile(platform::FileKind kind) {
       return "a special file";
   }
 }
+
+namespace {
 
 std::string LastErrorText() { return platform::ErrorText(platform::LastError()); }
 

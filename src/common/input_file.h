@@ -8,6 +8,10 @@
 
 #include "common/platform.h"
 
+// What a file that is not regular is ("a directory", "a device", "a pipe"),
+// for messages.
+const char* KindOfFile(platform::FileKind kind);
+
 class InputFile : public std::streambuf {
  public:
   // Opens `path`; throws RunError naming the file and `role` ("the job list")

@@ -1,5 +1,6 @@
 #include "common/output_files.h"
 
+#include <filesystem>
 #include <optional>
 
 #include "common/run_error.h"
@@ -11,6 +12,19 @@ std::optional<platform::FileStatus> StatusOf(const std::string& path) {
   platform::FileStatus status;
   if (!platform::StatusOfPath(path, &status)) return std::nullopt;
   return status;
+}
+
+// `path` in full, with its links resolved, also one that leads to a file yet
+// to be made.
+std::string FullPath(const std::string& path) {
+  namespace fs = std::filesystem;
+  fs::path full = path;
+  std::error_code error;
+  for (int hops = 0; hops < 40 && fs::is_symlink(fs::symlink_status(full, error)); ++hops) {
+    full = full.parent_path() / fs::read_symlink(full, error);
+  }
+  full = fs::weakly_canonical(full, error);
+  return error ? path : full.string();
 }
 
 void RefuseNulInName(const std::string& path) {
@@ -36,14 +50,6 @@ void OutputFiles::RefuseKnownFile(const std::string& path, const FileId& id) con
                                  "\" that this run reads; it is left untouched");
     }
   }
-  // An input path may name a file now that did not exist when it was registered.
-  for (const std::string& input : input_paths_) {
-    auto status = StatusOf(input);
-    if (status && status->id == id) {
-      throw ErrorAbout(path, "is the file \"" + EscapedText(input) +
-                                 "\" that this run reads; it is left untouched");
-    }
-  }
   for (const Known& output : outputs_) {
     if (output.id == id) {
       throw ErrorAbout(
@@ -52,54 +58,86 @@ void OutputFiles::RefuseKnownFile(const std::string& path, const FileId& id) con
   }
 }
 
+void OutputFiles::RefuseKnownName(const std::string& path) const {
+  for (const std::string& input : input_paths_) {
+    if (SameFile(input, path)) {
+      throw ErrorAbout(path, "is the file \"" + EscapedText(input) +
+                                 "\" that this run reads; it is left untouched");
+    }
+  }
+  for (const std::string& output : new_outputs_) {
+    if (SameFile(output, path)) {
+      throw ErrorAbout(path,
+                       "is the file \"" + EscapedText(output) + "\" that this run already writes");
+    }
+  }
+}
+
+bool OutputFiles::SameFile(const std::string& a, const std::string& b) {
+  const std::optional<platform::FileStatus> first = StatusOf(a), second = StatusOf(b);
+  if (first && second) return first->id == second->id;
+  return !first && !second && FullPath(a) == FullPath(b);
+}
+
+std::unique_ptr<TextOutput> OutputFiles::Create(const std::string& path) {
+  RefuseNulInName(path);
+  const std::optional<platform::FileStatus> before = StatusOf(path);
+  if (before && before->kind != platform::FileKind::kRegular) return OpenDirect(path);
+  unsigned mode = 0;
+  if (before) {
+    RefuseKnownFile(path, before->id);
+    mode = before->mode;
+  }
+  RefuseKnownName(path);
+  // A link stays a link: the file it leads to is the one replaced.
+  const std::string target = platform::IsLink(path) ? FullPath(path) : path;
+  auto pending = PendingOutput::Staged(target, path, mode);
+  const platform::FileHandle file = pending->file();
+  new_outputs_.push_back(path);
+  auto output = std::make_unique<TextOutput>(path, file, true);
+  output->SetPending(std::move(pending));
+  output->TallyBytesInto(&bytes_written_);
+  ++files_created_;
+  return output;
+}
+
 void OutputFiles::RefuseKnown(const std::string& path) const {
   RefuseNulInName(path);
   if (auto status = StatusOf(path)) RefuseKnownFile(path, status->id);
+  RefuseKnownName(path);
 }
 
 void OutputFiles::Forget(const std::string& path) {
   std::erase_if(outputs_, [&path](const Known& output) { return output.path == path; });
-}
-
-std::unique_ptr<TextOutput> OutputFiles::Create(const std::string& path) {
-  return Open(path, false);
-}
-
-std::unique_ptr<TextOutput> OutputFiles::CreateOver(const std::string& path) {
-  return Open(path, true);
+  std::erase(new_outputs_, path);
 }
 
 std::unique_ptr<TextOutput> OutputFiles::CreateToRename(const std::string& path) {
-  auto output = Open(path, false);
-  // Its name soon names another file (or none), so it is no output to refuse.
-  outputs_.pop_back();
-  --files_created_;
+  RefuseNulInName(path);
+  RefuseKnown(path);
+  auto pending = PendingOutput::Scratch(path);
+  auto output = std::make_unique<TextOutput>(path, pending->file(), true);
+  output->SetPending(std::move(pending));
+  output->TallyBytesInto(&bytes_written_);
   return output;
 }
 
-std::unique_ptr<TextOutput> OutputFiles::Open(const std::string& path, bool write_over) {
-  RefuseNulInName(path);
-  // Checked before opening, so that a read-only input is named as such too.
-  const std::optional<platform::FileStatus> before = StatusOf(path);
-  if (before) RefuseKnownFile(path, before->id);
-  // Opened without truncation, checked again on what was opened, then emptied.
+// A device or a pipe: written as it is, from its start.
+std::unique_ptr<TextOutput> OutputFiles::OpenDirect(const std::string& path) {
   const platform::FileHandle file = platform::OpenToWrite(path, false);
   if (file == platform::kNoFile) throw ErrorAbout(path, CannotCreate());
   platform::FileStatus status;
   try {
     if (!platform::StatusOf(file, &status)) throw ErrorAbout(path, CannotCreate());
     RefuseKnownFile(path, status.id);
-    if (!write_over && status.kind == platform::FileKind::kRegular && !platform::CutAt(file, 0))
-      throw ErrorAbout(path, CannotCreate());
+    RefuseKnownName(path);
   } catch (const RunError&) {
     platform::Close(file);
-    if (!before) platform::Remove(path);  // created here, for nothing
     throw;
   }
-  const bool regular = status.kind == platform::FileKind::kRegular;
   outputs_.push_back({path, status.id});
   auto output = std::make_unique<TextOutput>(path, file, true);
-  if (write_over && regular) output->CutAtEndWhenDone();
+  output->SetPending(PendingOutput::Direct(path));
   output->TallyBytesInto(&bytes_written_);
   ++files_created_;
   return output;

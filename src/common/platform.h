@@ -47,6 +47,7 @@ struct FileStatus {
   FileId id;
   FileKind kind = FileKind::kOther;
   int64_t size = 0;
+  unsigned mode = 0;  // the permission bits (POSIX); 0 on Windows
 };
 
 // Opens an existing file for reading; never waits on a pipe.
@@ -54,6 +55,9 @@ FileHandle OpenToRead(const std::string& path);
 // Opens for writing, creating the file when it is missing; an existing file
 // keeps its bytes unless `empty` is true.
 FileHandle OpenToWrite(const std::string& path, bool empty);
+// Creates a new file for writing; fails when a file of that name exists. A
+// non-zero `mode` gives it those permission bits (POSIX).
+FileHandle CreateNew(const std::string& path, unsigned mode);
 void Close(FileHandle file);
 // Removes a file (never a folder; a link itself, not what it leads to).
 bool Remove(const std::string& path);
@@ -75,6 +79,8 @@ std::string NewTemporaryFile(const std::string& prefix);
 std::string TemporaryFolder();
 
 bool StatusOf(FileHandle file, FileStatus* status);
+// True when `path` is a symbolic link.
+bool IsLink(const std::string& path);
 // The file `path` names now (links followed).
 bool StatusOfPath(const std::string& path, FileStatus* status);
 
@@ -105,6 +111,8 @@ class ConsoleText {
 // bytes as they are (a file, a pipe, a terminal of another encoding).
 std::unique_ptr<ConsoleText> ConsoleTextFor(FileHandle file);
 
+// This process's id.
+int ProcessId();
 // The processors this process may run on.
 int UsableProcessors();
 

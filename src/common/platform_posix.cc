@@ -35,6 +35,7 @@ void Fill(const struct stat& from, FileStatus* status) {
   status->id = {static_cast<uint64_t>(from.st_dev), static_cast<uint64_t>(from.st_ino)};
   status->kind = KindOf(from.st_mode);
   status->size = static_cast<int64_t>(from.st_size);
+  status->mode = static_cast<unsigned>(from.st_mode & 07777);
 }
 
 // Repeats a call that a signal interrupted.
@@ -102,6 +103,12 @@ FileHandle OpenToWrite(const std::string& path, bool empty) {
   return ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (empty ? O_TRUNC : 0), 0666);
 }
 
+FileHandle CreateNew(const std::string& path, unsigned mode) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd >= 0 && mode != 0) (void)!::fchmod(fd, static_cast<mode_t>(mode));
+  return fd;
+}
+
 void Close(FileHandle file) { ::close(Descriptor(file)); }
 bool Remove(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 bool Rename(const std::string& from, const std::string& to) {
@@ -136,6 +143,13 @@ std::string NewTemporaryFile(const std::string& prefix) {
   ::close(fd);
   return path;
 }
+
+bool IsLink(const std::string& path) {
+  struct stat status;
+  return ::lstat(path.c_str(), &status) == 0 && S_ISLNK(status.st_mode);
+}
+
+int ProcessId() { return static_cast<int>(::getpid()); }
 
 bool StatusOf(FileHandle file, FileStatus* status) {
   struct stat found;

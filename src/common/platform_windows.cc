@@ -140,6 +140,12 @@ FileHandle OpenToWrite(const std::string& path, bool empty) {
   return Opened(handle, path);
 }
 
+FileHandle CreateNew(const std::string& path, unsigned) {
+  HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, kShareAll, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  return Opened(handle, path);
+}
+
 void Close(FileHandle file) { CloseHandle(Handle(file)); }
 bool Remove(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
 bool Rename(const std::string& from, const std::string& to) {
@@ -192,6 +198,13 @@ std::string NewTemporaryFile(const std::string& prefix) {
   if (GetTempFileNameA(TemporaryFolder().c_str(), prefix.c_str(), 0, path) == 0) return "";
   return path;
 }
+
+bool IsLink(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+int ProcessId() { return static_cast<int>(GetCurrentProcessId()); }
 
 bool StatusOf(FileHandle file, FileStatus* status) {
   const DWORD type = GetFileType(Handle(file));

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "common/platform.h"
+#include "common/shown_text.h"
 
 // Each line starts with a carriage return, so that it overwrites the last one,
 // and ends with "erase to the end of the line" (ESC [ K), so that nothing of a
@@ -11,6 +12,23 @@
 ProgressLine::ProgressLine()
     : shown_(platform::UseAsTerminal(platform::StandardError())),
       start_(std::chrono::steady_clock::now()) {}
+
+std::string ShownSize(uint64_t bytes) {
+  char text[32];
+  if (bytes < 1000000) {
+    std::snprintf(text, sizeof text, "%llu bytes", static_cast<unsigned long long>(bytes));
+  } else if (bytes < 1000000000) {
+    std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / 1e6);
+  } else {
+    std::snprintf(text, sizeof text, "%.2f GB", static_cast<double>(bytes) / 1e9);
+  }
+  return text;
+}
+
+void ProgressLine::Loading(std::string_view name) {
+  if (!shown_) return;
+  Show("rxpost: loading " + EscapedText(name) + " ...\n");
+}
 
 void ProgressLine::Step(int64_t index, int64_t total, int32_t step_no, double step_time) {
   if (!shown_) return;
@@ -37,9 +55,9 @@ void ProgressLine::Finish(int64_t files, int64_t steps, uint64_t bytes) {
   const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start_;
   char text[200];
   int size = std::snprintf(
-      text, sizeof text, "\rrxpost: %lld file%s, %lld step%s written, %llu bytes, %.2f s\033[K\n",
+      text, sizeof text, "\rrxpost: %lld file%s, %lld step%s written, %s, %.2f s\033[K\n",
       static_cast<long long>(files), files == 1 ? "" : "s", static_cast<long long>(steps),
-      steps == 1 ? "" : "s", static_cast<unsigned long long>(bytes), seconds.count());
+      steps == 1 ? "" : "s", ShownSize(bytes).c_str(), seconds.count());
   Show(std::string_view(text, static_cast<size_t>(size)));
 }
 

@@ -1,18 +1,26 @@
-// ProgressLine: the progress of a long pass over the steps, shown on standard
-// error only when it is a terminal: one line per step, rewritten in place,
-// and at the end one line with the files, steps, bytes and seconds. When
-// standard error is not a terminal it writes nothing at all.
+// ProgressLine: the progress of a long run, shown on standard error only when
+// it is a terminal: a line while the model loads, one line per step,
+// rewritten in place, and at the end one line with the files, steps, size
+// written and seconds. When standard error is not a terminal it writes
+// nothing at all.
 #pragma once
 
 #include <chrono>
 #include <cstdint>
+#include <string>
 #include <string_view>
+
+// A size as people read it: "980 bytes", "451.6 MB", "2.05 GB" (decimal units).
+std::string ShownSize(uint64_t bytes);
 
 class ProgressLine {
  public:
   // Starts the clock; shows progress when standard error is a terminal.
   ProgressLine();
 
+  // The result file `name` is being loaded (read through once, to count its
+  // steps): a line of its own, which stays.
+  void Loading(std::string_view name);
   // Step `index` of `total` (counted from 1), numbered step_no, at step_time.
   void Step(int64_t index, int64_t total, int32_t step_no, double step_time);
   // While a growing file is followed: `written` steps written, waiting for

@@ -1,6 +1,10 @@
-// How text from outside (a reply, a file name, a line of a file) appears in a
-// message: control bytes, DEL and the backslash are escaped (\x00, \x1b, \\),
-// so that the message stays one printable line whatever the text holds.
+// How text from outside (a reply, a file name, a line of a file, a title)
+// appears in a message: every byte a terminal would not show as a character
+// is escaped (\x00, \x1b, \x83): control bytes, DEL, bytes that are not part
+// of a well-formed UTF-8 character, and the invisible characters U+0080 to
+// U+009F and U+FEFF; the backslash becomes \\. The message so stays one
+// printable line whatever the text holds. Every message that shows outside
+// text shows it through these functions.
 #pragma once
 
 #include <cstddef>

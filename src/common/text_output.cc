@@ -13,13 +13,9 @@ std::unique_ptr<TextOutput> TextOutput::StandardOutput() {
 
 void TextOutput::Finish() {
   Flush();
-  if (!cut_when_done_) return;
-  cut_when_done_ = false;
-  if (!platform::CutAt(file_, static_cast<int64_t>(written_))) {
-    failed_ = true;
-    throw ErrorAbout(
-        name_, "cannot cut the file at its end: " + platform::ErrorText(platform::LastError()));
-  }
+  if (!pending_) return;
+  pending_->Complete();
+  pending_.reset();
 }
 
 TextOutput::TextOutput(std::string name, platform::FileHandle file, bool owns_file)
@@ -36,14 +32,13 @@ std::unique_ptr<TextOutput> TextOutput::InMemory() {
 
 TextOutput::~TextOutput() {
   try {
-    Flush();
+    if (!pending_ || !pending_->staged()) Flush();
   } catch (const RunError&) {
     // Reported by an explicit Flush() on every path that can still report.
   }
-  // An unfinished file is cut all the same, so that nothing of an old one is
-  // left behind what was written.
-  if (cut_when_done_) (void)platform::CutAt(file_, static_cast<int64_t>(written_));
   if (owns_file_) platform::Close(file_);
+  // Only now: a partial file is removed after it is closed.
+  pending_.reset();
 }
 
 void TextOutput::AppendInParts(std::string_view text) {
@@ -83,14 +78,12 @@ void TextOutput::WriteAll(const char* data, size_t size) {
   while (size > 0) {
     if (console_ != nullptr) {
       if (!console_->Write(data, size)) Failed(-1);
-      written_ += size;
       return;
     }
     const int64_t written = platform::Write(file_, data, size);
     if (written <= 0) Failed(written);
     data += written;
     size -= static_cast<size_t>(written);
-    written_ += static_cast<uint64_t>(written);
     if (tally_ != nullptr) *tally_ += static_cast<uint64_t>(written);
   }
 }
@@ -99,7 +92,9 @@ void TextOutput::Failed(int64_t written) {
   failed_ = true;
   std::string reason =
       written < 0 ? platform::ErrorText(platform::LastError()) : std::string("nothing written");
-  throw ErrorAbout(name_, "write failed: " + reason + "; the file is incomplete");
+  const bool staged = pending_ && pending_->staged();
+  throw ErrorAbout(name_, "write failed: " + reason +
+                              (staged ? "; the file is left as it was" : "; the file is incomplete"));
 }
 
 // Doubles the memory buffer (or more, for a large request), keeping its bytes.

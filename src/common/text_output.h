@@ -6,8 +6,9 @@
 //   p = WriteIntegerField(p, n, 8);
 //   out.Commit(p);
 //
-// A failed write throws RunError naming the file and saying that it is
-// incomplete; bytes written before the failure stay in the file. An output in
+// A failed write throws RunError naming the file. A file output that is
+// pending (common/pending_output.h) is put in its place by Finish only; an
+// output dropped before that leaves its file as it was. An output in
 // memory (no file) grows instead of writing: the formatting threads fill such
 // outputs with chunks of lines.
 #pragma once
@@ -19,6 +20,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/pending_output.h"
 #include "common/platform.h"
 
 class TextOutput {
@@ -35,7 +37,8 @@ class TextOutput {
   static std::unique_ptr<TextOutput> StandardOutput();
   // An output that keeps its bytes in memory (see Contents, Clear).
   static std::unique_ptr<TextOutput> InMemory();
-  // Flushes what is left, ignoring a failure: call Flush() to learn of it.
+  // Flushes what is left, ignoring a failure (call Flush() to learn of it);
+  // a pending file that was not finished is dropped instead.
   ~TextOutput();
   TextOutput(const TextOutput&) = delete;
   TextOutput& operator=(const TextOutput&) = delete;
@@ -64,14 +67,15 @@ class TextOutput {
 
   // Hands every buffered byte to the system; throws RunError on failure.
   void Flush();
-  // Flush, and the cut at the written length when CutAtEndWhenDone was called.
+  // Flush, and a pending file put in its place.
   void Finish();
   const std::string& name() const { return name_; }
   // From now on also adds every byte handed to the system to `*tally`.
   void TallyBytesInto(uint64_t* tally) { tally_ = tally; }
-  // Cut the file at the written length by Finish (or, quietly, on
-  // destruction), for a file written over in place; for regular files only.
-  void CutAtEndWhenDone() { cut_when_done_ = true; }
+  // Where the bytes are until Finish: for a pending file, the partial file.
+  const std::string& written_path() const { return pending_ ? pending_->written_path() : name_; }
+  // The file becomes whole only through Finish.
+  void SetPending(std::unique_ptr<PendingOutput> pending) { pending_ = std::move(pending); }
 
   // In memory: the bytes written since the last Clear.
   std::string_view Contents() const {
@@ -92,8 +96,7 @@ class TextOutput {
   std::unique_ptr<platform::ConsoleText> console_;  // converts for a terminal
   bool failed_ = false;
   uint64_t* tally_ = nullptr;
-  bool cut_when_done_ = false;  // to be cut, and not yet cut
-  uint64_t written_ = 0;        // bytes handed to the system
+  std::unique_ptr<PendingOutput> pending_;  // until Finish
   std::unique_ptr<char[]> buffer_;
   char* cursor_;
   char* end_;

@@ -75,11 +75,11 @@ void StripComments(std::streambuf& input, const std::string& input_name, TextOut
 
 void RunCommentStripping(Console& console) {
   console.Prompt(dialogue::kAnalysisFileQuestion);
-  std::string input_name = console.ReadFileName(dialogue::kAnalysisFileQuestion);
+  std::string input_name = console.ReadFileName(dialogue::kAnalysisFileAnswer);
   OutputFiles files;
   files.RegisterInput(input_name);
   InputFile input(input_name, "the data file");
   auto output = files.Create(std::string(kStrippedFileName));
   StripComments(input, input_name, *output, console.out());
-  output->Flush();
+  output->Finish();
 }

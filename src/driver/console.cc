@@ -9,8 +9,14 @@
 
 namespace {
 
-RunError ReplyError(std::string_view question, const std::string& what) {
-  return ErrorAbout("standard input", "answer to \"" + std::string(question) + "\": " + what);
+RunError ReplyError(const Question& question, const std::string& what) {
+  return ErrorAbout("standard input", "answer to \"" + std::string(question.shown) + "\": " + what);
+}
+
+// A reply that is no answer at all: the message says what the question takes.
+RunError NotAnAnswer(const Question& question, const std::string& what) {
+  if (question.answers.empty()) return ReplyError(question, what);
+  return ReplyError(question, what + "; the question takes " + std::string(question.answers));
 }
 
 }  // namespace
@@ -26,7 +32,7 @@ void Console::FixedLine(std::string_view text) {
   out_.EndLine();
 }
 
-std::string Console::RequireLine(std::string_view question) {
+std::string Console::RequireLine(const Question& question) {
   out_.Flush();
   BoundedLine line;
   if (!ReadBoundedLine(*in_.rdbuf(), kReplyLimit, LongLines::kStop, line)) {
@@ -40,19 +46,21 @@ std::string Console::RequireLine(std::string_view question) {
   if (line.holds_nul) {
     throw ReplyError(question, "the reply " + QuotedReply(line.text) + " holds a NUL byte");
   }
+  if (first_line_) DropByteOrderMark(line.text);
+  first_line_ = false;
   return std::move(line.text);
 }
 
-int32_t Console::ReadInteger(std::string_view question) {
+int32_t Console::ReadInteger(const Question& question) {
   for (;;) {
     std::string line = RequireLine(question);
     if (std::optional<int32_t> value = ParseIntegerReply(line, question)) return *value;
   }
 }
 
-std::string Console::ReadFileName(std::string_view question) {
+std::string Console::ReadFileName(const Question& question) {
   std::string name =
-      FileNameFromReply(RequireLine(question), "answer to \"" + std::string(question) + "\"");
+      FileNameFromReply(RequireLine(question), "answer to \"" + std::string(question.shown) + "\"");
   if (name.empty()) throw ReplyError(question, "the file name is blank");
   return name;
 }
@@ -76,7 +84,7 @@ std::string FileNameFromReply(std::string_view line, std::string_view source) {
   return name;
 }
 
-std::optional<int32_t> ParseIntegerReply(std::string_view line, std::string_view question) {
+std::optional<int32_t> ParseIntegerReply(std::string_view line, const Question& question) {
   size_t start = 0;
   while (start < line.size() && IsFreeFormSeparator(line[start])) ++start;
   if (start == line.size()) return std::nullopt;
@@ -88,10 +96,10 @@ std::optional<int32_t> ParseIntegerReply(std::string_view line, std::string_view
   int32_t value = 0;
   auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
   if (error == std::errc::result_out_of_range) {
-    throw ReplyError(question, QuotedReply(token) + " is out of range");
+    throw NotAnAnswer(question, QuotedReply(token) + " is out of range");
   }
   if (error != std::errc() || end != digits.data() + digits.size() || digits.empty()) {
-    throw ReplyError(question, QuotedReply(token) + " is not a whole number");
+    throw NotAnAnswer(question, QuotedReply(token) + " is not a whole number");
   }
   return value;
 }

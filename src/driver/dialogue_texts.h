@@ -9,6 +9,8 @@
 #include <array>
 #include <string_view>
 
+#include "driver/console.h"
+
 namespace dialogue {
 
 inline constexpr std::array<std::string_view, 5> kStartBanner = {
@@ -78,5 +80,27 @@ inline constexpr std::string_view kDataOkQuestion =
     "\x82\x4F\x81\x40\x82\x6D\x81\x5E\x82\x50";
 
 inline constexpr std::string_view kWorkList = "WORK.LST";
+
+// The questions as messages name them: as the screen asks them (the Japanese
+// one in plain letters), and the answers each takes.
+inline constexpr Question kModeAnswer = {
+    "KORIN/DELM RESULT TRANSFER/0 DATAfile CONVERT/1",
+    "0 (result transfer) or another whole number (data-file conversion)"};
+inline constexpr Question kInformationAnswer = {"Yes/0  No/1", "0 or 1"};
+inline constexpr Question kProgramAnswer = {kProgramQuestion, "0 (RX-KORIN) or 1 (RX-DELM)"};
+inline constexpr Question kFileChoiceAnswer = {
+    "Which is your choice?", "0 (the 4th file in WORK.LST) or 1 (type the file name)"};
+inline constexpr Question kResultFileAnswer = {"INPUT KORIN/DELM result File Name."};
+inline constexpr Question kDataOkAnswer = {"Data OK? Y/0 N/1",
+                                           "0 (go on) or another whole number (stop)"};
+inline constexpr Question kKindAnswer = {
+    "Select data-Transfer type", "1, -1, 2, 3, 4, 5 or 6 (another whole number writes nothing)"};
+inline constexpr Question kHeadStyleAnswer = {"Set Head-style  pres./0 total/1",
+                                              "0 (pressure head) or 1 (total head)"};
+inline constexpr Question kMainOutputAnswer = {"INPUT Main-Output File Name"};
+inline constexpr Question kStepAnswer = {
+    "Input your interest No. OF TIME STEP",
+    "0 (the final step), a negative whole number (every step) or a step number"};
+inline constexpr Question kAnalysisFileAnswer = {"INPUT ANALYSIS DATA-FAILE with #comments"};
 
 }  // namespace dialogue

@@ -1,6 +1,5 @@
 #include "driver/transfer_run.h"
 
-#include <iostream>
 #include <memory>
 
 #include "common/bounded_line.h"
@@ -8,6 +7,7 @@
 #include "common/input_file.h"
 #include "common/notes.h"
 #include "common/output_files.h"
+#include "common/platform_lock.h"
 #include "common/progress_line.h"
 #include "common/run_error.h"
 #include "driver/dialogue_texts.h"
@@ -28,14 +28,14 @@ void WriteFixedLines(Console& console, const std::array<std::string_view, N>& li
 }
 
 // A 0-or-1 answer; any other is refused, with a note, and the question repeats.
-bool IsZeroOrOne(int32_t answer, std::string_view question) {
+bool IsZeroOrOne(int32_t answer, const Question& question) {
   if (answer == 0 || answer == 1) return true;
-  WriteNote("answer " + std::to_string(answer) + " to \"" + std::string(question) +
+  WriteNote("answer " + std::to_string(answer) + " to \"" + std::string(question.shown) +
             "\" is neither 0 nor 1; the question is asked again");
   return false;
 }
 
-int32_t AskZeroOrOne(Console& console, std::string_view question) {
+int32_t AskZeroOrOne(Console& console, const Question& question) {
   for (;;) {
     console.Prompt(dialogue::kInputNumber);
     int32_t answer = console.ReadInteger(question);
@@ -48,10 +48,10 @@ Simulator AskSimulator(Console& console) {
   for (;;) {
     console.EmptyLine();
     console.Prompt(dialogue::kProgramQuestion);
-    int32_t answer = console.ReadInteger(dialogue::kProgramQuestion);
+    int32_t answer = console.ReadInteger(dialogue::kProgramAnswer);
     if (answer == 0) console.Prompt(dialogue::kOutputOfKorin);
     if (answer == 1) console.Prompt(dialogue::kOutputOfDelm);
-    if (IsZeroOrOne(answer, dialogue::kProgramQuestion)) {
+    if (IsZeroOrOne(answer, dialogue::kProgramAnswer)) {
       return answer == 1 ? Simulator::kDelm : Simulator::kKorin;
     }
   }
@@ -68,6 +68,7 @@ std::string ResultFileFromWorkList(OutputFiles& files) {
     if (!ReadBoundedLine(in, kKeptBytes, LongLines::kSkip, line)) {
       throw ErrorAbout(work_list, "holds fewer than four lines");
     }
+    if (i == 0) DropByteOrderMark(line.text);
   }
   if (line.holds_nul) throw ErrorAbout(work_list, "its fourth line holds a NUL byte");
   std::string name = FileNameFromReply(line.text, work_list + ", line 4");
@@ -81,13 +82,13 @@ std::string AskResultFileName(Console& console, OutputFiles& files) {
   console.EmptyLine();
   for (;;) {
     console.Prompt(dialogue::kInputNumber);
-    int32_t choice = console.ReadInteger("file choice");
+    int32_t choice = console.ReadInteger(dialogue::kFileChoiceAnswer);
     if (choice == 0) return ResultFileFromWorkList(files);
     if (choice == 1) {
       console.Prompt(dialogue::kResultFileQuestion);
-      return console.ReadFileName(dialogue::kResultFileQuestion);
+      return console.ReadFileName(dialogue::kResultFileAnswer);
     }
-    IsZeroOrOne(choice, "file choice");
+    IsZeroOrOne(choice, dialogue::kFileChoiceAnswer);
   }
 }
 
@@ -103,14 +104,14 @@ void ConfirmModel(Console& console, const ModelStore& model) {
   console.Prompt(dialogue::kDataOkQuestion);
   console.EmptyLine();
   console.Prompt(dialogue::kInputNumber);
-  if (console.ReadInteger("data OK question") != 0) throw StopRun{kRejectedModelStop};
+  if (console.ReadInteger(dialogue::kDataOkAnswer) != 0) throw StopRun{kRejectedModelStop};
 }
 
 // The menu answer, and the head style when the chosen kind asks for it.
 const OutputKind* AskOutputKind(Console& console, TransferSettings& settings) {
   for (std::string_view line : dialogue::kKindMenu) console.Prompt(line);
   console.Prompt(dialogue::kInputNumber);
-  settings.output_kind = console.ReadInteger("output type menu");
+  settings.output_kind = console.ReadInteger(dialogue::kKindAnswer);
   const OutputKind* kind = FindOutputKind(settings.output_kind);
   if (kind == nullptr) {
     WriteNote("menu answer " + std::to_string(settings.output_kind) +
@@ -119,7 +120,7 @@ const OutputKind* AskOutputKind(Console& console, TransferSettings& settings) {
   if (kind != nullptr && kind->asks_head_style && settings.simulator == Simulator::kKorin) {
     console.Prompt(dialogue::kHeadStyleQuestion);
     console.Prompt(dialogue::kInputNumber);
-    settings.head_style = console.ReadInteger(dialogue::kHeadStyleQuestion);
+    settings.head_style = console.ReadInteger(dialogue::kHeadStyleAnswer);
   }
   return kind;
 }
@@ -135,13 +136,13 @@ std::string AskMainOutputName(Console& console) {
   console.BlankLine();
   console.Prompt(dialogue::kMainOutputQuestion);
   console.Prompt(dialogue::kOverwriteCaution);
-  return console.ReadFileName(dialogue::kMainOutputQuestion);
+  return console.ReadFileName(dialogue::kMainOutputAnswer);
 }
 
 int32_t AskRequestedStep(Console& console) {
   for (std::string_view line : dialogue::kStepQuestion) console.Prompt(line);
   console.Prompt(dialogue::kInputNumber);
-  return console.ReadInteger("time step question");
+  return console.ReadInteger(dialogue::kStepAnswer);
 }
 
 // Reads every remaining step; each selected one (every one for a kind that
@@ -173,7 +174,7 @@ constexpr std::string_view kLooksLikeDelm =
     "the node record holds 36 bytes a node, as RX-DELM results do";
 
 // Loads the model; a file that looks like RX-DELM results read as RX-KORIN
-// gets a warning, or a hint in the error it causes.
+// gets a note, or a hint in the error it causes.
 void LoadModelOrExplain(ResultFile& file, ModelStore& model, const std::string& name) {
   try {
     file.LoadModel(model);
@@ -187,9 +188,37 @@ void LoadModelOrExplain(ResultFile& file, ModelStore& model, const std::string& 
                    ": answer 1 to the program question)");
   }
   if (file.LooksLikeDelmResults()) {
-    std::cerr << "rxpost: warning: " << name << ": " << kLooksLikeDelm
-              << "; it is read as RX-KORIN results, as answered\n";
+    WriteNote(EscapedText(name) + ": " + std::string(kLooksLikeDelm) +
+              "; it is read as RX-KORIN results, as answered");
   }
+}
+
+constexpr std::string_view kLockFileName = "rxpost.lock";
+
+// A kind's fixed-name outputs are this run's alone for its whole length: the
+// main output may be none of them, and no other run in the folder may be
+// writing them. Returns the held lock (none for a kind without such files).
+std::unique_ptr<LockFile> ClaimFixedOutputs(const OutputKind& kind, const std::string& main) {
+  if (kind.fixed_outputs.empty()) return nullptr;
+  for (std::string_view name : kind.fixed_outputs) {
+    if (OutputFiles::SameFile(main, std::string(name))) {
+      throw ErrorAbout(main, "is " + std::string(name) +
+                                 ", which this output kind writes itself; give the main output "
+                                 "another name");
+    }
+  }
+  if (OutputFiles::SameFile(main, std::string(kLockFileName))) {
+    throw ErrorAbout(main, "is the lock file of rxpost runs; give the main output another name");
+  }
+  auto lock = std::make_unique<LockFile>(std::string(kLockFileName));
+  for (std::string_view name : kind.fixed_outputs) {
+    if (!lock->TryClaim(name)) {
+      throw ErrorAbout(std::string(name),
+                       "is being written by another rxpost run in this folder; wait until it "
+                       "ends, or run in another folder");
+    }
+  }
+  return lock;
 }
 
 }  // namespace
@@ -200,12 +229,14 @@ void RunTransfer(Console& console) {
   console.EmptyLine();
   console.EmptyLine();
   WriteFixedLines(console, dialogue::kInformationBox);
-  AskZeroOrOne(console, "information box");
+  AskZeroOrOne(console, dialogue::kInformationAnswer);
   settings.simulator = AskSimulator(console);
   OutputFiles files;
   settings.result_file_name = AskResultFileName(console, files);
   files.RegisterInput(settings.result_file_name);
   ResultFile result_file(settings.result_file_name, settings.simulator);
+  ProgressLine progress;
+  progress.Loading(settings.result_file_name);
   LoadModelOrExplain(result_file, *model, settings.result_file_name);
   ConfirmModel(console, *model);
 
@@ -214,7 +245,9 @@ void RunTransfer(Console& console) {
     files.RegisterInput(std::string(kind->reads_file));
   }
   settings.main_output_name = AskMainOutputName(console);
-  auto main_output = files.CreateOver(settings.main_output_name);
+  const std::unique_ptr<LockFile> lock =
+      kind ? ClaimFixedOutputs(*kind, settings.main_output_name) : nullptr;
+  auto main_output = files.Create(settings.main_output_name);
   const WriterOptions options = kind ? OptionsFor(*kind, settings) : WriterOptions{};
   std::unique_ptr<KindRun> run;
   if (kind != nullptr) run = kind->start({options, *main_output, files});
@@ -222,7 +255,11 @@ void RunTransfer(Console& console) {
   if (kind != nullptr && kind->blank_line_first) console.BlankLine();
   if (run) run->Prepare(*model);
   settings.requested_step = AskRequestedStep(console);
-  ProgressLine progress;
+  if (kind != nullptr && kind->every_step && settings.requested_step >= 0) {
+    WriteNote("menu answer " + std::to_string(settings.output_kind) +
+              " writes every step; the step answer " + std::to_string(settings.requested_step) +
+              " does not limit it");
+  }
   const int64_t steps_selected =
       PassOverSteps(result_file, *model, settings.requested_step, kind, run.get(), progress);
   if (run && !kind->every_step && steps_selected == 0) {

@@ -1,5 +1,7 @@
 #include "reader/record_reader.h"
 
+#include "common/input_file.h"
+
 namespace {
 
 std::string LastErrorText() { return platform::ErrorText(platform::LastError()); }
@@ -16,6 +18,10 @@ RecordReader::RecordReader(std::string path) : path_(std::move(path)) {
     Fail("cannot read result file: " + reason);
   }
   file_size_ = status.size;
+  if (status.kind != platform::FileKind::kRegular) {
+    platform::Close(file_);
+    Fail(std::string("the result file is ") + KindOfFile(status.kind) + ", not a file to read");
+  }
   buffer_.reset(new char[kBufferBytes]);
 }
 

@@ -2,11 +2,13 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "common/line_layout.h"
+#include "common/notes.h"
 #include "model/step_quantities.h"
 #include "writers/pickup_file.h"
 #include "writers/point_locator.h"
@@ -24,6 +26,28 @@ constexpr LayoutItem kHeadingLines[] = {
 constexpr LayoutItem kPointRow[] = {ScaledRealItem(15, 7), GroupItem(4, 2), LiteralItem(","),
                                     ScaledRealItem(15, 7)};
 
+// One note for the points that lie in no element, which get no head of
+// their own: it counts them and gives the first few with their coordinates.
+void NoteOutsidePoints(const std::vector<PointPick>& picks, std::span<const double> x,
+                       std::span<const double> y, Simulator simulator) {
+  constexpr int kListed = 5;
+  std::string listed;
+  int outside = 0;
+  for (size_t k = 0; k < picks.size(); ++k) {
+    if (picks[k].nodes[0] != 0) continue;
+    if (++outside > kListed) continue;
+    char point[96];
+    std::snprintf(point, sizeof point, "%s%zu (x %g, y %g)", listed.empty() ? "" : ", ", k + 1,
+                  x[k], y[k]);
+    listed += point;
+  }
+  if (outside == 0) return;
+  WriteNote(std::string(kPickupFileName) + ": " + std::to_string(outside) + " of " +
+            std::to_string(picks.size()) + " interpolation points lie in no element and get " +
+            (simulator == Simulator::kDelm ? "head 0" : "pressure head 0 (total head = y)") +
+            ": point" + (outside == 1 ? " " : "s ") + listed + (outside > kListed ? ", ..." : ""));
+}
+
 class InterpRun : public KindRun {
  public:
   explicit InterpRun(const KindContext& context)
@@ -37,7 +61,9 @@ class InterpRun : public KindRun {
     interp_y_ = picks.interp_y;
     if (interp_x_.empty()) return;
     WriteLayout(out_, kHeadingLines, {});
-    for (const PointPick& pick : LocatePoints(model, interp_x_, interp_y_)) {
+    const std::vector<PointPick> picks_in_mesh = LocatePoints(model, interp_x_, interp_y_);
+    NoteOutsidePoints(picks_in_mesh, interp_x_, interp_y_, simulator_);
+    for (const PointPick& pick : picks_in_mesh) {
       interp_nodes_.push_back(pick.nodes);
       interp_weights_.push_back(pick.weights);
     }
@@ -60,7 +86,7 @@ class InterpRun : public KindRun {
     tables_->WriteStepRows(model);
   }
 
-  void Finish(const ModelStore&) override { tables_->Flush(); }
+  void Finish(const ModelStore&) override { tables_->Finish(); }
 
  private:
   TextOutput& out_;

@@ -141,8 +141,6 @@ void AssembleMicroAvsFile(TextOutput& out, const ModelStore& model, Simulator si
 
 namespace {
 
-constexpr std::string_view kTempFileName = "AVS.tmp";
-
 class MicroAvsRun : public KindRun {
  public:
   explicit MicroAvsRun(const KindContext& context)
@@ -150,17 +148,16 @@ class MicroAvsRun : public KindRun {
         files_(context.files),
         simulator_(context.options.simulator) {}
 
-  void Prepare(const ModelStore&) override {
-    // Written over in place: a big AVS.tmp of an earlier run needs no new
-    // blocks. OutputFiles refuses it when it is the main output file.
-    temp_ = files_.CreateOver(std::string(kTempFileName));
-  }
+  void Prepare(const ModelStore&) override { temp_ = files_.Create(std::string(kAvsTempFile)); }
   void Step(const ModelStore& model) override {
     WriteMicroAvsStep(*temp_, model, simulator_, averages_, avs_step_count_);
   }
+  // AVS.tmp takes its place together with the main output, once both are whole.
   void Finish(const ModelStore& model) override {
+    temp_->Flush();
+    AssembleMicroAvsFile(main_output_, model, simulator_, avs_step_count_, temp_->written_path());
+    main_output_.Flush();
     temp_->Finish();
-    AssembleMicroAvsFile(main_output_, model, simulator_, avs_step_count_, temp_->name());
   }
 
  private:

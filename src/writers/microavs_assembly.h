@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "common/text_output.h"
 #include "model/model_store.h"
@@ -24,5 +25,8 @@
 // when it cannot be read or ends before its last block does.
 void AssembleMicroAvsFile(TextOutput& out, const ModelStore& model, Simulator simulator,
                           int32_t avs_step_count, const std::string& temp_file_name);
+
+// The temporary file of the MicroAVS kind, in the working directory.
+inline constexpr std::string_view kAvsTempFile = "AVS.tmp";
 
 std::unique_ptr<KindRun> StartMicroAvsKind(const KindContext& context);

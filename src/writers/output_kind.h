@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string_view>
 
 #include "common/output_files.h"
@@ -37,6 +38,9 @@ struct OutputKind {
   bool every_step = false;           // Step for every step, whatever the step request
   bool blank_line_first = false;     // one blank line on the console before Prepare
   std::string_view reads_file = {};  // a fixed-name input the kind reads, if any
+  // Fixed-name files the kind writes besides the main output; a run owns
+  // them for its whole length.
+  std::span<const std::string_view> fixed_outputs = {};
   std::unique_ptr<KindRun> (*start)(const KindContext& context) = nullptr;
 };
 

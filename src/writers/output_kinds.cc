@@ -10,8 +10,11 @@
 #include "writers/pickup_file.h"
 #include "writers/restart_writer.h"
 #include "writers/tecplot_writer.h"
+#include "writers/time_history_tables.h"
 
 namespace {
+
+constexpr std::string_view kMicroAvsFiles[] = {kAvsTempFile};
 
 constexpr std::array kOutputKinds = {
     OutputKind{.menu_answer = 1, .asks_head_style = true, .start = StartRestartKind},
@@ -21,12 +24,13 @@ constexpr std::array kOutputKinds = {
                .start = StartRestartKind},
     OutputKind{.menu_answer = 2, .start = StartTecplotKind},
     OutputKind{.menu_answer = 3, .start = StartFemapKind},
-    OutputKind{.menu_answer = 4, .start = StartMicroAvsKind},
+    OutputKind{.menu_answer = 4, .fixed_outputs = kMicroAvsFiles, .start = StartMicroAvsKind},
     OutputKind{.menu_answer = 5, .start = StartMkViewKind},
     OutputKind{.menu_answer = 6,
                .every_step = true,
                .blank_line_first = true,
                .reads_file = kPickupFileName,
+               .fixed_outputs = kTimeHistoryTableNames,
                .start = StartInterpKind},
 };
 

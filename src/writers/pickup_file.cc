@@ -1,31 +1,30 @@
 #include "writers/pickup_file.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <cstring>
-#include <fstream>
-#include <iterator>
 #include <optional>
+#include <sstream>
 
+#include "common/bounded_line.h"
 #include "common/free_form.h"
+#include "common/input_file.h"
 #include "common/run_error.h"
 
 namespace {
 
-// The values of a free-form text, read by reads that each start on a new line.
+// Longest line kept; a longer one ends the run rather than fill memory.
+constexpr size_t kLineLimit = 1 << 20;
+
+// The values of a free-form text, read by reads that each start on a new
+// line; lines are read only as the reads need them.
 class FreeFormText {
  public:
-  explicit FreeFormText(std::string_view text) : rest_(text) {}
+  explicit FreeFormText(std::streambuf& in) : in_(in) {}
 
   // Begins a read: past the rest of the current line, unless nothing was read.
   void StartRead() {
-    if (started_) {
-      size_t end = rest_.find('\n');
-      rest_.remove_prefix(end == std::string_view::npos ? rest_.size() : end);
-      PassLineEnd();
-    }
+    if (started_) rest_ = {}, in_line_ = false;
     started_ = true;
   }
 
@@ -33,32 +32,40 @@ class FreeFormText {
   // the text ends first.
   std::optional<std::string_view> NextValue() {
     for (;;) {
+      if (!in_line_ && !NextLine()) return std::nullopt;
       while (!rest_.empty() && IsFreeFormSeparator(rest_.front())) rest_.remove_prefix(1);
-      if (rest_.empty()) return std::nullopt;
-      if (rest_.front() != '\n') break;
-      PassLineEnd();
+      if (!rest_.empty()) break;
+      in_line_ = false;
     }
     size_t size = 0;
-    while (size < rest_.size() && !IsFreeFormSeparator(rest_[size]) && rest_[size] != '\n') ++size;
+    while (size < rest_.size() && !IsFreeFormSeparator(rest_[size])) ++size;
     std::string_view value = rest_.substr(0, size);
     rest_.remove_prefix(size);
     return value;
   }
 
   // The line of the last value (or the last line, at the end of the text).
-  int line() const { return line_; }
+  int64_t line() const { return line_number_; }
 
  private:
-  // Past the line end at the front, if any; a line end that closes the text
-  // starts no further line.
-  void PassLineEnd() {
-    if (rest_.empty()) return;
-    rest_.remove_prefix(1);
-    if (!rest_.empty()) ++line_;
+  bool NextLine() {
+    if (!ReadBoundedLine(in_, kLineLimit, LongLines::kStop, line_)) return false;
+    if (line_.Cut()) {
+      throw ErrorAbout(std::string(kPickupFileName), "line " + std::to_string(line_number_ + 1) +
+                                                         " is longer than " +
+                                                         std::to_string(kLineLimit) + " bytes");
+    }
+    if (++line_number_ == 1) DropByteOrderMark(line_.text);
+    rest_ = line_.text;
+    in_line_ = true;
+    return true;
   }
 
+  std::streambuf& in_;
+  BoundedLine line_;
   std::string_view rest_;
-  int line_ = 1;
+  int64_t line_number_ = 0;
+  bool in_line_ = false;
   bool started_ = false;
 };
 
@@ -83,16 +90,6 @@ std::optional<double> ParseReal(std::string_view text) {
   return value;
 }
 
-// A value as a message shows it: in quotes, a long one cut short.
-std::string Quoted(std::string_view text) {
-  constexpr size_t kShown = 40;
-  std::string quoted(1, '"');
-  quoted.append(text.substr(0, kShown));
-  if (text.size() > kShown) quoted.append("...");
-  quoted.push_back('"');
-  return quoted;
-}
-
 // Which value a read wants, for the messages: entry `index` of `list`, or
 // the coordinate `coordinate` of point `index`.
 struct Entry {
@@ -115,7 +112,7 @@ constexpr std::string_view kVelList = "velocity element list";
 
 class PickupParser {
  public:
-  PickupParser(std::string_view text, int32_t NUMNP, int32_t NUMEL)
+  PickupParser(std::streambuf& text, int32_t NUMNP, int32_t NUMEL)
       : text_(text), numnp_(NUMNP), numel_(NUMEL) {}
 
   PickupLists Parse() {
@@ -198,14 +195,14 @@ class PickupParser {
   int32_t ReadWhole(const Entry& entry) {
     std::string_view value = RequireValue(entry);
     std::optional<int32_t> number = ParseWhole(value);
-    if (!number) Fail(Quoted(value) + ", " + entry.Describe() + ", is not a whole number");
+    if (!number) Fail(QuotedReply(value) + ", " + entry.Describe() + ", is not a whole number");
     return *number;
   }
 
   double ReadReal(const Entry& entry) {
     std::string_view value = RequireValue(entry);
     std::optional<double> number = ParseReal(value);
-    if (!number) Fail(Quoted(value) + ", " + entry.Describe() + ", is not a finite number");
+    if (!number) Fail(QuotedReply(value) + ", " + entry.Describe() + ", is not a finite number");
     return *number;
   }
 
@@ -221,17 +218,11 @@ class PickupParser {
 }  // namespace
 
 PickupLists ParsePickupText(std::string_view text, int32_t NUMNP, int32_t NUMEL) {
-  return PickupParser(text, NUMNP, NUMEL).Parse();
+  std::stringbuf in{std::string(text)};
+  return PickupParser(in, NUMNP, NUMEL).Parse();
 }
 
 PickupLists ReadPickupFile(const std::string& path, int32_t NUMNP, int32_t NUMEL) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    throw ErrorAbout(path, std::string("cannot open the list of picked nodes, elements and "
-                                       "points: ") +
-                               std::strerror(errno));
-  }
-  std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (in.bad()) throw ErrorAbout(path, "cannot be read to its end");
-  return ParsePickupText(text, NUMNP, NUMEL);
+  InputFile in(path, "the list of picked nodes, elements and points");
+  return PickupParser(in, NUMNP, NUMEL).Parse();
 }

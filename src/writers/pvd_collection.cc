@@ -133,7 +133,7 @@ void PvdCollection::PutInPlace() {
     replacement_exists_ = true;
   }
   WritePvdCollection(*replacement_, data_sets_);
-  replacement_->Flush();
+  replacement_->Finish();
   replacement_.reset();
   if (!platform::Rename(replacement_path_, path_)) {
     throw ErrorAbout(

@@ -44,28 +44,28 @@ TimeHistoryTables::TimeHistoryTables(const PickupLists& picks, const ModelStore&
       1 + std::max({static_cast<size_t>(std::max(picks.pick_head_count, 0)),
                     static_cast<size_t>(std::max(picks.pick_pres_count, 0)),
                     static_cast<size_t>(std::max(picks.pick_flow_count, 0)), 2 * vel.size()}));
-  Table head =
-      Start(files, "HTIME.CSV", "total-head", delm ? Column::kHead : Column::kHeadPlusElevation,
-            Firsts(head_nodes_, picks.pick_head_count), model);
+  Table head = Start(files, kTimeHistoryTableNames[0], "total-head",
+                     delm ? Column::kHead : Column::kHeadPlusElevation,
+                     Firsts(head_nodes_, picks.pick_head_count), model);
   if (!delm) {
-    tables_.push_back(Start(files, "PTIME.CSV", "pressure-head", Column::kHead,
+    tables_.push_back(Start(files, kTimeHistoryTableNames[1], "pressure-head", Column::kHead,
                             Firsts(pres_nodes_, picks.pick_pres_count), model));
   }
   tables_.push_back(std::move(head));
-  tables_.push_back(Start(files, "QTIME.CSV", "discharge-rate", Column::kFlow,
+  tables_.push_back(Start(files, kTimeHistoryTableNames[2], "discharge-rate", Column::kFlow,
                           Firsts(flow_nodes_, picks.pick_flow_count), model));
   // "KORIn" is the spelling the table's label keeps.
-  tables_.push_back(Start(files, "VTIME.CSV", "KORIn/velocity DELM/flow-on-layer",
+  tables_.push_back(Start(files, kTimeHistoryTableNames[3], "KORIn/velocity DELM/flow-on-layer",
                           Column::kVelocity, vel, model));
-  tables_.push_back(Start(files, "VeTIME.CSV", "DELM/velocity", Column::kVelocityByD,
+  tables_.push_back(Start(files, kTimeHistoryTableNames[4], "DELM/velocity", Column::kVelocityByD,
                           delm ? vel : std::span<const int32_t>(), model));
 }
 
-TimeHistoryTables::Table TimeHistoryTables::Start(OutputFiles& files, const char* name,
+TimeHistoryTables::Table TimeHistoryTables::Start(OutputFiles& files, std::string_view name,
                                                   std::string_view label, Column column,
                                                   std::span<const int32_t> picks,
                                                   const ModelStore& model) {
-  Table table{files.Create(name), column, picks};
+  Table table{files.Create(std::string(name)), column, picks};
   if (!picks.empty()) WriteHeading(table, label, model);
   return table;
 }
@@ -125,6 +125,6 @@ void TimeHistoryTables::WriteStepRows(const ModelStore& model) {
   }
 }
 
-void TimeHistoryTables::Flush() {
-  for (const Table& table : tables_) table.out->Flush();
+void TimeHistoryTables::Finish() {
+  for (const Table& table : tables_) table.out->Finish();
 }

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string_view>
 #include <vector>
 
 #include "common/line_layout.h"
@@ -21,6 +22,10 @@
 #include "model/model_store.h"
 #include "model/simulator.h"
 #include "writers/pickup_file.h"
+
+// The tables' names, in the working directory.
+inline constexpr std::string_view kTimeHistoryTableNames[] = {"HTIME.CSV", "PTIME.CSV", "QTIME.CSV",
+                                                              "VTIME.CSV", "VeTIME.CSV"};
 
 class TimeHistoryTables {
  public:
@@ -32,8 +37,8 @@ class TimeHistoryTables {
   // One row of the current step in each table that has columns, in the
   // order PTIME, HTIME, QTIME, VTIME, VeTIME.
   void WriteStepRows(const ModelStore& model);
-  // Hands every table's buffered text to the system; throws RunError on failure.
-  void Flush();
+  // Every table whole and in its place; throws RunError on failure.
+  void Finish();
 
  private:
   enum class Column { kHead, kHeadPlusElevation, kFlow, kVelocity, kVelocityByD };
@@ -43,7 +48,7 @@ class TimeHistoryTables {
     std::span<const int32_t> picks;  // nodes, or elements for the velocity columns
   };
 
-  Table Start(OutputFiles& files, const char* name, std::string_view label, Column column,
+  Table Start(OutputFiles& files, std::string_view name, std::string_view label, Column column,
               std::span<const int32_t> picks, const ModelStore& model);
   static bool IsElemTable(const Table& table) {
     return table.column == Column::kVelocity || table.column == Column::kVelocityByD;
