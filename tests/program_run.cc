@@ -102,8 +102,8 @@ pid_t Spawn(const std::string& dir, const std::vector<std::string>& args, const 
 
 pid_t Start(const std::string& dir, const std::string& answers,
             const std::vector<std::string>& args, const RunSetup& setup, int& terminal) {
-  Streams io{
-      .in_path = dir + "/.answers", .out_path = dir + "/.stdout", .err_path = dir + "/.stderr"};
+  Streams io;
+  io.in_path = dir + "/.answers", io.out_path = dir + "/.stdout", io.err_path = dir + "/.stderr";
   WriteWholeFile(io.in_path, answers);
   if (setup.terminal != Terminal::kNone) {
     OpenTerminal(setup.terminal, terminal, io.terminal_end);
