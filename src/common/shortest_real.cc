@@ -127,8 +127,14 @@ char* WriteInteger(char* out, double value, int count) {
   return out + count;
 }
 
+// With `kMarkReal`, an integer gets ".0" after its digits.
+template <bool kMarkReal>
 char* WriteFixed(char* out, double value, ShortestDecimal d, int count) {
-  if (d.exponent >= 0) return WriteInteger(out, value, count + d.exponent);
+  if (d.exponent >= 0) {
+    char* end = WriteInteger(out, value, count + d.exponent);
+    if constexpr (kMarkReal) end = std::copy_n(".0", 2, end);
+    return end;
+  }
   const int before_point = count + d.exponent;
   if (before_point > 0) {  // the digits one place on, those before the point moved back
     WriteDigits(out + 1, d.digits, count);
@@ -143,6 +149,7 @@ char* WriteFixed(char* out, double value, ShortestDecimal d, int count) {
 }
 
 // Fixed or scientific notation, whichever is shorter (fixed on a tie).
+template <bool kMarkReal>
 char* WriteDecimal(char* out, bool negative, double magnitude, ShortestDecimal d) {
   if (negative) *out++ = '-';
   const int count = DigitCount(d.digits);
@@ -151,7 +158,7 @@ char* WriteDecimal(char* out, bool negative, double magnitude, ShortestDecimal d
   const int fixed = d.exponent >= 0 ? count + d.exponent
                     : exponent >= 0 ? count + 1
                                     : count + 1 - exponent;
-  return fixed <= scientific ? WriteFixed(out, magnitude, d, count)
+  return fixed <= scientific ? WriteFixed<kMarkReal>(out, magnitude, d, count)
                              : WriteScientific(out, d, count);
 }
 
@@ -177,15 +184,20 @@ ShortestDecimal ShortestDecimalOf(float value) {
   return ShortestOf<Scale32, 23, 150>(std::bit_cast<uint32_t>(value));
 }
 
-template <typename Real>
+template <bool kMarkReal, typename Real>
 char* WriteText(char* out, Real value) {
   const bool negative = std::signbit(value);
-  if (value == 0) return std::copy_n(negative ? "-0" : "0", negative ? 2 : 1, out);
+  if (value == 0) {
+    if constexpr (kMarkReal) return std::copy_n("0.0", 3, out);
+    return std::copy_n(negative ? "-0" : "0", negative ? 2 : 1, out);
+  }
   const Real magnitude = negative ? -value : value;
-  return WriteDecimal(out, negative, magnitude, ShortestDecimalOf(magnitude));
+  return WriteDecimal<kMarkReal>(out, negative, magnitude, ShortestDecimalOf(magnitude));
 }
 
 }  // namespace
 
-char* WriteShortestText(char* out, double value) { return WriteText(out, value); }
-char* WriteShortestText(char* out, float value) { return WriteText(out, value); }
+char* WriteShortestText(char* out, double value) { return WriteText<false>(out, value); }
+char* WriteShortestText(char* out, float value) { return WriteText<false>(out, value); }
+char* WriteShortestRealText(char* out, double value) { return WriteText<true>(out, value); }
+char* WriteShortestRealText(char* out, float value) { return WriteText<true>(out, value); }
