@@ -65,7 +65,7 @@ class Scale32 {
   uint64_t g_;
 };
 
-ShortestDecimal WithoutTrailingZeros(ShortestDecimal d) {
+[[gnu::always_inline]] inline ShortestDecimal WithoutTrailingZeros(ShortestDecimal d) {
   while (d.digits % 10 == 0) d.digits /= 10, ++d.exponent;
   return d;
 }
@@ -73,7 +73,7 @@ ShortestDecimal WithoutTrailingZeros(ShortestDecimal d) {
 // v = c * 2^q; `closer_below` when the value below v is half as far as the
 // one above (c is a power of two).
 template <typename Scale>
-ShortestDecimal Shortest(uint64_t c, int q, bool closer_below) {
+[[gnu::always_inline]] inline ShortestDecimal Shortest(uint64_t c, int q, bool closer_below) {
   const bool even = (c & 1) == 0;
   const uint64_t cb = 4 * c, cbl = cb - 2 + (closer_below ? 1 : 0), cbr = cb + 2;
   const int k = closer_below ? FloorLog10ThreeQuartersPow2(q) : FloorLog10Pow2(q);
@@ -129,7 +129,8 @@ char* WriteInteger(char* out, double value, int count) {
 
 // With `kMarkReal`, an integer gets ".0" after its digits.
 template <bool kMarkReal>
-char* WriteFixed(char* out, double value, ShortestDecimal d, int count) {
+[[gnu::always_inline]] inline char* WriteFixed(char* out, double value, ShortestDecimal d,
+                                               int count) {
   if (d.exponent >= 0) {
     char* end = WriteInteger(out, value, count + d.exponent);
     if constexpr (kMarkReal) end = std::copy_n(".0", 2, end);
@@ -150,7 +151,8 @@ char* WriteFixed(char* out, double value, ShortestDecimal d, int count) {
 
 // Fixed or scientific notation, whichever is shorter (fixed on a tie).
 template <bool kMarkReal>
-char* WriteDecimal(char* out, bool negative, double magnitude, ShortestDecimal d) {
+[[gnu::always_inline]] inline char* WriteDecimal(char* out, bool negative, double magnitude,
+                                                 ShortestDecimal d) {
   if (negative) *out++ = '-';
   const int count = DigitCount(d.digits);
   const int exponent = d.exponent + count - 1;
@@ -165,7 +167,7 @@ char* WriteDecimal(char* out, bool negative, double magnitude, ShortestDecimal d
 // The value of IEEE bits with `kFractionBits` fraction bits and an exponent
 // biased by `kBias` (counting the fraction as an integer): c * 2^q.
 template <typename Scale, int kFractionBits, int kBias>
-ShortestDecimal ShortestOf(uint64_t bits) {
+[[gnu::always_inline]] inline ShortestDecimal ShortestOf(uint64_t bits) {
   const uint64_t fraction = bits & ((uint64_t{1} << kFractionBits) - 1);
   const int biased = static_cast<int>(bits >> kFractionBits);
   if (biased == 0) return Shortest<Scale>(fraction, 1 - kBias, false);
