@@ -10,9 +10,12 @@
 # peak resident memory; for TECPLOT also the ratios to the same conversion
 # written with C fprintf (build/fprintf_tecplot) and with the formatted WRITE
 # of the Fortran run-time library (tools/legacy_tecplot.f90, built here with
-# gfortran when it is installed). All three write the same bytes. Last,
+# gfortran when it is installed). All three write the same bytes. Then
 # `rxpost history` at 2222 points against the same pass at one node, and
-# `rxpost map` of the final step.
+# `rxpost map` of the final step. Last, the TECPLOT conversion of the Windows
+# build (build-windows/rxpost.exe) under wine, interleaved with the Linux
+# build's, and the ratio of their times (skipped where wine or the mingw-w64
+# compiler is not installed).
 #
 #   scripts/benchmark.sh [NX NY]
 set -euo pipefail
@@ -174,4 +177,40 @@ run_charts() {
   rm -f "$work/PICKUP.INP" "$work/history.csv" "$work/map.png"
 }
 run_charts
+
+# The Windows build's TECPLOT conversion under wine against the Linux build's,
+# interleaved; both write the same lines (CR LF on Windows).
+compare_windows_tecplot() {
+  if ! command -v wine >/dev/null || ! command -v x86_64-w64-mingw32-g++-posix >/dev/null; then
+    echo "wine or mingw-w64 is not installed: no Windows build measured"
+    return
+  fi
+  bash scripts/build-windows.sh >/dev/null
+  export WINEPREFIX=$(pwd)/build-windows/wineprefix WINEDEBUG=-all WINEARCH=win64
+  [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1 || true
+  wineserver -k 2>/dev/null || true  # -p takes only a prefix without a server
+  wineserver -w
+  wineserver -p
+  local exe linux_runs=() windows_runs=()
+  exe=$(pwd)/build-windows/rxpost.exe
+  windows_convert() { (cd "$work" && wine "$exe" < tecplot.answers > /dev/null); }
+  windows_convert  # the first start of wine in a while pays for loading it
+  for _ in 1 2 3; do
+    linux_runs+=("$(seconds_of convert tecplot)")
+    windows_runs+=("$(seconds_of windows_convert)")
+  done
+  local lines bytes linux_wall windows_wall
+  lines=$(wc -l < "$work/tecplot.out")
+  bytes=$(stat -c %s "$work/tecplot.out")
+  convert tecplot
+  [ "$bytes" -eq $(($(stat -c %s "$work/tecplot.out") + lines)) ] ||
+    echo "the Windows output is not the Linux output with CR LF line ends"
+  linux_wall=$(median "${linux_runs[@]}")
+  windows_wall=$(median "${windows_runs[@]}")
+  printf '%-8s Linux %6.3f s  Windows under wine %6.3f s  ratio %5.2f  (%d bytes on Windows)\n' \
+    tecplot "$linux_wall" "$windows_wall" "$(echo "$windows_wall / $linux_wall" | bc -l)" "$bytes"
+  wineserver -k
+  rm -f "$work/tecplot.out"
+}
+compare_windows_tecplot
 echo "load average at end: $(cut -d' ' -f1-3 /proc/loadavg)"

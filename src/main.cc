@@ -6,12 +6,12 @@
 // Exit status of the dialogue: 0 after a normal end; 2 after an error (one line on standard
 // error names the file or the question and what was wrong); the stop code
 // modulo 256 when the user stops the run (1111 -> 87).
-#include <unistd.h>
-
 #include <iostream>
+#include <memory>
 #include <new>
 
 #include "cli/command_line.h"
+#include "common/platform.h"
 #include "common/run_error.h"
 #include "common/text_output.h"
 #include "driver/comment_stripper.h"
@@ -51,7 +51,9 @@ int Fail(TextOutput& console_out, const std::string& message) {
 
 int main(int argc, char** argv) {
   if (argc > 1) return RunCommandLine(argc, argv);
-  TextOutput console_out("standard output", STDOUT_FILENO, false);
+  platform::UseExactStandardInput();
+  const std::unique_ptr<TextOutput> standard_output = TextOutput::StandardOutput();
+  TextOutput& console_out = *standard_output;
   Console console(std::cin, console_out);
   try {
     RunProgram(console);

@@ -15,6 +15,10 @@ struct ProgramRun {
 // Standard error is a file, or a pseudo-terminal when `terminal_stderr`.
 ProgramRun RunRxpost(const std::string& dir, const std::string& answers,
                      bool terminal_stderr = false);
+// Standard output is a pseudo-terminal that passes the bytes as they are, in
+// the locale `locale` (LC_ALL); standard error is a file.
+ProgramRun RunRxpostOnTerminal(const std::string& dir, const std::string& answers,
+                               const std::string& locale);
 // `rxpost args...` started with no input, left running until WaitForRun.
 struct StartedRun {
   int pid;

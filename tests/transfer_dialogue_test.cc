@@ -152,6 +152,33 @@ TEST(TransferDialogue, RejectedModelStopsWith1111BeforeAnyOutputFile) {
   EXPECT_FALSE(FileExists(dir + "/out.txt"));
 }
 
+// On a terminal whose locale shows UTF-8 the Japanese texts are converted from
+// code page 932; every other byte, and every byte on a terminal of another
+// character set, is as written to a file.
+TEST(TransferDialogue, JapaneseTextsAreShownInUtf8OnAUtf8TerminalOnly) {
+  std::string dir = FolderWithResults(0);
+  const std::string answers = "0\n0\n0\n1\nresult.bin\n1\n";
+  const ProgramRun to_file = RunRxpost(dir, answers);
+  const ProgramRun utf8 = RunRxpostOnTerminal(dir, answers, "C.UTF-8");
+  const ProgramRun ascii = RunRxpostOnTerminal(dir, answers, "C");
+  std::string expected = to_file.out;
+  const std::pair<std::string, std::string> kShown[] = {
+      {"\x90\xDF\x93\x5F\x91\x8D\x90\x94\x81\x40", "節点総数　"},
+      {"\x97\x76\x91\x66\x91\x8D\x90\x94\x81\x40", "要素総数　"},
+      {"\x83\x66\x81\x7C\x83\x5E\x81\x7C\x82\x6E\x82\x6A\x81\x48\x81\x40\x82\x78\x81\x5E"
+       "\x82\x4F\x81\x40\x82\x6D\x81\x5E\x82\x50",
+       "デ－タ－ＯＫ？　Ｙ／０　Ｎ／１"},
+  };
+  for (const auto& [cp932, shown] : kShown) {
+    const size_t at = expected.find(cp932);
+    ASSERT_NE(at, std::string::npos) << "missing from the redirected output";
+    expected.replace(at, cp932.size(), shown);
+  }
+  EXPECT_EQ(utf8.exit_status, 1111 % 256);
+  EXPECT_EQ(utf8.out, expected);
+  EXPECT_EQ(ascii.out, to_file.out);
+}
+
 // Every way the dialogue can go wrong ends with one line on standard error
 // that names the file or question, status 2, and no closing banner.
 void ExpectOneLineError(const ProgramRun& run, const std::string& must_contain) {

@@ -1,16 +1,15 @@
 #include "charts/plot_page.h"
 
 #include <plplot/plplot.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <string_view>
 
 #include "charts/charts.h"
+#include "common/platform.h"
 #include "common/run_error.h"
 
 namespace {
@@ -28,10 +27,10 @@ int OnPlplotExit(const char* message) {
 }
 
 std::string MakeTemporaryFile() {
-  std::string path = (std::filesystem::temp_directory_path() / "rxpost-chart-XXXXXX").string();
-  const int fd = ::mkstemp(path.data());
-  if (fd < 0) throw ErrorAbout(path, "cannot create the chart's temporary file");
-  ::close(fd);
+  std::string path = platform::NewTemporaryFile("rxpost-chart-");
+  if (path.empty()) {
+    throw ErrorAbout(platform::TemporaryFolder(), "cannot create the chart's temporary file");
+  }
   return path;
 }
 
@@ -102,7 +101,7 @@ void PlotPage::Finish() {
     throw ErrorAbout(image_.name(),
                      "the plotting library did not finish the picture (is the temporary "
                      "folder " +
-                         std::filesystem::temp_directory_path().string() + " full?)");
+                         platform::TemporaryFolder() + " full?)");
   }
   image_.Finish();
 }

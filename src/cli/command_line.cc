@@ -9,6 +9,7 @@
 #include "cli/info_command.h"
 #include "cli/map_command.h"
 #include "cli/vtk_command.h"
+#include "common/platform.h"
 #include "common/run_error.h"
 
 namespace {
@@ -119,7 +120,8 @@ int ReportParseError(const CLI::App& app, const CLI::ParseError& error) {
 
 int RunCommandLine(int argc, char** argv) {
   CLI::App app("rxpost: post-processing of RX-KORIN and RX-DELM result files.", "rxpost");
-  app.set_version_flag("--version", "rxpost " RXPOST_VERSION);
+  app.set_version_flag("--version",
+                       "rxpost " RXPOST_VERSION " for " + std::string(platform::kName));
   // At most one command; none is reported after parsing, so that an unknown
   // option is named as such rather than as a missing command.
   app.require_subcommand(0, 1);

@@ -1,7 +1,5 @@
 #include "cli/history_command.h"
 
-#include <unistd.h>
-
 #include <cmath>
 #include <iostream>
 #include <memory>
@@ -79,9 +77,8 @@ void RunHistory(const HistoryOptions& options) {
   files.RegisterInput(options.result_path);
   if (!options.places.pickup_path.empty()) files.RegisterInput(options.places.pickup_path);
   // Created first, so that a refused file stops the run before the long work.
-  auto csv = options.csv_path.empty()
-                 ? std::make_unique<TextOutput>("standard output", STDOUT_FILENO, false)
-                 : files.Create(options.csv_path);
+  auto csv =
+      options.csv_path.empty() ? TextOutput::StandardOutput() : files.Create(options.csv_path);
   auto plot = options.plot_path.empty() ? nullptr : files.Create(options.plot_path);
 
   auto model = std::make_unique<ModelStore>();

@@ -1,7 +1,5 @@
 #include "cli/info_command.h"
 
-#include <unistd.h>
-
 #include <charconv>
 #include <cstdarg>
 #include <cstdio>
@@ -16,15 +14,25 @@
 
 namespace {
 
-// printf into the output; every use here is far below the room reserved.
+// Text into the output, each '\n' as the platform's line end.
+void PrintText(TextOutput& out, std::string_view text) {
+  for (size_t end; (end = text.find('\n')) != std::string_view::npos;) {
+    out.Append(text.substr(0, end));
+    out.EndLine();
+    text.remove_prefix(end + 1);
+  }
+  out.Append(text);
+}
+
+// printf into the output; every use here is far below the room given.
 [[gnu::format(printf, 2, 3)]] void Print(TextOutput& out, const char* format, ...) {
   constexpr size_t kRoom = 1024;
-  char* room = out.Reserve(kRoom);
+  char text[kRoom];
   va_list args;
   va_start(args, format);
-  const int size = std::vsnprintf(room, kRoom, format, args);
+  const int size = std::vsnprintf(text, kRoom, format, args);
   va_end(args);
-  out.Commit(room + std::min<size_t>(static_cast<size_t>(size), kRoom - 1));
+  PrintText(out, std::string_view(text, std::min<size_t>(static_cast<size_t>(size), kRoom - 1)));
 }
 
 // Text form: a readable value, or "-" for an empty range.
@@ -69,7 +77,11 @@ void PrintTextStep(TextOutput& out, int64_t index, const StepSummary& step) {
   Print(out, "%8lld %11d %15.6g ", static_cast<long long>(index), step.number, step.time);
   for (const ValueRange* range : {&step.head, &step.discharge, &step.velocity}) {
     PrintRange(out, *range);
-    out.Append(range == &step.velocity ? '\n' : ' ');
+    if (range == &step.velocity) {
+      out.EndLine();
+    } else {
+      out.Append(' ');
+    }
   }
 }
 
@@ -89,9 +101,9 @@ void AppendCsvRange(TextOutput& out, const ValueRange& range) {
 
 void PrintCsvMesh(TextOutput& out, const ProgramChoice& program, const ModelStore& model,
                   const MeshSummary& mesh, int64_t steps) {
-  out.Append(
-      "simulator,title,nodes,elements,active,inactive,quadrilaterals,triangles,"
-      "x_min,x_max,y_min,y_max,steps\n");
+  PrintText(out,
+            "simulator,title,nodes,elements,active,inactive,quadrilaterals,triangles,"
+            "x_min,x_max,y_min,y_max,steps\n");
   Print(out, "%s,\"", SimulatorName(program.simulator).data());
   for (char c : ShownTitle(model)) {
     if (c == '"') out.Append('"');
@@ -102,9 +114,9 @@ void PrintCsvMesh(TextOutput& out, const ProgramChoice& program, const ModelStor
   AppendCsvRange(out, mesh.x);
   AppendCsvRange(out, mesh.y);
   Print(out, ",%lld\n\n", static_cast<long long>(steps));
-  out.Append(
-      "step,number,time,total_head_min,total_head_max,discharge_min,discharge_max,"
-      "velocity_min,velocity_max\n");
+  PrintText(out,
+            "step,number,time,total_head_min,total_head_max,discharge_min,discharge_max,"
+            "velocity_min,velocity_max\n");
 }
 
 void PrintCsvStep(TextOutput& out, int64_t index, const StepSummary& step) {
@@ -125,7 +137,8 @@ void RunInfo(const InfoOptions& options) {
   file.LoadModel(*model, EndInsideStep::kEndsTheSteps);
   NoteIncompleteStep(options.result_path, file);
 
-  TextOutput out("standard output", STDOUT_FILENO, false);
+  const std::unique_ptr<TextOutput> standard_output = TextOutput::StandardOutput();
+  TextOutput& out = *standard_output;
   const MeshSummary mesh = SummarizeMesh(*model);
   if (options.csv) {
     PrintCsvMesh(out, program, *model, mesh, file.StepCount());

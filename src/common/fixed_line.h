@@ -19,6 +19,7 @@
 
 #include "common/line_layout.h"
 #include "common/number_fields.h"
+#include "common/platform.h"
 #include "common/text_output.h"
 
 namespace fixed_line {
@@ -67,7 +68,7 @@ struct Expanded {
       kCount == 0 ? 0 : kValueIndex[kCount - 1] + IsField(kItems[kCount - 1]);
   // Bytes of the line and its line end; fields write exactly their width.
   static constexpr size_t kBytes = [] {
-    size_t bytes = 1;
+    size_t bytes = platform::kLineEnd.size();
     for (const LayoutItem& item : kItems) {
       bytes += item.kind == LayoutItem::kLiteral ? item.text.size() : item.width;
     }
@@ -113,6 +114,6 @@ inline void WriteFixedLine(TextOutput& out, const Values&... values) {
     ((p = fixed_line::WriteItem<Layout, I>(p, value_tuple)), ...);
   }
   (std::make_index_sequence<Layout::kCount>{});
-  *p++ = '\n';
-  out.Commit(p);
+  std::memcpy(p, platform::kLineEnd.data(), platform::kLineEnd.size());
+  out.Commit(p + platform::kLineEnd.size());
 }

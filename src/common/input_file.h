@@ -6,6 +6,8 @@
 #include <streambuf>
 #include <string>
 
+#include "common/platform.h"
+
 class InputFile : public std::streambuf {
  public:
   // Opens `path`; throws RunError naming the file and `role` ("the job list")
@@ -22,6 +24,6 @@ class InputFile : public std::streambuf {
   static constexpr size_t kBufferBytes = 64 * 1024;
 
   std::string path_;
-  int fd_ = -1;
+  platform::FileHandle file_ = platform::kNoFile;
   char buffer_[kBufferBytes];
 };

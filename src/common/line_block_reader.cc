@@ -1,40 +1,38 @@
 #include "common/line_block_reader.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 
 #include "common/run_error.h"
 
 LineBlockReader::LineBlockReader(std::string path)
     : name_(std::move(path)),
-      fd_(::open(name_.c_str(), O_RDONLY | O_CLOEXEC)),
+      file_(platform::OpenToRead(name_)),
       block_(new char[kBlockSize]),
       next_(block_.get()),
       end_(block_.get()) {
-  if (fd_ < 0)
-    throw ErrorAbout(name_, std::string("cannot open for reading: ") + std::strerror(errno));
-}
-
-LineBlockReader::~LineBlockReader() { ::close(fd_); }
-
-bool LineBlockReader::ReadBlock() {
-  for (;;) {
-    const ssize_t got = ::read(fd_, block_.get(), kBlockSize);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) throw ErrorAbout(name_, std::string("read failed: ") + std::strerror(errno));
-    next_ = block_.get();
-    end_ = block_.get() + got;
-    return got > 0;
+  if (file_ == platform::kNoFile) {
+    throw ErrorAbout(name_,
+                     "cannot open for reading: " + platform::ErrorText(platform::LastError()));
   }
 }
 
+LineBlockReader::~LineBlockReader() { platform::Close(file_); }
+
+bool LineBlockReader::ReadBlock() {
+  const int64_t got = platform::Read(file_, block_.get(), kBlockSize);
+  if (got < 0)
+    throw ErrorAbout(name_, "read failed: " + platform::ErrorText(platform::LastError()));
+  next_ = block_.get();
+  end_ = block_.get() + got;
+  return got > 0;
+}
+
 // Gathers the line's first characters in long_line_ while its end is looked
-// for in the following blocks.
+// for in the following blocks; a CR that ends the line is not part of it.
 bool LineBlockReader::NextLineAcrossBlocks(std::string_view* line) {
   size_t kept = 0;
+  uint64_t length = 0;  // of the whole line
+  char last = '\0';
   for (;;) {
     const size_t available = static_cast<size_t>(end_ - next_);
     const char* end_of_line = static_cast<const char*>(std::memchr(next_, '\n', available));
@@ -42,6 +40,8 @@ bool LineBlockReader::NextLineAcrossBlocks(std::string_view* line) {
     const size_t taken = std::min(part, kMaxLineLength - kept);
     std::memcpy(long_line_ + kept, next_, taken);
     kept += taken;
+    length += part;
+    if (part > 0) last = next_[part - 1];
     if (end_of_line != nullptr) {
       next_ = end_of_line + 1;
       break;
@@ -52,6 +52,7 @@ bool LineBlockReader::NextLineAcrossBlocks(std::string_view* line) {
       break;
     }
   }
+  if (last == '\r') kept = static_cast<size_t>(std::min<uint64_t>(kept, length - 1));
   *line = {long_line_, kept};
   return true;
 }

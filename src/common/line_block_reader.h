@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/platform.h"
+
 class LineBlockReader {
  public:
   static constexpr size_t kBlockSize = 1 << 20;
@@ -22,15 +24,16 @@ class LineBlockReader {
   LineBlockReader(const LineBlockReader&) = delete;
   LineBlockReader& operator=(const LineBlockReader&) = delete;
 
-  // The next line, without its line end and cut after kMaxLineLength
-  // characters; a last line without a line end counts as a line. False at the
+  // The next line, without its line end (LF, or CR LF) and cut after
+  // kMaxLineLength characters; a last line without a line end counts as a line. False at the
   // end of the file. The view holds until the next call. Throws RunError
   // naming the file when a read fails.
   bool NextLine(std::string_view* line) {
     const char* end_of_line =
         static_cast<const char*>(std::memchr(next_, '\n', static_cast<size_t>(end_ - next_)));
     if (end_of_line == nullptr) return NextLineAcrossBlocks(line);
-    const size_t length = static_cast<size_t>(end_of_line - next_);
+    size_t length = static_cast<size_t>(end_of_line - next_);
+    if (length > 0 && next_[length - 1] == '\r') --length;
     *line = {next_, length < kMaxLineLength ? length : kMaxLineLength};
     next_ = end_of_line + 1;
     return true;
@@ -44,7 +47,7 @@ class LineBlockReader {
   bool ReadBlock();
 
   std::string name_;
-  int fd_;
+  platform::FileHandle file_;
   std::unique_ptr<char[]> block_;
   const char* next_;                // the start of the next line in the block
   const char* end_;                 // the end of the bytes read into the block

@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "common/number_fields.h"
+#include "common/platform.h"
 
 namespace {
 
@@ -41,8 +42,8 @@ class LayoutWriter {
   }
 
   void EndLine() {
-    Room(1);
-    *p_++ = '\n';
+    Room(platform::kLineEnd.size());
+    p_ = std::copy(platform::kLineEnd.begin(), platform::kLineEnd.end(), p_);
   }
   bool ValuesLeft() const { return next_ < values_.size(); }
   size_t ValuesTaken() const { return next_; }

@@ -1,14 +1,13 @@
 // Cost of writing whole lines through a layout, against writing the same
 // fields directly: the difference is what the layout walk itself costs.
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <random>
 #include <vector>
 
 #include "common/line_layout.h"
 #include "common/number_fields.h"
+#include "common/platform.h"
 
 namespace {
 
@@ -34,7 +33,7 @@ std::vector<double> Values() {
 
 void BM_NodeLineThroughLayout(benchmark::State& state) {
   std::vector<double> values = Values();
-  TextOutput sink("null", open("/dev/null", O_WRONLY), true);
+  TextOutput sink("null", platform::OpenToWrite("/dev/null", false), true);
   for (auto _ : state) {
     for (int line = 0; line < kLines; ++line) {
       const double* v = &values[7 * line];
@@ -50,7 +49,7 @@ BENCHMARK(BM_NodeLineThroughLayout);
 
 void BM_NodeLineDirect(benchmark::State& state) {
   std::vector<double> values = Values();
-  TextOutput sink("null", open("/dev/null", O_WRONLY), true);
+  TextOutput sink("null", platform::OpenToWrite("/dev/null", false), true);
   for (auto _ : state) {
     for (int line = 0; line < kLines; ++line) {
       const double* v = &values[7 * line];
@@ -68,7 +67,7 @@ void BM_NodeLineDirect(benchmark::State& state) {
 BENCHMARK(BM_NodeLineDirect);
 
 void BM_ElemLineThroughLayout(benchmark::State& state) {
-  TextOutput sink("null", open("/dev/null", O_WRONLY), true);
+  TextOutput sink("null", platform::OpenToWrite("/dev/null", false), true);
   for (auto _ : state) {
     for (int line = 0; line < kLines; ++line) {
       const FieldValue fields[] = {IntegerValue(line), IntegerValue(line + 1),

@@ -1,11 +1,5 @@
 #include "common/output_files.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #include <optional>
 
 #include "common/run_error.h"
@@ -13,9 +7,9 @@
 namespace {
 
 // The file `path` names now (links followed); nothing when there is none.
-std::optional<struct stat> StatusOf(const std::string& path) {
-  struct stat status;
-  if (::stat(path.c_str(), &status) != 0) return std::nullopt;
+std::optional<platform::FileStatus> StatusOf(const std::string& path) {
+  platform::FileStatus status;
+  if (!platform::StatusOfPath(path, &status)) return std::nullopt;
   return status;
 }
 
@@ -23,8 +17,8 @@ void RefuseNulInName(const std::string& path) {
   if (path.find('\0') != std::string::npos) throw ErrorAbout(path, "the name holds a NUL byte");
 }
 
-std::string CannotCreate(int error) {
-  return std::string("cannot create file: ") + std::strerror(error);
+std::string CannotCreate() {
+  return "cannot create file: " + platform::ErrorText(platform::LastError());
 }
 
 }  // namespace
@@ -32,7 +26,7 @@ std::string CannotCreate(int error) {
 void OutputFiles::RegisterInput(const std::string& path) {
   RefuseNulInName(path);
   input_paths_.push_back(path);
-  if (auto status = StatusOf(path)) inputs_.push_back({path, {status->st_dev, status->st_ino}});
+  if (auto status = StatusOf(path)) inputs_.push_back({path, status->id});
 }
 
 void OutputFiles::RefuseKnownFile(const std::string& path, const FileId& id) const {
@@ -45,7 +39,7 @@ void OutputFiles::RefuseKnownFile(const std::string& path, const FileId& id) con
   // An input path may name a file now that did not exist when it was registered.
   for (const std::string& input : input_paths_) {
     auto status = StatusOf(input);
-    if (status && FileId{status->st_dev, status->st_ino} == id) {
+    if (status && status->id == id) {
       throw ErrorAbout(path, "is the file \"" + EscapedText(input) +
                                  "\" that this run reads; it is left untouched");
     }
@@ -60,7 +54,7 @@ void OutputFiles::RefuseKnownFile(const std::string& path, const FileId& id) con
 
 void OutputFiles::RefuseKnown(const std::string& path) const {
   RefuseNulInName(path);
-  if (auto status = StatusOf(path)) RefuseKnownFile(path, {status->st_dev, status->st_ino});
+  if (auto status = StatusOf(path)) RefuseKnownFile(path, status->id);
 }
 
 void OutputFiles::Forget(const std::string& path) {
@@ -86,25 +80,26 @@ std::unique_ptr<TextOutput> OutputFiles::CreateToRename(const std::string& path)
 std::unique_ptr<TextOutput> OutputFiles::Open(const std::string& path, bool write_over) {
   RefuseNulInName(path);
   // Checked before opening, so that a read-only input is named as such too.
-  const std::optional<struct stat> before = StatusOf(path);
-  if (before) RefuseKnownFile(path, {before->st_dev, before->st_ino});
+  const std::optional<platform::FileStatus> before = StatusOf(path);
+  if (before) RefuseKnownFile(path, before->id);
   // Opened without truncation, checked again on what was opened, then emptied.
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
-  if (fd < 0) throw ErrorAbout(path, CannotCreate(errno));
-  struct stat status;
+  const platform::FileHandle file = platform::OpenToWrite(path, false);
+  if (file == platform::kNoFile) throw ErrorAbout(path, CannotCreate());
+  platform::FileStatus status;
   try {
-    if (::fstat(fd, &status) != 0) throw ErrorAbout(path, CannotCreate(errno));
-    RefuseKnownFile(path, {status.st_dev, status.st_ino});
-    if (!write_over && S_ISREG(status.st_mode) && ::ftruncate(fd, 0) != 0)
-      throw ErrorAbout(path, CannotCreate(errno));
+    if (!platform::StatusOf(file, &status)) throw ErrorAbout(path, CannotCreate());
+    RefuseKnownFile(path, status.id);
+    if (!write_over && status.kind == platform::FileKind::kRegular && !platform::CutAt(file, 0))
+      throw ErrorAbout(path, CannotCreate());
   } catch (const RunError&) {
-    ::close(fd);
-    if (!before) ::unlink(path.c_str());  // created here, for nothing
+    platform::Close(file);
+    if (!before) platform::Remove(path);  // created here, for nothing
     throw;
   }
-  outputs_.push_back({path, {status.st_dev, status.st_ino}});
-  auto output = std::make_unique<TextOutput>(path, fd, true);
-  if (write_over && S_ISREG(status.st_mode)) output->CutAtEndWhenDone();
+  const bool regular = status.kind == platform::FileKind::kRegular;
+  outputs_.push_back({path, status.id});
+  auto output = std::make_unique<TextOutput>(path, file, true);
+  if (write_over && regular) output->CutAtEndWhenDone();
   output->TallyBytesInto(&bytes_written_);
   ++files_created_;
   return output;

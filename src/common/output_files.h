@@ -2,18 +2,17 @@
 // knows what the run reads and writes. Inputs are registered as they are
 // chosen; Create refuses a file that is one of them, or that an earlier output
 // of the run already is, before anything in it is truncated. Files are
-// compared by device and inode, so a link or another spelling of a path is
-// the same file. It also tallies the files it created and the bytes written
+// compared by their identity (platform::FileId), so a link or another
+// spelling of a path is the same file. It also tallies the files it created and the bytes written
 // to them.
 #pragma once
-
-#include <sys/types.h>
 
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "common/platform.h"
 #include "common/text_output.h"
 
 class OutputFiles {
@@ -45,11 +44,7 @@ class OutputFiles {
   uint64_t BytesWritten() const { return bytes_written_; }
 
  private:
-  struct FileId {
-    dev_t device;
-    ino_t inode;
-    bool operator==(const FileId&) const = default;
-  };
+  using FileId = platform::FileId;
   struct Known {
     std::string path;
     FileId id;

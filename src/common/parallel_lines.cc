@@ -1,7 +1,5 @@
 #include "common/parallel_lines.h"
 
-#include <sched.h>
-
 #include <algorithm>
 #include <condition_variable>
 #include <cstdlib>
@@ -11,6 +9,8 @@
 #include <mutex>
 #include <thread>
 #include <vector>
+
+#include "common/platform.h"
 
 namespace {
 
@@ -204,19 +204,12 @@ int ThreadsFromEnvironment() {
   return threads > 0 ? threads : 0;
 }
 
-// The processors this process may run on.
-int UsableProcessors() {
-  cpu_set_t set;
-  if (sched_getaffinity(0, sizeof set, &set) != 0) return 1;
-  return CPU_COUNT(&set);
-}
-
 }  // namespace
 
 int FormattingThreads() {
   static const int threads = [] {
     const int chosen = ThreadsFromEnvironment();
-    return std::clamp(chosen > 0 ? chosen : UsableProcessors(), 1, kMaxFormattingThreads);
+    return std::clamp(chosen > 0 ? chosen : platform::UsableProcessors(), 1, kMaxFormattingThreads);
   }();
   return threads;
 }

@@ -2,7 +2,7 @@
 // user (Ctrl-C, SIGTERM) while a program waits. On Linux the file is watched
 // with inotify; elsewhere, or where inotify is not available, it is looked at
 // about once a second. Each platform has its own version of these in
-// platform_file_watch.cc.
+// platform_file_watch_posix.cc or platform_file_watch_windows.cc.
 #pragma once
 
 #include <chrono>

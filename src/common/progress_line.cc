@@ -1,15 +1,16 @@
 #include "common/progress_line.h"
 
-#include <unistd.h>
-
 #include <cstdio>
+
+#include "common/platform.h"
 
 // Each line starts with a carriage return, so that it overwrites the last one,
 // and ends with "erase to the end of the line" (ESC [ K), so that nothing of a
 // longer earlier line is left.
 
 ProgressLine::ProgressLine()
-    : shown_(::isatty(STDERR_FILENO) == 1), start_(std::chrono::steady_clock::now()) {}
+    : shown_(platform::UseAsTerminal(platform::StandardError())),
+      start_(std::chrono::steady_clock::now()) {}
 
 void ProgressLine::Step(int64_t index, int64_t total, int32_t step_no, double step_time) {
   if (!shown_) return;
@@ -44,5 +45,5 @@ void ProgressLine::Finish(int64_t files, int64_t steps, uint64_t bytes) {
 
 void ProgressLine::Show(std::string_view text) {
   // Progress is a courtesy: a terminal that refuses it does not stop the run.
-  if (::write(STDERR_FILENO, text.data(), text.size()) < 0) shown_ = false;
+  if (platform::Write(platform::StandardError(), text.data(), text.size()) < 0) shown_ = false;
 }

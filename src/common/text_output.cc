@@ -1,33 +1,37 @@
 #include "common/text_output.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 
 #include "common/run_error.h"
+
+std::unique_ptr<TextOutput> TextOutput::StandardOutput() {
+  auto output = std::make_unique<TextOutput>("standard output", platform::StandardOutput(), false);
+  output->console_ = platform::ConsoleTextFor(output->file_);
+  return output;
+}
 
 void TextOutput::Finish() {
   Flush();
   if (!cut_when_done_) return;
   cut_when_done_ = false;
-  if (::ftruncate(fd_, static_cast<off_t>(written_)) != 0) {
+  if (!platform::CutAt(file_, static_cast<int64_t>(written_))) {
     failed_ = true;
-    throw ErrorAbout(name_, std::string("cannot cut the file at its end: ") + std::strerror(errno));
+    throw ErrorAbout(
+        name_, "cannot cut the file at its end: " + platform::ErrorText(platform::LastError()));
   }
 }
 
-TextOutput::TextOutput(std::string name, int fd, bool owns_fd)
+TextOutput::TextOutput(std::string name, platform::FileHandle file, bool owns_file)
     : name_(std::move(name)),
-      fd_(fd),
-      owns_fd_(owns_fd),
+      file_(file),
+      owns_file_(owns_file),
       buffer_(new char[kBufferSize]),
       cursor_(buffer_.get()),
       end_(buffer_.get() + kBufferSize) {}
 
 std::unique_ptr<TextOutput> TextOutput::InMemory() {
-  return std::make_unique<TextOutput>("memory", -1, false);
+  return std::make_unique<TextOutput>("memory", platform::kNoFile, false);
 }
 
 TextOutput::~TextOutput() {
@@ -38,8 +42,8 @@ TextOutput::~TextOutput() {
   }
   // An unfinished file is cut all the same, so that nothing of an old one is
   // left behind what was written.
-  if (cut_when_done_) (void)!::ftruncate(fd_, static_cast<off_t>(written_));
-  if (owns_fd_) ::close(fd_);
+  if (cut_when_done_) (void)platform::CutAt(file_, static_cast<int64_t>(written_));
+  if (owns_file_) platform::Close(file_);
 }
 
 void TextOutput::AppendInParts(std::string_view text) {
@@ -57,38 +61,45 @@ void TextOutput::AppendInParts(std::string_view text) {
 }
 
 void TextOutput::AppendBlock(std::string_view text) {
-  if (text.size() < kBufferSize || fd_ < 0) return Append(text);
+  if (text.size() < kBufferSize || file_ == platform::kNoFile) return Append(text);
   Flush();
   if (!failed_) WriteAll(text.data(), text.size());
 }
 
 void TextOutput::Flush() {
-  if (fd_ < 0) return;
+  if (file_ == platform::kNoFile) return;
   size_t size = static_cast<size_t>(cursor_ - buffer_.get());
   cursor_ = buffer_.get();
   if (size > 0 && !failed_) WriteAll(buffer_.get(), size);
 }
 
 void TextOutput::MakeRoom(size_t n) {
-  if (fd_ < 0) return Grow(n);
+  if (file_ == platform::kNoFile) return Grow(n);
   Flush();
   if (static_cast<size_t>(end_ - cursor_) < n) throw RunError("internal: reservation too large");
 }
 
 void TextOutput::WriteAll(const char* data, size_t size) {
   while (size > 0) {
-    ssize_t written = ::write(fd_, data, size);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) {
-      failed_ = true;
-      std::string reason = written < 0 ? std::strerror(errno) : "nothing written";
-      throw ErrorAbout(name_, "write failed: " + reason + "; the file is incomplete");
+    if (console_ != nullptr) {
+      if (!console_->Write(data, size)) Failed(-1);
+      written_ += size;
+      return;
     }
+    const int64_t written = platform::Write(file_, data, size);
+    if (written <= 0) Failed(written);
     data += written;
     size -= static_cast<size_t>(written);
     written_ += static_cast<uint64_t>(written);
     if (tally_ != nullptr) *tally_ += static_cast<uint64_t>(written);
   }
+}
+
+void TextOutput::Failed(int64_t written) {
+  failed_ = true;
+  std::string reason =
+      written < 0 ? platform::ErrorText(platform::LastError()) : std::string("nothing written");
+  throw ErrorAbout(name_, "write failed: " + reason + "; the file is incomplete");
 }
 
 // Doubles the memory buffer (or more, for a large request), keeping its bytes.

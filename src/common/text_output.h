@@ -19,15 +19,20 @@
 #include <string>
 #include <string_view>
 
+#include "common/platform.h"
+
 class TextOutput {
  public:
   static constexpr size_t kBufferSize = 1 << 20;
   // Largest request that Reserve always satisfies.
   static constexpr size_t kMaxReserve = 64 * 1024;
 
-  // Wraps an open descriptor, closed on destruction when `owns_fd` (files are
+  // Wraps an open file, closed on destruction when `owns_file` (files are
   // opened by OutputFiles).
-  TextOutput(std::string name, int fd, bool owns_fd);
+  TextOutput(std::string name, platform::FileHandle file, bool owns_file);
+  // Standard output: its exact bytes, or, on a terminal that shows another
+  // encoding, the dialogue's code page 932 texts converted for it.
+  static std::unique_ptr<TextOutput> StandardOutput();
   // An output that keeps its bytes in memory (see Contents, Clear).
   static std::unique_ptr<TextOutput> InMemory();
   // Flushes what is left, ignoring a failure: call Flush() to learn of it.
@@ -54,7 +59,8 @@ class TextOutput {
   // Like Append; a large block goes to the system straight from `text`.
   void AppendBlock(std::string_view text);
   void Append(char c) { *Reserve(1) = c, ++cursor_; }
-  void EndLine() { Append('\n'); }
+  // The platform's line end (LF, or CR LF on Windows).
+  void EndLine() { Append(platform::kLineEnd); }
 
   // Hands every buffered byte to the system; throws RunError on failure.
   void Flush();
@@ -78,10 +84,12 @@ class TextOutput {
   void AppendInParts(std::string_view text);
   void Grow(size_t n);
   void WriteAll(const char* data, size_t size);
+  [[noreturn]] void Failed(int64_t written);
 
   std::string name_;
-  int fd_;  // -1 in memory
-  bool owns_fd_;
+  platform::FileHandle file_;  // kNoFile in memory
+  bool owns_file_;
+  std::unique_ptr<platform::ConsoleText> console_;  // converts for a terminal
   bool failed_ = false;
   uint64_t* tally_ = nullptr;
   bool cut_when_done_ = false;  // to be cut, and not yet cut

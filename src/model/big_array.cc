@@ -1,8 +1,6 @@
 #include "model/big_array.h"
 
-#include <sys/mman.h>
-
-#include <new>
+#include "common/platform.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define RXPOST_ASAN 1
@@ -27,21 +25,10 @@ uintptr_t RoundUp(uintptr_t at) { return RoundDown(at + kLargePage - 1); }
 }  // namespace
 
 // Fresh zero pages from the system, starting on a large-page boundary and
-// filling whole large pages; nothing is committed until it is touched.
-void* MapPages(size_t bytes) {
-  bytes = RoundUp(bytes);
-  void* block = mmap(nullptr, bytes + kLargePage, PROT_READ | PROT_WRITE,
-                     MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
-  if (block == MAP_FAILED) throw std::bad_alloc();
-  uintptr_t base = reinterpret_cast<uintptr_t>(block);
-  uintptr_t aligned = RoundUp(base);
-  // Give back the unaligned head and tail.
-  if (aligned > base) munmap(block, aligned - base);
-  munmap(reinterpret_cast<void*>(aligned + bytes), base + kLargePage - aligned);
-  return reinterpret_cast<void*>(aligned);
-}
+// filling whole large pages; nothing takes memory until it is touched.
+void* MapPages(size_t bytes) { return platform::ReservePages(RoundUp(bytes), kLargePage); }
 
-void UnmapPages(void* pages, size_t bytes) { munmap(pages, RoundUp(bytes)); }
+void UnmapPages(void* pages, size_t bytes) { platform::ReleasePages(pages, RoundUp(bytes)); }
 
 // Every array starts and ends on a large-page boundary, so rounding outwards
 // stays inside it.
@@ -52,7 +39,7 @@ void AdviseLargePages(void* array, size_t entry_size, int64_t count) {
   uintptr_t begin = RoundDown(first);
   uintptr_t end = RoundUp(first + static_cast<uintptr_t>(bytes));
   // A hint only: where the system declines, ordinary pages serve as well.
-  madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+  platform::AdviseLargePages(reinterpret_cast<void*>(begin), end - begin);
 }
 
 int64_t MoveShownEnd(const void* array, size_t entry_size, int64_t old_end, int64_t new_end) {

@@ -1,30 +1,30 @@
 #include "reader/record_reader.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+namespace {
+
+std::string LastErrorText() { return platform::ErrorText(platform::LastError()); }
+
+}  // namespace
 
 RecordReader::RecordReader(std::string path) : path_(std::move(path)) {
-  fd_ = ::open(path_.c_str(), O_RDONLY);
-  if (fd_ < 0) Fail(std::string("cannot open result file: ") + std::strerror(errno));
-  struct stat status;
-  if (::fstat(fd_, &status) != 0) {
-    int error = errno;
-    ::close(fd_);
-    Fail(std::string("cannot read result file: ") + std::strerror(error));
+  file_ = platform::OpenToRead(path_);
+  if (file_ == platform::kNoFile) Fail("cannot open result file: " + LastErrorText());
+  platform::FileStatus status;
+  if (!platform::StatusOf(file_, &status)) {
+    const std::string reason = LastErrorText();
+    platform::Close(file_);
+    Fail("cannot read result file: " + reason);
   }
-  file_size_ = status.st_size;
+  file_size_ = status.size;
   buffer_.reset(new char[kBufferBytes]);
 }
 
-RecordReader::~RecordReader() { ::close(fd_); }
+RecordReader::~RecordReader() { platform::Close(file_); }
 
 void RecordReader::RefreshSize() {
-  struct stat status;
-  if (::fstat(fd_, &status) != 0) {
-    Fail(std::string("cannot read result file: ") + std::strerror(errno));
-  }
-  file_size_ = status.st_size;
+  platform::FileStatus status;
+  if (!platform::StatusOf(file_, &status)) Fail("cannot read result file: " + LastErrorText());
+  file_size_ = status.size;
   buffer_offset_ = Offset();
   begin_ = end_ = 0;
 }
@@ -33,9 +33,9 @@ std::string RecordReader::BytesAt(int64_t offset, size_t count) const {
   std::string bytes(count, '\0');
   size_t got = 0;
   while (got < count) {
-    ssize_t n = ::pread(fd_, bytes.data() + got, count - got, offset + static_cast<int64_t>(got));
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) Fail(std::string("cannot read result file: ") + std::strerror(errno));
+    const int64_t n = platform::ReadAt(file_, bytes.data() + got, count - got,
+                                       offset + static_cast<int64_t>(got));
+    if (n < 0) Fail("cannot read result file: " + LastErrorText());
     if (n == 0) break;
     got += static_cast<size_t>(n);
   }
@@ -44,9 +44,9 @@ std::string RecordReader::BytesAt(int64_t offset, size_t count) const {
 }
 
 bool RecordReader::PathStillNamesFile() const {
-  struct stat named, opened;
-  if (::stat(path_.c_str(), &named) != 0 || ::fstat(fd_, &opened) != 0) return false;
-  return named.st_dev == opened.st_dev && named.st_ino == opened.st_ino;
+  platform::FileStatus named, opened;
+  return platform::StatusOfPath(path_, &named) && platform::StatusOf(file_, &opened) &&
+         named.id == opened.id;
 }
 
 bool RecordReader::Begin(const RecordName& name, bool end_allowed) {
@@ -107,10 +107,9 @@ size_t RecordReader::Fill(size_t count) {
   // Skimming reads no further than asked (a little more, for the next length).
   const size_t wanted = skimming_ ? std::min(kBufferBytes, count + 16) : kBufferBytes;
   while (end_ < count) {
-    ssize_t got = ::pread(fd_, buffer_.get() + end_, wanted - end_,
-                          buffer_offset_ + static_cast<int64_t>(end_));
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) Fail("cannot read " + name_.Describe() + ": " + std::strerror(errno));
+    const int64_t got = platform::ReadAt(file_, buffer_.get() + end_, wanted - end_,
+                                         buffer_offset_ + static_cast<int64_t>(end_));
+    if (got < 0) Fail("cannot read " + name_.Describe() + ": " + LastErrorText());
     if (got == 0) break;
     end_ += static_cast<size_t>(got);
   }

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "common/platform.h"
 #include "common/run_error.h"
 
 // Which record a message is about: "record 3 (nodes)" or
@@ -164,7 +165,7 @@ class RecordReader {
   size_t Fill(size_t count);
 
   std::string path_;
-  int fd_ = -1;
+  platform::FileHandle file_ = platform::kNoFile;
   std::unique_ptr<char[]> buffer_;  // kBufferBytes, filled only as far as read
   int64_t buffer_offset_ = 0;       // file offset of buffer_[0]
   size_t begin_ = 0;                // first unread byte in buffer_

@@ -9,6 +9,7 @@
 #include "common/line_block_reader.h"
 #include "common/line_layout.h"
 #include "common/parallel_lines.h"
+#include "common/platform.h"
 #include "common/run_error.h"
 #include "model/elem_columns.h"
 #include "model/node_averages.h"
@@ -55,11 +56,12 @@ class PaddedLineCopier {
       if (!temp_.NextLine(&line)) EndedEarly();
       ++lines_copied_;
       const size_t kept = std::min(line.size(), w);
-      char* p = out_.Reserve(w + 1);
+      constexpr std::string_view kLineEnd = platform::kLineEnd;
+      char* p = out_.Reserve(w + kLineEnd.size());
       std::memcpy(p, line.data(), kept);
       std::memset(p + kept, ' ', w - kept);
-      p[w] = '\n';
-      out_.Commit(p + w + 1);
+      std::memcpy(p + w, kLineEnd.data(), kLineEnd.size());
+      out_.Commit(p + w + kLineEnd.size());
     }
   }
 

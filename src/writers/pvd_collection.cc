@@ -3,12 +3,11 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <string_view>
-#include <system_error>
 
 #include "common/bounded_line.h"
+#include "common/platform.h"
 #include "common/run_error.h"
 
 namespace {
@@ -52,8 +51,10 @@ std::string UnescapedAttribute(std::string_view text) {
 // regular file.
 std::vector<std::string> ListedFileNames(const std::string& path) {
   std::vector<std::string> names;
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return names;
+  platform::FileStatus status;
+  if (!platform::StatusOfPath(path, &status) || status.kind != platform::FileKind::kRegular) {
+    return names;
+  }
   std::ifstream in(path, std::ios::binary);
   BoundedLine line;
   uint64_t bytes = 0;
@@ -80,8 +81,10 @@ PvdCollection::PvdCollection(OutputFiles& files, std::string path)
   if (!EndsInPvd(name)) {
     throw ErrorAbout(path_, "the collection's name must end in .pvd, as out.pvd does");
   }
-  std::error_code error;
-  if (std::filesystem::is_directory(path_, error)) throw ErrorAbout(path_, "is a folder");
+  platform::FileStatus status;
+  if (platform::StatusOfPath(path_, &status) && status.kind == platform::FileKind::kDirectory) {
+    throw ErrorAbout(path_, "is a folder");
+  }
   stem_ = XmlSafeFileName(name.substr(0, name.size() - kEnding.size()));
   replacement_path_ = path_ + ".tmp";
   files_.RefuseKnown(path_);
@@ -102,7 +105,7 @@ PvdCollection::PvdCollection(OutputFiles& files, std::string path)
 
 PvdCollection::~PvdCollection() {
   replacement_.reset();
-  if (replacement_exists_) std::remove(replacement_path_.c_str());
+  if (replacement_exists_) platform::Remove(replacement_path_);
 }
 
 std::string PvdCollection::NewStepFilePath() {
@@ -132,9 +135,10 @@ void PvdCollection::PutInPlace() {
   WritePvdCollection(*replacement_, data_sets_);
   replacement_->Flush();
   replacement_.reset();
-  std::error_code error;
-  std::filesystem::rename(replacement_path_, path_, error);
-  if (error) throw ErrorAbout(path_, "cannot put the collection in place: " + error.message());
+  if (!platform::Rename(replacement_path_, path_)) {
+    throw ErrorAbout(
+        path_, "cannot put the collection in place: " + platform::ErrorText(platform::LastError()));
+  }
   replacement_exists_ = false;
   std::vector<std::string> listed_before;
   listed_before.swap(listed_in_place_);
@@ -155,9 +159,6 @@ void PvdCollection::RemoveStepFilesListedNoMore(const std::vector<std::string>& 
     } catch (const RunError&) {
       continue;
     }
-    std::error_code error;
-    if (!std::filesystem::is_directory(std::filesystem::symlink_status(path, error))) {
-      std::filesystem::remove(path, error);
-    }
+    platform::Remove(path);  // never a folder
   }
 }

@@ -1,0 +1,119 @@
+// The platform layer: everything the program needs from the operating system
+// that differs between POSIX systems and Windows, behind one set of calls.
+// platform_posix.cc and platform_windows.cc implement it; the build takes the
+// one for its target. Nothing else in the program tests which system it runs on.
+//
+// Files are named by the bytes given (on Windows: the narrow, ANSI-code-page
+// API); every offset and size is 64 bits wide. Calls that can fail return a
+// failure value and leave the reason for LastError().
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+#ifdef _WIN32
+inline constexpr std::string_view kLineEnd = "\r\n";
+inline constexpr std::string_view kName = "Windows x86-64";
+#else
+inline constexpr std::string_view kLineEnd = "\n";
+inline constexpr std::string_view kName = "Linux";
+#endif
+
+// An open file: a descriptor on POSIX, a HANDLE on Windows.
+using FileHandle = intptr_t;
+inline constexpr FileHandle kNoFile = -1;
+
+// The reason for the last failed call, and its text ("No such file or
+// directory"): the same words on every system for the common reasons.
+int LastError();
+std::string ErrorText(int error);
+// True when the last failure was "no such file".
+bool IsMissingFile(int error);
+
+enum class FileKind { kRegular, kDirectory, kDevice, kPipe, kOther };
+// What makes a file itself, whatever path leads to it: device and inode on
+// POSIX, volume serial number and file index on Windows.
+struct FileId {
+  uint64_t volume = 0;
+  uint64_t index = 0;
+  bool operator==(const FileId&) const = default;
+};
+struct FileStatus {
+  FileId id;
+  FileKind kind = FileKind::kOther;
+  int64_t size = 0;
+};
+
+// Opens an existing file for reading; never waits on a pipe.
+FileHandle OpenToRead(const std::string& path);
+// Opens for writing, creating the file when it is missing; an existing file
+// keeps its bytes unless `empty` is true.
+FileHandle OpenToWrite(const std::string& path, bool empty);
+void Close(FileHandle file);
+// Removes a file (never a folder; a link itself, not what it leads to).
+bool Remove(const std::string& path);
+// Gives the file at `from` the name `to`, replacing the file that had it.
+bool Rename(const std::string& from, const std::string& to);
+
+// Bytes read (0 at the end of the file) or -1.
+int64_t Read(FileHandle file, char* buffer, size_t size);
+int64_t ReadAt(FileHandle file, char* buffer, size_t size, int64_t offset);
+// Bytes written (at least 1 unless size is 0) or -1.
+int64_t Write(FileHandle file, const char* data, size_t size);
+// Cuts (or extends) the file to `length` bytes.
+bool CutAt(FileHandle file, int64_t length);
+
+// Creates a new, empty file of a name of its own (beginning with `prefix`)
+// in the system's temporary folder and returns its path; empty when it cannot.
+std::string NewTemporaryFile(const std::string& prefix);
+// The system's temporary folder.
+std::string TemporaryFolder();
+
+bool StatusOf(FileHandle file, FileStatus* status);
+// The file `path` names now (links followed).
+bool StatusOfPath(const std::string& path, FileStatus* status);
+
+// Standard output, made ready to receive exact bytes (no line-end
+// translation), and standard error.
+FileHandle StandardOutput();
+FileHandle StandardError();
+// Standard input made to deliver exact bytes (no line-end translation, no
+// end-of-file character).
+void UseExactStandardInput();
+bool IsTerminal(FileHandle file);
+// True when `file` is a terminal that takes the usual escape sequences
+// (carriage return, erase to the end of the line); a Windows console is
+// switched to take them.
+bool UseAsTerminal(FileHandle file);
+
+// Writes to a terminal or console, showing the code page 932 (Shift-JIS)
+// bytes of the dialogue's texts as the characters they stand for. A lead byte
+// at the end of one write waits for the next.
+class ConsoleText {
+ public:
+  virtual ~ConsoleText() = default;
+  // False (with LastError set) when the terminal refuses the text.
+  virtual bool Write(const char* data, size_t size) = 0;
+};
+// The converting writer for `file` when it is a terminal that shows text in
+// another encoding than code page 932; nothing when the file must get the
+// bytes as they are (a file, a pipe, a terminal of another encoding).
+std::unique_ptr<ConsoleText> ConsoleTextFor(FileHandle file);
+
+// The processors this process may run on.
+int UsableProcessors();
+
+// Address space for `bytes` of zero-filled memory whose pages take memory
+// only when first touched; aligned to `alignment` (a power of two). Throws
+// std::bad_alloc when the system refuses.
+void* ReservePages(size_t bytes, size_t alignment);
+void ReleasePages(void* pages, size_t bytes);
+// A hint that large pages would serve [begin, begin + bytes).
+void AdviseLargePages(void* begin, size_t bytes);
+
+}  // namespace platform

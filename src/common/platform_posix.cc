@@ -1,0 +1,194 @@
+// The platform layer on POSIX systems (Linux).
+#include <fcntl.h>
+#include <iconv.h>
+#include <langinfo.h>
+#include <sched.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <string>
+
+#include "common/platform.h"
+
+namespace platform {
+
+namespace {
+
+int Descriptor(FileHandle file) { return static_cast<int>(file); }
+
+FileKind KindOf(mode_t mode) {
+  if (S_ISREG(mode)) return FileKind::kRegular;
+  if (S_ISDIR(mode)) return FileKind::kDirectory;
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return FileKind::kDevice;
+  if (S_ISFIFO(mode)) return FileKind::kPipe;
+  return FileKind::kOther;
+}
+
+void Fill(const struct stat& from, FileStatus* status) {
+  status->id = {static_cast<uint64_t>(from.st_dev), static_cast<uint64_t>(from.st_ino)};
+  status->kind = KindOf(from.st_mode);
+  status->size = static_cast<int64_t>(from.st_size);
+}
+
+// Repeats a call that a signal interrupted.
+template <typename Call>
+int64_t Retrying(Call call) {
+  for (;;) {
+    const ssize_t done = call();
+    if (done >= 0 || errno != EINTR) return static_cast<int64_t>(done);
+  }
+}
+
+// Code page 932 to UTF-8 through the C library's converter. A byte that is
+// no code page 932 text goes out as it is.
+class Utf8Terminal : public ConsoleText {
+ public:
+  Utf8Terminal(int fd, iconv_t converter) : fd_(fd), converter_(converter) {}
+  ~Utf8Terminal() override { iconv_close(converter_); }
+
+  bool Write(const char* data, size_t size) override {
+    pending_.append(data, size);
+    std::string shown;
+    char* in = pending_.data();
+    size_t in_left = pending_.size();
+    while (in_left > 0) {
+      char out[4096];
+      char* out_at = out;
+      size_t out_left = sizeof out;
+      const size_t done = iconv(converter_, &in, &in_left, &out_at, &out_left);
+      shown.append(out, static_cast<size_t>(out_at - out));
+      if (done != static_cast<size_t>(-1) || errno == E2BIG) continue;
+      if (errno == EINVAL) break;  // a lead byte waiting for its second byte
+      shown.push_back(*in++);      // EILSEQ
+      --in_left;
+    }
+    pending_.erase(0, pending_.size() - in_left);
+    return WriteAll(shown);
+  }
+
+ private:
+  bool WriteAll(std::string_view text) {
+    while (!text.empty()) {
+      const int64_t done = Retrying([&] { return ::write(fd_, text.data(), text.size()); });
+      if (done <= 0) return false;
+      text.remove_prefix(static_cast<size_t>(done));
+    }
+    return true;
+  }
+
+  int fd_;
+  iconv_t converter_;
+  std::string pending_;
+};
+
+}  // namespace
+
+int LastError() { return errno; }
+std::string ErrorText(int error) { return std::strerror(error); }
+bool IsMissingFile(int error) { return error == ENOENT; }
+
+FileHandle OpenToRead(const std::string& path) {
+  return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+}
+
+FileHandle OpenToWrite(const std::string& path, bool empty) {
+  return ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (empty ? O_TRUNC : 0), 0666);
+}
+
+void Close(FileHandle file) { ::close(Descriptor(file)); }
+bool Remove(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+bool Rename(const std::string& from, const std::string& to) {
+  return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+int64_t Read(FileHandle file, char* buffer, size_t size) {
+  return Retrying([&] { return ::read(Descriptor(file), buffer, size); });
+}
+
+int64_t ReadAt(FileHandle file, char* buffer, size_t size, int64_t offset) {
+  return Retrying([&] { return ::pread(Descriptor(file), buffer, size, offset); });
+}
+
+int64_t Write(FileHandle file, const char* data, size_t size) {
+  return Retrying([&] { return ::write(Descriptor(file), data, size); });
+}
+
+bool CutAt(FileHandle file, int64_t length) {
+  return ::ftruncate(Descriptor(file), static_cast<off_t>(length)) == 0;
+}
+
+std::string TemporaryFolder() {
+  const char* folder = std::getenv("TMPDIR");
+  return folder != nullptr && *folder != '\0' ? folder : "/tmp";
+}
+
+std::string NewTemporaryFile(const std::string& prefix) {
+  std::string path = TemporaryFolder() + "/" + prefix + "XXXXXX";
+  const int fd = ::mkstemp(path.data());
+  if (fd < 0) return "";
+  ::close(fd);
+  return path;
+}
+
+bool StatusOf(FileHandle file, FileStatus* status) {
+  struct stat found;
+  if (::fstat(Descriptor(file), &found) != 0) return false;
+  Fill(found, status);
+  return true;
+}
+
+bool StatusOfPath(const std::string& path, FileStatus* status) {
+  struct stat found;
+  if (::stat(path.c_str(), &found) != 0) return false;
+  Fill(found, status);
+  return true;
+}
+
+FileHandle StandardOutput() { return STDOUT_FILENO; }
+FileHandle StandardError() { return STDERR_FILENO; }
+void UseExactStandardInput() {}
+bool IsTerminal(FileHandle file) { return ::isatty(Descriptor(file)) == 1; }
+bool UseAsTerminal(FileHandle file) { return IsTerminal(file); }
+
+// Only a terminal whose locale's character set is UTF-8 gets converted text.
+std::unique_ptr<ConsoleText> ConsoleTextFor(FileHandle file) {
+  if (!IsTerminal(file)) return nullptr;
+  if (std::setlocale(LC_CTYPE, "") == nullptr) return nullptr;
+  const std::string charset = nl_langinfo(CODESET);
+  if (charset != "UTF-8") return nullptr;
+  const iconv_t converter = iconv_open("UTF-8", "CP932");
+  if (converter == reinterpret_cast<iconv_t>(-1)) return nullptr;
+  return std::make_unique<Utf8Terminal>(Descriptor(file), converter);
+}
+
+int UsableProcessors() {
+  cpu_set_t set;
+  if (sched_getaffinity(0, sizeof set, &set) != 0) return 1;
+  return CPU_COUNT(&set);
+}
+
+// Maps `alignment` bytes more than asked and gives back the unaligned head
+// and tail.
+void* ReservePages(size_t bytes, size_t alignment) {
+  void* block = mmap(nullptr, bytes + alignment, PROT_READ | PROT_WRITE,
+                     MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+  if (block == MAP_FAILED) throw std::bad_alloc();
+  const uintptr_t base = reinterpret_cast<uintptr_t>(block);
+  const uintptr_t aligned = (base + alignment - 1) & ~(alignment - 1);
+  if (aligned > base) munmap(block, aligned - base);
+  munmap(reinterpret_cast<void*>(aligned + bytes), base + alignment - aligned);
+  return reinterpret_cast<void*>(aligned);
+}
+
+void ReleasePages(void* pages, size_t bytes) { munmap(pages, bytes); }
+
+void AdviseLargePages(void* begin, size_t bytes) { madvise(begin, bytes, MADV_HUGEPAGE); }
+
+}  // namespace platform
