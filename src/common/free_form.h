@@ -9,10 +9,19 @@
 //   // "  LA,TIME  3 0.5"
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
 #include "common/text_output.h"
+
+// The items of a free-form line, each with its blank, written at `out` for
+// writers that fill a whole line at once: they write at most
+// kMaxFreeFormNumber bytes and return the end.
+inline constexpr size_t kMaxFreeFormNumber = 40;
+char* WriteFreeFormInteger(char* out, int64_t value);
+char* WriteFreeFormReal(char* out, double value);        // double precision
+char* WriteFreeFormSingleReal(char* out, double value);  // rounded to a 4-byte real first
 
 class FreeFormLine {
  public:

@@ -65,7 +65,7 @@ class Scale32 {
   uint64_t g_;
 };
 
-ShortestDecimal WithoutTrailingZeros(ShortestDecimal d) {
+[[gnu::always_inline]] inline ShortestDecimal WithoutTrailingZeros(ShortestDecimal d) {
   while (d.digits % 10 == 0) d.digits /= 10, ++d.exponent;
   return d;
 }
@@ -73,7 +73,7 @@ ShortestDecimal WithoutTrailingZeros(ShortestDecimal d) {
 // v = c * 2^q; `closer_below` when the value below v is half as far as the
 // one above (c is a power of two).
 template <typename Scale>
-ShortestDecimal Shortest(uint64_t c, int q, bool closer_below) {
+[[gnu::always_inline]] inline ShortestDecimal Shortest(uint64_t c, int q, bool closer_below) {
   const bool even = (c & 1) == 0;
   const uint64_t cb = 4 * c, cbl = cb - 2 + (closer_below ? 1 : 0), cbr = cb + 2;
   const int k = closer_below ? FloorLog10ThreeQuartersPow2(q) : FloorLog10Pow2(q);
@@ -127,8 +127,15 @@ char* WriteInteger(char* out, double value, int count) {
   return out + count;
 }
 
-char* WriteFixed(char* out, double value, ShortestDecimal d, int count) {
-  if (d.exponent >= 0) return WriteInteger(out, value, count + d.exponent);
+// With `kMarkReal`, an integer gets ".0" after its digits.
+template <bool kMarkReal>
+[[gnu::always_inline]] inline char* WriteFixed(char* out, double value, ShortestDecimal d,
+                                               int count) {
+  if (d.exponent >= 0) {
+    char* end = WriteInteger(out, value, count + d.exponent);
+    if constexpr (kMarkReal) end = std::copy_n(".0", 2, end);
+    return end;
+  }
   const int before_point = count + d.exponent;
   if (before_point > 0) {  // the digits one place on, those before the point moved back
     WriteDigits(out + 1, d.digits, count);
@@ -143,7 +150,9 @@ char* WriteFixed(char* out, double value, ShortestDecimal d, int count) {
 }
 
 // Fixed or scientific notation, whichever is shorter (fixed on a tie).
-char* WriteDecimal(char* out, bool negative, double magnitude, ShortestDecimal d) {
+template <bool kMarkReal>
+[[gnu::always_inline]] inline char* WriteDecimal(char* out, bool negative, double magnitude,
+                                                 ShortestDecimal d) {
   if (negative) *out++ = '-';
   const int count = DigitCount(d.digits);
   const int exponent = d.exponent + count - 1;
@@ -151,14 +160,14 @@ char* WriteDecimal(char* out, bool negative, double magnitude, ShortestDecimal d
   const int fixed = d.exponent >= 0 ? count + d.exponent
                     : exponent >= 0 ? count + 1
                                     : count + 1 - exponent;
-  return fixed <= scientific ? WriteFixed(out, magnitude, d, count)
+  return fixed <= scientific ? WriteFixed<kMarkReal>(out, magnitude, d, count)
                              : WriteScientific(out, d, count);
 }
 
 // The value of IEEE bits with `kFractionBits` fraction bits and an exponent
 // biased by `kBias` (counting the fraction as an integer): c * 2^q.
 template <typename Scale, int kFractionBits, int kBias>
-ShortestDecimal ShortestOf(uint64_t bits) {
+[[gnu::always_inline]] inline ShortestDecimal ShortestOf(uint64_t bits) {
   const uint64_t fraction = bits & ((uint64_t{1} << kFractionBits) - 1);
   const int biased = static_cast<int>(bits >> kFractionBits);
   if (biased == 0) return Shortest<Scale>(fraction, 1 - kBias, false);
@@ -177,15 +186,20 @@ ShortestDecimal ShortestDecimalOf(float value) {
   return ShortestOf<Scale32, 23, 150>(std::bit_cast<uint32_t>(value));
 }
 
-template <typename Real>
+template <bool kMarkReal, typename Real>
 char* WriteText(char* out, Real value) {
   const bool negative = std::signbit(value);
-  if (value == 0) return std::copy_n(negative ? "-0" : "0", negative ? 2 : 1, out);
+  if (value == 0) {
+    if constexpr (kMarkReal) return std::copy_n("0.0", 3, out);
+    return std::copy_n(negative ? "-0" : "0", negative ? 2 : 1, out);
+  }
   const Real magnitude = negative ? -value : value;
-  return WriteDecimal(out, negative, magnitude, ShortestDecimalOf(magnitude));
+  return WriteDecimal<kMarkReal>(out, negative, magnitude, ShortestDecimalOf(magnitude));
 }
 
 }  // namespace
 
-char* WriteShortestText(char* out, double value) { return WriteText(out, value); }
-char* WriteShortestText(char* out, float value) { return WriteText(out, value); }
+char* WriteShortestText(char* out, double value) { return WriteText<false>(out, value); }
+char* WriteShortestText(char* out, float value) { return WriteText<false>(out, value); }
+char* WriteShortestRealText(char* out, double value) { return WriteText<true>(out, value); }
+char* WriteShortestRealText(char* out, float value) { return WriteText<true>(out, value); }

@@ -11,3 +11,8 @@
 // bytes at `out` may be overwritten. Returns the end of the text.
 char* WriteShortestText(char* out, double value);
 char* WriteShortestText(char* out, float value);
+// The same text, made to look like a real: a text without a point or an
+// exponent gets ".0" ("86400.0"), and either zero is written "0.0". At most
+// 26 bytes; up to 32 bytes at `out` may be overwritten.
+char* WriteShortestRealText(char* out, double value);
+char* WriteShortestRealText(char* out, float value);

@@ -10,11 +10,17 @@
 
 namespace {
 
+// The plain text, and the text made to look like a real: ".0" after a text
+// without a point or an exponent, "0.0" for either zero.
 template <typename Real>
 void ExpectLikeStandard(Real value) {
   char ours[40], standard[40];
-  EXPECT_EQ(std::string(ours, WriteShortestText(ours, value)),
-            std::string(standard, std::to_chars(standard, standard + 40, value).ptr));
+  const std::string expected(standard, std::to_chars(standard, standard + 40, value).ptr);
+  EXPECT_EQ(std::string(ours, WriteShortestText(ours, value)), expected);
+  const bool looks_real = expected.find_first_of(".e") != std::string::npos;
+  EXPECT_EQ(std::string(ours, WriteShortestRealText(ours, value)), value == 0   ? "0.0"
+                                                                   : looks_real ? expected
+                                                                                : expected + ".0");
 }
 
 // Random bit patterns, values near the point (where fixed and scientific
@@ -30,7 +36,8 @@ TEST(ShortestReal, WritesWhatTheStandardLibraryWrites) {
   }
   for (int e = -1074; e <= 1023; ++e) ExpectLikeStandard(std::ldexp(1.0, e));
   for (int e = -149; e <= 127; ++e) ExpectLikeStandard(std::ldexp(1.0f, e));
-  for (double v : {0.0, -0.0, 1e21, 1e22, 1e23, 9007199254740993.0, 1.7976931348623157e308}) {
+  for (double v : {0.0, -0.0, 1e21, 1e22, 1e23, 9007199254740993.0, 1.7976931348623157e308, 86400.0,
+                   123456789012345678.0}) {
     ExpectLikeStandard(v);
   }
 }

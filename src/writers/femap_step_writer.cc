@@ -115,15 +115,20 @@ void WriteVectorHead(TextOutput& out, int32_t set, const VectorHead& head, const
   FreeFormLine(out).Text("0,1,1,").End();
 }
 
+// "  entity, value": the free-form line made in one piece.
 template <Precision kPrecision>
 void WriteValueLine(TextOutput& out, int32_t entity, double value) {
-  FreeFormLine line(out);
-  line.Integer(entity).Text(",");
+  char* p = out.Reserve(2 + 2 * kMaxFreeFormNumber);
+  *p++ = ' ';
+  p = WriteFreeFormInteger(p, entity);
+  *p++ = ',';
   if constexpr (kPrecision == Precision::kDouble) {
-    line.Real(value).End();
+    p = WriteFreeFormReal(p, value);
   } else {
-    line.SingleReal(value).End();
+    p = WriteFreeFormSingleReal(p, value);
   }
+  out.Commit(p);
+  out.EndLine();
 }
 
 // One vector: its head, a line per entity 1..count and the closing line.
