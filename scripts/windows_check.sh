@@ -17,7 +17,8 @@
 #   scripts/windows_check.sh --wide   many more models, sizes and step answers
 #
 # Prints one line per failure and, last, "N passed, M failed"; exits 1 when
-# anything failed, 77 when wine is not installed.
+# anything failed, 77 when wine is not installed (1 under CI=true, where the
+# set-up line installs it).
 set -euo pipefail
 trap 'echo "windows_check: stopped by a failed command at line $LINENO" >&2' ERR
 cd "$(dirname "$0")/.."
@@ -26,6 +27,10 @@ wide=0
 [[ "${1:-}" == "--wide" ]] && wide=1
 
 if ! command -v wine >/dev/null || ! command -v wineserver >/dev/null; then
+  if [[ "${CI:-}" == true ]]; then
+    echo "windows_check: FAIL: CI=true and wine is not installed (apt-get install wine wine64)" >&2
+    exit 1
+  fi
   echo "windows_check: wine is not installed; skipped (apt-get install wine wine64)" >&2
   exit 77
 fi
