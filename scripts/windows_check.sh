@@ -107,6 +107,23 @@ model() {
   cp "$work/models/$1" "$dir/W/${2:-$1}"
 }
 
+# Runs rxpost.exe under wine in the Windows side's folder. rxpost never ends
+# with status 1 and always writes its banner or a line; status 1 with nothing
+# written is wine failing to start the program (seen now and then right after
+# another run), so such a run is started again, up to twice. Standard input
+# is read into a file first, so that a second start gets it whole.
+run_windows() {
+  local attempt status
+  cat >"$dir/W.stdin"
+  for attempt in 1 2 3; do
+    status=0
+    (cd "$dir/W" && wine "$windows_rxpost" "$@" <../W.stdin >../W.stdout 2>../W.stderr) || status=$?
+    [[ $status == 1 && ! -s "$dir/W.stdout" && ! -s "$dir/W.stderr" ]] || break
+    echo "windows_check: wine did not start rxpost.exe (status 1, no output); again" >&2
+  done
+  echo "$status" >"$dir/W.status"
+}
+
 # Runs both builds in their folders: the dialogue from `answers`, or the
 # command line from the arguments. The inputs are kept aside to be checked.
 run_both() {
@@ -118,13 +135,11 @@ run_both() {
   if (($# == 0)); then
     (cd "$dir/L" && "$linux_rxpost" <.answers >../L.stdout 2>../L.stderr) && echo 0 >"$dir/L.status" ||
       echo $? >"$dir/L.status"
-    (cd "$dir/W" && wine "$windows_rxpost" <.answers >../W.stdout 2>../W.stderr) &&
-      echo 0 >"$dir/W.status" || echo $? >"$dir/W.status"
+    run_windows <"$dir/W/.answers"
   else
     (cd "$dir/L" && "$linux_rxpost" "$@" </dev/null >../L.stdout 2>../L.stderr) &&
       echo 0 >"$dir/L.status" || echo $? >"$dir/L.status"
-    (cd "$dir/W" && wine "$windows_rxpost" "$@" </dev/null >../W.stdout 2>../W.stderr) &&
-      echo 0 >"$dir/W.status" || echo $? >"$dir/W.status"
+    run_windows "$@" </dev/null
   fi
 }
 
