@@ -1,9 +1,10 @@
 // write_yardstick: the benchmark's measure of what the disk allows. Opens the
 // existing FILE as a plain program does (emptied first) and writes BYTES
 // bytes of text to it in 1 MiB write calls. With --in-place it writes over
-// the old bytes from the start instead and cuts the file at the end, as
-// rxpost writes its main output, which spares the file system freeing and
-// finding blocks.
+// the old bytes from the start instead and cuts the file at the end, which
+// spares the file system freeing and finding blocks: the floor no safe writer
+// reaches (rxpost writes a new file beside the old one and renames it over
+// it, which costs what emptying first does).
 //
 //   write_yardstick [--in-place] FILE BYTES
 //
