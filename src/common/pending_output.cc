@@ -100,6 +100,8 @@ std::unique_ptr<PendingOutput> PendingOutput::Staged(const std::string& target,
   // A partial file of this name is left by an earlier process that had this
   // process's id: no live process owns it.
   const std::string partial = PartialPath(target);
+  // The new file's pages take the place of the old one's.
+  platform::ForgetCachedContents(target);
   const platform::FileHandle file = CreatePartialFile(partial, shown, mode);
   return std::unique_ptr<PendingOutput>(new PendingOutput(target, partial, shown, file));
 }

@@ -79,6 +79,11 @@ bool CutAt(FileHandle file, int64_t length);
 // (on ext4) a flush when the file is renamed over another.
 bool SetAsideBlocks(FileHandle file, int64_t offset, int64_t bytes);
 
+// Asks the system to drop from memory the cached contents of the file at
+// `path`, which stay on disk; for a file about to be replaced, whose memory
+// then serves its successor. Nothing happens where the system cannot.
+void ForgetCachedContents(const std::string& path);
+
 // Creates a new, empty file of a name of its own (beginning with `prefix`)
 // in the system's temporary folder and returns its path; empty when it cannot.
 std::string NewTemporaryFile(const std::string& prefix);
