@@ -56,7 +56,7 @@ void TextOutput::AppendInParts(std::string_view text) {
 }
 
 void TextOutput::AppendBlock(std::string_view text) {
-  if (text.size() < kBufferSize || file_ == platform::kNoFile) return Append(text);
+  if (text.size() < kDirectBlock || file_ == platform::kNoFile) return Append(text);
   Flush();
   if (!failed_) WriteAll(text.data(), text.size());
 }
