@@ -95,18 +95,19 @@ template <typename Scale>
   return WithoutTrailingZeros({s + (round_up ? 1 : 0), k});
 }
 
-// A value that is an integer below 2^(fraction_bits+1) is its own shortest form.
-bool IsSmallInteger(uint64_t c, int q, int fraction_bits) {
-  return q <= 0 && -q <= fraction_bits && (c & ((uint64_t{1} << -q) - 1)) == 0;
+// A value c * 2^q that is an integer below 2^(fraction_bits+1) is its own
+// shortest form: 0 <= -q <= the trailing zero bits of c (at most
+// fraction_bits, as c is below 2^(fraction_bits+1)).
+bool IsSmallInteger(uint64_t c, int q) {
+  return static_cast<unsigned>(-q) <= static_cast<unsigned>(std::countr_zero(c));
 }
 
 // d.ddde+XX: the digits one place on, the first moved before the point.
-char* WriteScientific(char* out, ShortestDecimal d, int count) {
-  WriteDigits(out + 1, d.digits, count);
-  out[0] = out[1];
+[[gnu::always_inline]] inline char* WriteScientific(char* out, ShortestDecimal d, int count,
+                                                    int exponent) {
+  out[0] = WriteDigits(out + 1, d.digits, count);
   char* p = out + 1;
   if (count > 1) *p = '.', p += count;
-  int exponent = d.exponent + count - 1;
   *p++ = 'e';
   *p++ = exponent < 0 ? '-' : '+';
   exponent = std::abs(exponent);
@@ -127,6 +128,20 @@ char* WriteInteger(char* out, double value, int count) {
   return out + count;
 }
 
+// ddd.ddd, `before_point` (1 to count - 1) digits before the point: the
+// digits made apart, then copied to either side of the point in words of 16
+// and 8 bytes (the rubbish past the last digit lands past the end).
+[[gnu::always_inline]] inline char* WriteWithPoint(char* out, uint64_t digits, int count,
+                                                   int before_point) {
+  char made[24];
+  WriteDigits(made, digits, count);
+  std::memcpy(out, made, 16);
+  out[before_point] = '.';
+  std::memcpy(out + before_point + 1, made + before_point, 8);
+  if (count - before_point > 8) std::memcpy(out + before_point + 9, made + before_point + 8, 8);
+  return out + count + 1;
+}
+
 // With `kMarkReal`, an integer gets ".0" after its digits.
 template <bool kMarkReal>
 [[gnu::always_inline]] inline char* WriteFixed(char* out, double value, ShortestDecimal d,
@@ -137,31 +152,29 @@ template <bool kMarkReal>
     return end;
   }
   const int before_point = count + d.exponent;
-  if (before_point > 0) {  // the digits one place on, those before the point moved back
-    WriteDigits(out + 1, d.digits, count);
-    for (int i = 0; i < before_point; ++i) out[i] = out[i + 1];
-    out[before_point] = '.';
-    return out + count + 1;
-  }
+  if (before_point > 0) return WriteWithPoint(out, d.digits, count, before_point);
   // 0.ddd with at most 3 zeros after the point (else scientific is shorter).
   std::memcpy(out, "0.000", 5);
   WriteDigits(out + 2 - before_point, d.digits, count);
   return out + 2 - before_point + count;
 }
 
-// Fixed or scientific notation, whichever is shorter (fixed on a tie).
+// Fixed or scientific notation, whichever is shorter (fixed on a tie). With
+// n digits and the exponent E of the first, scientific takes n + 4 bytes
+// (n + 5 past one digit, for the point), one more from |E| >= 100. Fixed
+// takes n + 1 when the point falls among the digits, n + 1 - E before them
+// (so up to E = -4, or -3 for one digit), and n + zeros past them (so up to
+// 5 zeros, or 4 for one digit).
 template <bool kMarkReal>
 [[gnu::always_inline]] inline char* WriteDecimal(char* out, bool negative, double magnitude,
                                                  ShortestDecimal d) {
   if (negative) *out++ = '-';
   const int count = DigitCount(d.digits);
   const int exponent = d.exponent + count - 1;
-  const int scientific = count + (count > 1 ? 1 : 0) + (std::abs(exponent) >= 100 ? 5 : 4);
-  const int fixed = d.exponent >= 0 ? count + d.exponent
-                    : exponent >= 0 ? count + 1
-                                    : count + 1 - exponent;
-  return fixed <= scientific ? WriteFixed<kMarkReal>(out, magnitude, d, count)
-                             : WriteScientific(out, d, count);
+  const int most_zeros = count > 1 ? 4 : 3;
+  return exponent >= -most_zeros && d.exponent <= most_zeros + 1
+             ? WriteFixed<kMarkReal>(out, magnitude, d, count)
+             : WriteScientific(out, d, count, exponent);
 }
 
 // The value of IEEE bits with `kFractionBits` fraction bits and an exponent
@@ -173,16 +186,16 @@ template <typename Scale, int kFractionBits, int kBias>
   if (biased == 0) return Shortest<Scale>(fraction, 1 - kBias, false);
   const uint64_t c = fraction | (uint64_t{1} << kFractionBits);
   const int q = biased - kBias;
-  if (IsSmallInteger(c, q, kFractionBits)) return WithoutTrailingZeros({c >> -q, 0});
+  if (IsSmallInteger(c, q)) return WithoutTrailingZeros({c >> -q, 0});
   return Shortest<Scale>(c, q, fraction == 0 && biased > 1);
 }
 
 // For positive finite values only.
-ShortestDecimal ShortestDecimalOf(double value) {
+[[gnu::always_inline]] inline ShortestDecimal ShortestDecimalOf(double value) {
   return ShortestOf<Scale64, 52, 1075>(std::bit_cast<uint64_t>(value));
 }
 
-ShortestDecimal ShortestDecimalOf(float value) {
+[[gnu::always_inline]] inline ShortestDecimal ShortestDecimalOf(float value) {
   return ShortestOf<Scale32, 23, 150>(std::bit_cast<uint32_t>(value));
 }
 
