@@ -44,7 +44,7 @@ class Scale64 {
     const Uint128 y = static_cast<Uint128>(high_) * cp + static_cast<uint64_t>(x >> 64);
     return static_cast<uint64_t>(y >> 64) | (static_cast<uint64_t>(y) > 1 ? 1 : 0);
   }
-  static const Pow10Entry& Entry(int k) { return kPow10Table[-k - kPow10MinExponent]; }
+  static constexpr const Pow10Entry& Entry(int k) { return kPow10Table[-k - kPow10MinExponent]; }
 
  private:
   uint64_t high_, low_;
@@ -55,15 +55,29 @@ class Scale64 {
 // 32 to 63 decide the lowest bit.
 class Scale32 {
  public:
-  explicit Scale32(int k) : g_(Scale64::Entry(k).high + (-k >= 0 && -k <= 27 ? 0 : 1)) {}
+  explicit Scale32(int k) : g_(Power(k)) {}
   uint64_t operator()(uint64_t cp) const {
     const Uint128 x = static_cast<Uint128>(g_) * cp;
     return static_cast<uint64_t>(x >> 64) | ((static_cast<uint64_t>(x) >> 32) > 1 ? 1 : 0);
+  }
+  // 10^-k rounded up to 64 bits unless exact.
+  static uint64_t Power(int k) {
+    return Scale64::Entry(k).high + (-k >= 0 && -k <= 27 ? 0 : 1);
   }
 
  private:
   uint64_t g_;
 };
+
+// The parity of floor(x * 2^beta * g / 2^64) and whether it is exact, from
+// the low 64 bits of the product of x (33 bits at most) and g.
+struct ParityOfProduct {
+  bool odd, is_integer;
+};
+ParityOfProduct Parity(uint64_t g, uint64_t x, int beta) {
+  const uint64_t low = g * x;
+  return {((low >> (64 - beta)) & 1) != 0, static_cast<uint32_t>(low >> (32 - beta)) == 0};
+}
 
 [[gnu::always_inline]] inline ShortestDecimal WithoutTrailingZeros(ShortestDecimal d) {
   while (d.digits % 10 == 0) d.digits /= 10, ++d.exponent;
@@ -195,8 +209,48 @@ template <typename Scale, int kFractionBits, int kBias>
   return ShortestOf<Scale64, 52, 1075>(std::bit_cast<uint64_t>(value));
 }
 
+// The usual float, c * 2^q with c of 24 bits, not a power of two: one
+// product (z, the upper bound scaled) and its 10^2 digits decide, the
+// Dragonbox way; see the comment at the top.
+ShortestDecimal ShortestUsualFloat(uint32_t c, int q) {
+  const int k = FloorLog10Pow2(q) - 1;  // z holds 2 or 3 digits more than the interval's width
+  const uint64_t g = Scale32::Power(k);
+  const int beta = q + Scale64::Entry(k).binary_exponent + 127;  // 1 to 4
+  const uint32_t delta = static_cast<uint32_t>(g >> (63 - beta));  // the width: 10 to 99
+  const bool even = (c & 1) == 0;  // a tie reads back as v, so both ends are inside
+  // z = (c + 1/2) * 2^q * 10^-k, to its integer and whether it has a fraction.
+  const Uint128 z = static_cast<Uint128>(g) * ((2 * c + 1) << beta);
+  const uint32_t zi = static_cast<uint32_t>(z >> 64);
+  const bool z_is_integer = (static_cast<uint64_t>(z) >> 32) == 0;
+  uint32_t digits = zi / 100, r = zi - 100 * digits;
+  if (r < delta) {  // digits * 100 lies inside the interval unless on an excluded upper end
+    if (r != 0 || !z_is_integer || even) return WithoutTrailingZeros({digits, k + 2});
+    digits -= 1, r = 100;
+  } else if (r == delta) {  // on the lower end: inside when that end is, or z - delta is above it
+    const ParityOfProduct x = Parity(g, 2 * c - 1, beta);
+    if (x.odd || (x.is_integer && even)) return WithoutTrailingZeros({digits, k + 2});
+  }
+  // One digit more: the multiple of 10^k nearest v, from its distance below z.
+  uint32_t distance = r - delta / 2 + 5;
+  const bool approximately_odd = ((distance ^ 5) & 1) != 0;
+  const bool exact = distance % 10 == 0;
+  uint64_t nearest = digits * uint64_t{10} + distance / 10;
+  if (exact) {  // v may lie half way: the parity of v's scaled integer decides
+    const ParityOfProduct y = Parity(g, 2 * c, beta);
+    if (y.odd != approximately_odd || ((nearest & 1) != 0 && y.is_integer)) nearest -= 1;
+  }
+  return {nearest, k + 1};
+}
+
 [[gnu::always_inline]] inline ShortestDecimal ShortestDecimalOf(float value) {
-  return ShortestOf<Scale32, 23, 150>(std::bit_cast<uint32_t>(value));
+  const uint32_t bits = std::bit_cast<uint32_t>(value);
+  const uint32_t fraction = bits & 0x7fffff;
+  const int biased = static_cast<int>(bits >> 23);
+  if (biased == 0 || fraction == 0) return ShortestOf<Scale32, 23, 150>(bits);
+  const uint32_t c = fraction | 0x800000;
+  const int q = biased - 150;
+  if (IsSmallInteger(c, q)) return WithoutTrailingZeros({c >> -q, 0});
+  return ShortestUsualFloat(c, q);
 }
 
 template <bool kMarkReal, typename Real>
