@@ -42,4 +42,24 @@ TEST(ShortestReal, WritesWhatTheStandardLibraryWrites) {
   }
 }
 
+// Short decimals m * 10^j (exact as 128-bit integers) and the floats and
+// doubles next to them on either side: many such decimals lie half way
+// between two values, on an end of a rounding interval, which an even value
+// keeps and an odd one loses (1.077e+09, not 1076999936).
+TEST(ShortestReal, WritesValuesNextToShortDecimals) {
+  __extension__ using Uint128 = unsigned __int128;
+  for (Uint128 m = 1; m < 2000; ++m) {
+    for (Uint128 decimal = m; decimal <= ~Uint128{0} / 10; decimal *= 10) {
+      const float f = static_cast<float>(decimal);
+      for (float value : {std::nextafter(f, 0.0f), f, std::nextafter(f, INFINITY)}) {
+        ExpectLikeStandard(value);
+      }
+      const double d = static_cast<double>(decimal);
+      for (double value : {std::nextafter(d, 0.0), d, std::nextafter(d, INFINITY)}) {
+        ExpectLikeStandard(value);
+      }
+    }
+  }
+}
+
 }  // namespace
