@@ -15,6 +15,16 @@
 // that read back as v holds at most one multiple of 10^(k+1) and one or two
 // multiples of 10^k next to v; the scaled bounds come from one 128-bit power
 // of ten each, rounded to odd so that exact halves stay recognisable.
+//
+// The usual floats (not a power of two, not an integer, not subnormal) take
+// J. Jeon's "Dragonbox" route over the same powers instead: one product. With
+// k one less, the upper end z of v's interval scaled by 10^-k has two digits
+// more than the interval is wide (delta, 10 to 99 in the same units). When
+// z's last two digits r are below delta, z cut to a multiple of 100 is inside
+// the interval and is the answer (on r = delta, if the lower end counts);
+// else the answer is the multiple of 10^k nearest v, which lies delta / 2
+// below z: one division by 10. Only exact halves and ends need a second look,
+// at the low bits of a product.
 
 namespace {
 
@@ -209,9 +219,8 @@ template <typename Scale, int kFractionBits, int kBias>
   return ShortestOf<Scale64, 52, 1075>(std::bit_cast<uint64_t>(value));
 }
 
-// The usual float, c * 2^q with c of 24 bits, not a power of two: one
-// product (z, the upper bound scaled) and its 10^2 digits decide, the
-// Dragonbox way; see the comment at the top.
+// The usual float, c * 2^q with c of 24 bits, not a power of two: from z,
+// the upper end scaled by 10^-k, and its last two digits (see the top).
 ShortestDecimal ShortestUsualFloat(uint32_t c, int q) {
   const int k = FloorLog10Pow2(q) - 1;  // z holds 2 or 3 digits more than the interval's width
   const uint64_t g = Scale32::Power(k);
@@ -230,7 +239,7 @@ ShortestDecimal ShortestUsualFloat(uint32_t c, int q) {
     const ParityOfProduct x = Parity(g, 2 * c - 1, beta);
     if (x.odd || (x.is_integer && even)) return WithoutTrailingZeros({digits, k + 2});
   }
-  // One digit more: the multiple of 10^k nearest v, from its distance below z.
+  // One digit more: the multiple of 10^k nearest v = z - delta / 2 (+ 5 to round).
   uint32_t distance = r - delta / 2 + 5;
   const bool approximately_odd = ((distance ^ 5) & 1) != 0;
   const bool exact = distance % 10 == 0;
