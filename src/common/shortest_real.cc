@@ -71,9 +71,7 @@ class Scale32 {
     return static_cast<uint64_t>(x >> 64) | ((static_cast<uint64_t>(x) >> 32) > 1 ? 1 : 0);
   }
   // 10^-k rounded up to 64 bits unless exact.
-  static uint64_t Power(int k) {
-    return Scale64::Entry(k).high + (-k >= 0 && -k <= 27 ? 0 : 1);
-  }
+  static uint64_t Power(int k) { return Scale64::Entry(k).high + (-k >= 0 && -k <= 27 ? 0 : 1); }
 
  private:
   uint64_t g_;
@@ -201,13 +199,19 @@ template <bool kMarkReal>
              : WriteScientific(out, d, count, exponent);
 }
 
+// Subnormal values, kept off the usual route's code and registers.
+template <typename Scale>
+[[gnu::noinline]] ShortestDecimal ShortestSubnormal(uint64_t c, int q) {
+  return Shortest<Scale>(c, q, false);
+}
+
 // The value of IEEE bits with `kFractionBits` fraction bits and an exponent
 // biased by `kBias` (counting the fraction as an integer): c * 2^q.
 template <typename Scale, int kFractionBits, int kBias>
 [[gnu::always_inline]] inline ShortestDecimal ShortestOf(uint64_t bits) {
   const uint64_t fraction = bits & ((uint64_t{1} << kFractionBits) - 1);
   const int biased = static_cast<int>(bits >> kFractionBits);
-  if (biased == 0) return Shortest<Scale>(fraction, 1 - kBias, false);
+  if (biased == 0) return ShortestSubnormal<Scale>(fraction, 1 - kBias);
   const uint64_t c = fraction | (uint64_t{1} << kFractionBits);
   const int q = biased - kBias;
   if (IsSmallInteger(c, q)) return WithoutTrailingZeros({c >> -q, 0});
@@ -219,12 +223,17 @@ template <typename Scale, int kFractionBits, int kBias>
   return ShortestOf<Scale64, 52, 1075>(std::bit_cast<uint64_t>(value));
 }
 
+// Subnormal floats and powers of two, kept off the usual route's registers.
+[[gnu::noinline]] ShortestDecimal ShortestRareFloat(uint32_t bits) {
+  return ShortestOf<Scale32, 23, 150>(bits);
+}
+
 // The usual float, c * 2^q with c of 24 bits, not a power of two: from z,
 // the upper end scaled by 10^-k, and its last two digits (see the top).
-ShortestDecimal ShortestUsualFloat(uint32_t c, int q) {
+[[gnu::always_inline]] inline ShortestDecimal ShortestUsualFloat(uint32_t c, int q) {
   const int k = FloorLog10Pow2(q) - 1;  // z holds 2 or 3 digits more than the interval's width
   const uint64_t g = Scale32::Power(k);
-  const int beta = q + Scale64::Entry(k).binary_exponent + 127;  // 1 to 4
+  const int beta = q + Scale64::Entry(k).binary_exponent + 127;    // 1 to 4
   const uint32_t delta = static_cast<uint32_t>(g >> (63 - beta));  // the width: 10 to 99
   const bool even = (c & 1) == 0;  // a tie reads back as v, so both ends are inside
   // z = (c + 1/2) * 2^q * 10^-k, to its integer and whether it has a fraction.
@@ -255,7 +264,7 @@ ShortestDecimal ShortestUsualFloat(uint32_t c, int q) {
   const uint32_t bits = std::bit_cast<uint32_t>(value);
   const uint32_t fraction = bits & 0x7fffff;
   const int biased = static_cast<int>(bits >> 23);
-  if (biased == 0 || fraction == 0) return ShortestOf<Scale32, 23, 150>(bits);
+  if (biased == 0 || fraction == 0) return ShortestRareFloat(bits);
   const uint32_t c = fraction | 0x800000;
   const int q = biased - 150;
   if (IsSmallInteger(c, q)) return WithoutTrailingZeros({c >> -q, 0});

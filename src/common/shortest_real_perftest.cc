@@ -24,7 +24,8 @@ std::vector<double> ResultLikeValues() {
   std::vector<double> values(kValueCount);
   for (size_t i = 0; i < kValueCount; ++i) {
     const double u = unit(random);
-    values[i] = i % 2 == 0 ? 1000.0 * u : (u < 0.5 ? -1 : 1) * std::pow(10.0, -9.0 + 7.0 * unit(random));
+    values[i] =
+        i % 2 == 0 ? 1000.0 * u : (u < 0.5 ? -1 : 1) * std::pow(10.0, -9.0 + 7.0 * unit(random));
   }
   return values;
 }
