@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "common/decimal_digits.h"
+#include "common/eighteen_digits.h"
 #include "common/real_rounding.h"
 
 namespace {
@@ -190,30 +191,33 @@ constexpr auto kZeroField = [] {
   out[blanks - 1] = kSigns[bits >> 63];
 }
 
-// The hot real fields: a width with room for a minus sign and at most 8
-// blanks before it. A normal value takes the short (4 to 8 digits) or long
-// (9 to 18) rounding route and is placed with a few stores: blanks, the
-// sign, the digits in words (the point written over the second byte), the
-// exponent as one word. Anything else (zero, subnormals, infinities, NaN,
-// values at or next to a rounding boundary) goes through WriteRealField.
+// A real field the hot routes leave: zero as a constant text, anything else
+// (subnormals, infinities, NaN, values at or next to a rounding boundary)
+// through WriteRealField.
+template <int kWidth, int kSignificant, bool kFraction>
+char* WriteRareRealField(char* out, double value) {
+  if (value == 0) {
+    std::memcpy(out, kZeroField<kWidth, kSignificant, kFraction>.data(), kWidth);
+    return out + kWidth;
+  }
+  return WriteRealField(out, value, kWidth, kSignificant, kFraction);
+}
+
+// The hot real fields of 4 to 8 digits: a width with room for a minus sign
+// and at most 8 blanks before it. A normal value takes the short rounding
+// route and is placed with a few stores: blanks, the sign, the digits in
+// words (the point written over the second byte), the exponent as one word.
 template <int kWidth, int kSignificant, bool kFraction>
 [[gnu::always_inline]] inline char* WriteHotRealField(char* out, double value) {
   constexpr int kLength = kSignificant + (kFraction ? 6 : 5);  // without the sign
   constexpr int kBlanks = kWidth - kLength;
-  static_assert(kSignificant >= 4 && kSignificant <= 18 && kBlanks >= 1 && kBlanks <= 8);
+  static_assert(kSignificant >= 4 && kSignificant <= 8 && kBlanks >= 1 && kBlanks <= 8);
   const uint64_t bits = std::bit_cast<uint64_t>(value);
   const uint64_t magnitude_bits = bits & ~kSignBit;
   DecimalSignificand decimal;
-  const bool rounded =
-      IsNormal(magnitude_bits) &&
-      (kSignificant <= 8 ? real_rounding::RoundNormalShort(magnitude_bits, kSignificant, &decimal)
-                         : real_rounding::RoundNormalLong(magnitude_bits, kSignificant, &decimal));
-  if (!rounded) [[unlikely]] {
-    if (magnitude_bits == 0) {
-      std::memcpy(out, kZeroField<kWidth, kSignificant, kFraction>.data(), kWidth);
-      return out + kWidth;
-    }
-    return WriteRealField(out, value, kWidth, kSignificant, kFraction);
+  if (!IsNormal(magnitude_bits) ||
+      !real_rounding::RoundNormalShort(magnitude_bits, kSignificant, &decimal)) [[unlikely]] {
+    return WriteRareRealField<kWidth, kSignificant, kFraction>(out, value);
   }
   WriteBlanksAndSign(out, kBlanks, bits);
   char* const first = out + kBlanks;
@@ -232,12 +236,32 @@ template <int kWidth, int kSignificant, bool kFraction>
   return out + kWidth;
 }
 
+// The hot scaled field of 18 digits ("  1.00000000000000000E+01"): blanks
+// and sign, then the digits with their point and the exponent in place.
+template <int kWidth>
+[[gnu::always_inline]] inline char* WriteHotEighteenDigitField(char* out, double value) {
+  constexpr int kBlanks = kWidth - 23;
+  static_assert(kBlanks >= 1 && kBlanks <= 8);
+  const uint64_t bits = std::bit_cast<uint64_t>(value);
+  const uint64_t magnitude_bits = bits & ~kSignBit;
+  WriteBlanksAndSign(out, kBlanks, bits);
+  int64_t exponent;
+  if (!IsNormal(magnitude_bits) ||
+      !eighteen_digits::Write(out + kBlanks, magnitude_bits, &exponent)) [[unlikely]] {
+    return WriteRareRealField<kWidth, 18, false>(out, value);
+  }
+  std::memcpy(out + kBlanks + 19, &kExponentTexts[exponent - kExponentTextsMin], 4);
+  return out + kWidth;
+}
+
 // A real field of constant shape: the hot route where it applies.
 template <int kWidth, int kSignificant, bool kFraction>
 char* WriteRealFieldOf(char* out, double value) {
   constexpr int kBlanks = kWidth - kSignificant - (kFraction ? 6 : 5);
-  if constexpr (kSignificant >= 4 && kSignificant <= 18 && kBlanks >= 1 && kBlanks <= 8) {
+  if constexpr (kSignificant >= 4 && kSignificant <= 8 && kBlanks >= 1 && kBlanks <= 8) {
     return WriteHotRealField<kWidth, kSignificant, kFraction>(out, value);
+  } else if constexpr (kSignificant == 18 && !kFraction && kBlanks >= 1 && kBlanks <= 8) {
+    return WriteHotEighteenDigitField<kWidth>(out, value);
   } else {
     return WriteRealFieldInline(out, value, kWidth, kSignificant, kFraction);
   }

@@ -68,14 +68,16 @@ TEST(NumberFields, RealExamples) {
   EXPECT_EQ(Real(0.0, 15, 7, true), "  0.0000000E+00");
 }
 
-// The proof against printf: every field kind the program uses, over random
-// bit patterns, engineering values, exact ties and their neighbours, decimal
+// The proof against printf: every field kind the program uses, by the
+// general entry and by the entry of its constant shape, over random bit
+// patterns, engineering values, exact ties and their neighbours, decimal
 // texts halfway between fields, rounding carries, powers of ten, the extremes
 // and the special values.
 struct RealKind {
   int width, digits;
   bool fraction;
-  int values;  // how many random values of each family
+  char* (*write_of)(char*, double);  // the entry of the constant shape
+  int values;                        // how many random values of each family
   int Significant() const { return fraction ? digits : digits + 1; }
 };
 
@@ -83,9 +85,12 @@ class RealFieldsMatchPrintf : public ::testing::TestWithParam<RealKind> {};
 
 INSTANTIATE_TEST_SUITE_P(
     ProgramFields, RealFieldsMatchPrintf,
-    ::testing::Values(RealKind{12, 4, false, 250000}, RealKind{12, 5, false, 250000},
-                      RealKind{13, 6, false, 250000}, RealKind{15, 7, false, 250000},
-                      RealKind{25, 17, false, 250000}, RealKind{15, 7, true, 250000}));
+    ::testing::Values(RealKind{12, 4, false, WriteScaledRealFieldOf<12, 4>, 250000},
+                      RealKind{12, 5, false, WriteScaledRealFieldOf<12, 5>, 250000},
+                      RealKind{13, 6, false, WriteScaledRealFieldOf<13, 6>, 250000},
+                      RealKind{15, 7, false, WriteScaledRealFieldOf<15, 7>, 250000},
+                      RealKind{25, 17, false, WriteScaledRealFieldOf<25, 17>, 250000},
+                      RealKind{15, 7, true, WriteFractionRealFieldOf<15, 7>, 250000}));
 
 __extension__ using Uint128 = unsigned __int128;
 
@@ -199,15 +204,18 @@ TEST_P(RealFieldsMatchPrintf, OverEveryFamilyOfValues) {
   for (double value : ValuesFor(n, kind.values)) {
     const std::string expected = RefReal(value, kind.width, kind.digits, kind.fraction);
     const std::string actual = Real(value, kind.width, kind.digits, kind.fraction);
+    const std::string actual_of =
+        Field(kind.width, [&](char* out) { return kind.write_of(out, value); });
     const double magnitude = std::fabs(value);
     DecimalSignificand fast;
     const bool refused = n <= 18 && std::isfinite(magnitude) && magnitude != 0 &&
                          !RoundSignificandFast(magnitude, n, &fast);
     const bool tie = refused && IsExactTie(magnitude, n);
     ties += tie;
-    if ((actual != expected || refused != tie) && ++faults <= 5) {
-      ADD_FAILURE() << std::hexfloat << value << ": got [" << actual << "] expected [" << expected
-                    << "]" << (refused != tie ? ", refused by the fast route" : "");
+    if ((actual != expected || actual_of != expected || refused != tie) && ++faults <= 5) {
+      ADD_FAILURE() << std::hexfloat << value << ": got [" << actual << "] and [" << actual_of
+                    << "] expected [" << expected << "]"
+                    << (refused != tie ? ", refused by the fast route" : "");
     }
   }
   EXPECT_EQ(faults, 0);
