@@ -8,6 +8,7 @@
 
 #include "common/decimal_digits.h"
 #include "common/eighteen_digits.h"
+#include "common/exponent_text.h"
 #include "common/real_rounding.h"
 
 namespace {
@@ -154,19 +155,12 @@ template <typename WriteDigitsAt>
   return WriteRealFieldInline(out, value, width, significant, fraction);
 }
 
-// The exponent's four characters for every exponent a field can show:
-// "E+05", "E-99", "+100", "-308".
+// The exponent's four characters for every exponent a field can show.
 constexpr int kExponentTextsMin = -340;
 constexpr auto kExponentTexts = [] {
   std::array<std::array<char, 4>, 2 * 340 + 1> texts{};
   for (int exponent = kExponentTextsMin; exponent <= -kExponentTextsMin; ++exponent) {
-    std::array<char, 4>& text = texts[exponent - kExponentTextsMin];
-    const char sign = exponent < 0 ? '-' : '+';
-    const int magnitude = exponent < 0 ? -exponent : exponent;
-    text[0] = magnitude <= 99 ? 'E' : sign;
-    text[1] = magnitude <= 99 ? sign : static_cast<char>('0' + magnitude / 100);
-    text[2] = static_cast<char>('0' + magnitude / 10 % 10);
-    text[3] = static_cast<char>('0' + magnitude % 10);
+    texts[exponent - kExponentTextsMin] = ExponentText(exponent);
   }
   return texts;
 }();
@@ -184,11 +178,14 @@ constexpr auto kZeroField = [] {
 }();
 
 // Writes blanks and the sign of a real field whose text (without the sign)
-// starts at out + blanks; 1 <= blanks <= 8.
-[[gnu::always_inline]] inline void WriteBlanksAndSign(char* out, int blanks, uint64_t bits) {
-  static constexpr char kSigns[] = {' ', '-'};
-  std::memset(out, ' ', 8);
-  out[blanks - 1] = kSigns[bits >> 63];
+// starts at out + kBlanks, 1 <= kBlanks <= 8, as one word of 8 bytes.
+template <int kBlanks>
+[[gnu::always_inline]] inline void WriteBlanksAndSign(char* out, uint64_t bits) {
+  static_assert(std::endian::native == std::endian::little);
+  static constexpr uint64_t kBlankWord = 0x2020202020202020;
+  static constexpr uint64_t kWords[] = {kBlankWord,
+                                        kBlankWord + (uint64_t{'-' - ' '} << (8 * kBlanks - 8))};
+  std::memcpy(out, &kWords[bits >> 63], 8);
 }
 
 // A real field the hot routes leave: zero as a constant text, anything else
@@ -219,7 +216,7 @@ template <int kWidth, int kSignificant, bool kFraction>
       !real_rounding::RoundNormalShort(magnitude_bits, kSignificant, &decimal)) [[unlikely]] {
     return WriteRareRealField<kWidth, kSignificant, kFraction>(out, value);
   }
-  WriteBlanksAndSign(out, kBlanks, bits);
+  WriteBlanksAndSign<kBlanks>(out, bits);
   char* const first = out + kBlanks;
   char* exponent_at;
   if constexpr (kFraction) {
@@ -236,21 +233,30 @@ template <int kWidth, int kSignificant, bool kFraction>
   return out + kWidth;
 }
 
-// The hot scaled field of 18 digits ("  1.00000000000000000E+01"): blanks
-// and sign, then the digits with their point and the exponent in place.
+// The scaled field of 18 digits ("  1.00000000000000000E+01") by its own
+// route: blanks and sign, then the digits with their point and the exponent.
+// The hot entry leaves exact halves (and the rest) to the rare one.
+template <int kWidth>
+[[gnu::noinline]] char* WriteRareEighteenDigitField(char* out, double value) {
+  constexpr int kBlanks = kWidth - 23;
+  const uint64_t magnitude_bits = std::bit_cast<uint64_t>(value) & ~kSignBit;
+  if (IsNormal(magnitude_bits) && eighteen_digits::Write(out + kBlanks, magnitude_bits, true)) {
+    return out + kWidth;
+  }
+  return WriteRareRealField<kWidth, 18, false>(out, value);
+}
+
 template <int kWidth>
 [[gnu::always_inline]] inline char* WriteHotEighteenDigitField(char* out, double value) {
   constexpr int kBlanks = kWidth - 23;
   static_assert(kBlanks >= 1 && kBlanks <= 8);
   const uint64_t bits = std::bit_cast<uint64_t>(value);
   const uint64_t magnitude_bits = bits & ~kSignBit;
-  WriteBlanksAndSign(out, kBlanks, bits);
-  int64_t exponent;
-  if (!IsNormal(magnitude_bits) ||
-      !eighteen_digits::Write(out + kBlanks, magnitude_bits, &exponent)) [[unlikely]] {
-    return WriteRareRealField<kWidth, 18, false>(out, value);
+  WriteBlanksAndSign<kBlanks>(out, bits);
+  if (!IsNormal(magnitude_bits) || !eighteen_digits::Write(out + kBlanks, magnitude_bits, false))
+      [[unlikely]] {
+    return WriteRareEighteenDigitField<kWidth>(out, value);
   }
-  std::memcpy(out + kBlanks + 19, &kExponentTexts[exponent - kExponentTextsMin], 4);
   return out + kWidth;
 }
 
