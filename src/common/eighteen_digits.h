@@ -96,25 +96,15 @@ inline constexpr Tables kTables = [] {
   return tables;
 }();
 
-// 5^0 .. 5^22, the powers of five below 2^53.
-inline constexpr auto kPowersOfFive = [] {
-  std::array<uint64_t, 23> powers{};
-  uint64_t p = 1;
-  for (uint64_t& power : powers) power = p, p *= 5;
-  return powers;
-}();
-
 // Whether v (normal, with decimal exponent k) times 10^q, q = 17 - k, is
-// exactly an integer and a half: v = odd * 2^e, and 2 * odd * 2^e * 10^q is
-// an odd integer.
+// exactly an integer and a half. With v = odd * 2^e, 2 * v * 10^q =
+// odd * 5^q * 2^(e + 1 + q) is an odd integer when e + 1 + q = 0 and q >= 0;
+// for q < 0 it would be below 2^53 / 5, not the 10^17 or more it is.
 inline bool IsExactlyHalfway(uint64_t magnitude_bits) {
   const int64_t k = DecimalExponentOfNormal(magnitude_bits);
-  const uint64_t significand = (magnitude_bits & ((uint64_t{1} << 52) - 1)) | uint64_t{1} << 52;
-  const int zeros = std::countr_zero(significand);
+  const int zeros = std::countr_zero(magnitude_bits | uint64_t{1} << 52);
   const int64_t e = static_cast<int64_t>(magnitude_bits >> 52) - 1075 + zeros;
-  const int64_t q = 17 - k;
-  if (e + 1 + q != 0) return false;
-  return q >= 0 || (q >= -22 && (significand >> zeros) % kPowersOfFive[-q] == 0);
+  return e + 1 + (17 - k) == 0;
 }
 
 // The product of two words.
@@ -142,7 +132,7 @@ inline uint64_t LastDigitsToEven(Words last) {
 // the hot route, which leaves them to the rare one).
 [[gnu::always_inline]] inline bool Write(char* at, uint64_t magnitude_bits, bool decide_halfway) {
   constexpr uint64_t kHalfUnit = 923;  // above 2^63 / 10^16
-  constexpr uint64_t kMargin = uint64_t{1} << 54;
+  constexpr int kMarginBits = 54;      // F within 2^54 of a whole number: unsure
   const int64_t k = DecimalExponentOfNormal(magnitude_bits);
   const Power& power = kTables.powers[k - kMinExponent];
   std::memcpy(at + 19, power.exponent_text.data(), 4);
@@ -165,7 +155,7 @@ inline uint64_t LastDigitsToEven(Words last) {
   std::memcpy(at + 11, &kFourDigits[fourth.high], 4);
   const Words last = Multiply(fourth.low, 10000);
   uint64_t last_four = last.high;
-  if ((last.low + kMargin) >> 55 == 0) [[unlikely]] {  // F within 2^54 of a whole number
+  if ((last.low + (uint64_t{1} << kMarginBits)) >> (kMarginBits + 1) == 0) [[unlikely]] {
     if (!decide_halfway || !IsExactlyHalfway(magnitude_bits)) return false;
     last_four = LastDigitsToEven(last);
     if (last_four >= 10000) return false;

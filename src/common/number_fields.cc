@@ -235,15 +235,13 @@ template <int kWidth, int kSignificant, bool kFraction>
 
 // The scaled field of 18 digits ("  1.00000000000000000E+01") by its own
 // route: blanks and sign, then the digits with their point and the exponent.
-// The hot entry leaves exact halves (and the rest) to the rare one.
+// The hot entry leaves values near a rounding boundary to the next one, which
+// decides exact halves itself and leaves the rest to WriteRealField.
 template <int kWidth>
-[[gnu::noinline]] char* WriteRareEighteenDigitField(char* out, double value) {
-  constexpr int kBlanks = kWidth - 23;
+[[gnu::noinline]] char* WriteCloseEighteenDigitField(char* out, double value) {
   const uint64_t magnitude_bits = std::bit_cast<uint64_t>(value) & ~kSignBit;
-  if (IsNormal(magnitude_bits) && eighteen_digits::Write(out + kBlanks, magnitude_bits, true)) {
-    return out + kWidth;
-  }
-  return WriteRareRealField<kWidth, 18, false>(out, value);
+  if (eighteen_digits::Write(out + kWidth - 23, magnitude_bits, true)) return out + kWidth;
+  return WriteRealField(out, value, kWidth, 18, false);
 }
 
 template <int kWidth>
@@ -253,9 +251,11 @@ template <int kWidth>
   const uint64_t bits = std::bit_cast<uint64_t>(value);
   const uint64_t magnitude_bits = bits & ~kSignBit;
   WriteBlanksAndSign<kBlanks>(out, bits);
-  if (!IsNormal(magnitude_bits) || !eighteen_digits::Write(out + kBlanks, magnitude_bits, false))
-      [[unlikely]] {
-    return WriteRareEighteenDigitField<kWidth>(out, value);
+  if (!IsNormal(magnitude_bits)) [[unlikely]] {
+    return WriteRareRealField<kWidth, 18, false>(out, value);
+  }
+  if (!eighteen_digits::Write(out + kBlanks, magnitude_bits, false)) [[unlikely]] {
+    return WriteCloseEighteenDigitField<kWidth>(out, value);
   }
   return out + kWidth;
 }
