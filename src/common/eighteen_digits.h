@@ -1,6 +1,6 @@
 // Eighteen significant digits of a double, correctly rounded and written as
-// "d.ddddddddddddddddd": the route of the widest real field, with about half
-// the work of the general long route (real_rounding.h).
+// "d.ddddddddddddddddd": the route of the widest real field, with far less
+// work than the general long route (real_rounding.h) and WriteDigits.
 //
 // A normal v = m * 2^(biased - 1086), m (the significand at the top of a
 // word) in [2^63, 2^64), has the decimal exponent k = floor(log10 v) from the
@@ -119,7 +119,8 @@ struct Words {
 // For a value exactly halfway between N and N + 1, X + 1/2 = N + 1 and X''
 // lies just below it (F above one half: the digits are N's) or at or just
 // above it (F below: N + 1's). The last four digits of the even one of the
-// two, or 10000 or more when they would carry or borrow.
+// two, or 10000 or more when they would carry or borrow (which no exact half
+// of 18 digits needs: 2N + 1 = odd * 5^q, so N ends in 2 or 7).
 inline uint64_t LastDigitsToEven(Words last) {
   if (last.high % 2 == 0) return last.high;
   return last.low >> 63 ? last.high + 1 : last.high - 1;  // 0 - 1 wraps above 10000
@@ -144,7 +145,7 @@ inline uint64_t LastDigitsToEven(Words last) {
   const uint64_t fraction = upper.low + addend;  // G + 923, H + carry below
   const uint64_t first_two = upper.high + (fraction < addend);
   if (first_two >= 100) [[unlikely]]
-    return false;
+    return false;  // rounds up to 10^(k+1)
   // The digits four at a time; two of the stores wait after the test, as
   // four neighbours stored at once would be merged into slower vector code.
   std::memcpy(at, &kTables.heads[first_two], 4);

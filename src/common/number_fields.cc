@@ -28,20 +28,6 @@ using real_rounding::kSignBit;
   return real_rounding::RoundLong(magnitude, significant, result);
 }
 
-// Writes the four exponent characters: "E+05", "E-99", "+100", "-308".
-[[gnu::always_inline]] inline void WriteExponent(char* p, int exponent) {
-  const char sign = exponent < 0 ? '-' : '+';
-  const uint32_t magnitude = static_cast<uint32_t>(exponent < 0 ? -exponent : exponent);
-  if (magnitude <= 99) {
-    p[0] = 'E';
-    p[1] = sign;
-  } else {
-    p[0] = sign;
-    p[1] = static_cast<char>('0' + magnitude / 100);
-  }
-  WritePair(p + 2, magnitude % 100);
-}
-
 // Fills n bytes with c; for up to 64 bytes with a few fixed-size stores.
 [[gnu::always_inline]] inline void Fill(char* p, char c, int n) {
   if (n >= 32 && n <= 64) {
@@ -101,7 +87,7 @@ template <typename WriteDigitsAt>
     digits_at[-1] = first_digit;
     digits_at[0] = '.';
   }
-  WriteExponent(exponent_at, exponent);
+  std::memcpy(exponent_at, ExponentText(exponent).data(), 4);
   return out + width;
 }
 
@@ -260,7 +246,8 @@ template <int kWidth>
   return out + kWidth;
 }
 
-// A real field of constant shape: the hot route where it applies.
+// A real field of constant shape: a hot route where one applies (4 to 8
+// digits, or the scaled field of 18), else the general one.
 template <int kWidth, int kSignificant, bool kFraction>
 char* WriteRealFieldOf(char* out, double value) {
   constexpr int kBlanks = kWidth - kSignificant - (kFraction ? 6 : 5);
