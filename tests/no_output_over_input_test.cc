@@ -14,6 +14,7 @@
 #include <string>
 
 #include "program_run.h"
+#include "reference.h"
 #include "result_file_maker.h"
 #include "test_files.h"
 
@@ -209,6 +210,32 @@ TEST(LostOutput, AFinishedRunReplacesTheWholeFile) {
   EXPECT_EQ(ReadWholeFile(dir + "/old.dat"), fresh);
   EXPECT_TRUE(std::filesystem::is_symlink(dir + "/link.dat"));
   EXPECT_EQ(std::filesystem::status(dir + "/old.dat").permissions(), std::filesystem::perms(0640));
+}
+
+// Files of megabytes, written into disk blocks set aside ahead of their
+// bytes, replace longer ones with exactly their own bytes, also where the
+// process may make files only a little larger than they are.
+TEST(LostOutput, LargeFilesReplaceLongerOnesToTheirLastByteWithinTheFileSizeLimit) {
+  const std::string dir = MakeScratchDir("large");
+  GridOptions grid;
+  grid.nx = 120, grid.ny = 90, grid.steps = 3;
+  const MadeModel model = MakeGridModel(grid);
+  ASSERT_TRUE(WriteResultFile(dir + "/result.bin", model));
+  const RefMicroAvsFiles microavs = RefMicroAvs(model);
+  ASSERT_GT(microavs.temp.size(), size_t{3} << 20);
+  WriteWholeFile(dir + "/AVS.tmp", microavs.temp + microavs.temp.substr(0, 99999));
+  for (const auto& [kind, text] : {std::pair{"2", RefTecplotFile(model)}, {"4", microavs.main}}) {
+    WriteWholeFile(dir + "/big.dat", text + text.substr(0, 99999));
+    const long near_limit = static_cast<long>(std::max(text.size(), microavs.temp.size())) + 4096;
+    for (long limit : {0L, near_limit}) {
+      LiveRun run =
+          StartRxpost(dir, "run", kKorinMenu + kind + "\nbig.dat\n-1\n", {}, false, limit);
+      EXPECT_EQ(run.Wait(), 0) << ReadWholeFile(run.err_path);
+      ExpectSameText(ReadWholeFile(dir + "/big.dat"), text, "kind "s + kind);
+      WriteWholeFile(dir + "/big.dat", text + text.substr(0, 99999));
+    }
+  }
+  ExpectSameText(ReadWholeFile(dir + "/AVS.tmp"), microavs.temp, "AVS.tmp");
 }
 
 }  // namespace

@@ -81,7 +81,6 @@ void OpenTerminal(Terminal kind, int& terminal, int& terminal_end) {
   if (io.max_file_bytes > 0) {
     const rlimit limit{static_cast<rlim_t>(io.max_file_bytes),
                        static_cast<rlim_t>(io.max_file_bytes)};
-    signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead
     if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(127);
   }
   alarm(60);  // a run that hangs is killed and reported as a crash

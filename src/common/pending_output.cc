@@ -1,5 +1,6 @@
 #include "common/pending_output.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstring>
 #include <string_view>
@@ -55,6 +56,13 @@ void WriteNames(const char* lead, bool staged) {
   }
 }
 
+// Blocks are set aside for as many bytes again as a file will hold after a
+// write, at least kSmallestSetAside and at most kLargestSetAside bytes. Even
+// the first bytes are written into blocks set aside: one byte written
+// without makes ext4 flush the whole file when it is renamed over another.
+constexpr int64_t kSmallestSetAside = int64_t{1} << 20;
+constexpr int64_t kLargestSetAside = int64_t{64} << 20;
+
 std::string PartialPath(const std::string& target) {
   return target + ".partial-" + std::to_string(platform::ProcessId());
 }
@@ -82,6 +90,7 @@ PendingOutput::PendingOutput(std::string target, std::string partial, std::strin
       partial_(std::move(partial)),
       shown_(std::move(shown)),
       file_(file),
+      sets_aside_(file != platform::kNoFile && !target_.empty()),
       slot_(TakeSlot(partial_, shown_)) {}
 
 std::unique_ptr<PendingOutput> PendingOutput::Direct(const std::string& shown) {
@@ -89,11 +98,12 @@ std::unique_ptr<PendingOutput> PendingOutput::Direct(const std::string& shown) {
 }
 
 std::unique_ptr<PendingOutput> PendingOutput::Staged(const std::string& target,
-                                                     const std::string& shown,
-                                                     unsigned mode) {
+                                                     const std::string& shown, unsigned mode) {
   // A partial file of this name is left by an earlier process that had this
   // process's id: no live process owns it.
   const std::string partial = PartialPath(target);
+  // The new file's pages take the place of the old one's.
+  platform::ForgetCachedContents(target);
   const platform::FileHandle file = CreatePartialFile(partial, shown, mode);
   return std::unique_ptr<PendingOutput>(new PendingOutput(target, partial, shown, file));
 }
@@ -108,13 +118,34 @@ PendingOutput::~PendingOutput() {
   if (staged() && !complete_) platform::Remove(partial_);
 }
 
+void PendingOutput::WillWrite(int64_t bytes) {
+  const int64_t end = written_ + bytes;
+  written_ = end;
+  if (!sets_aside_ || end <= set_aside_) return;
+  const int64_t from = std::max(set_aside_, end - bytes);
+  const int64_t until = end + std::clamp(end, kSmallestSetAside, kLargestSetAside);
+  sets_aside_ = platform::SetAsideBlocks(file_, from, until - from);
+  set_aside_ = until;  // a refusal may still have lengthened the file
+}
+
+void PendingOutput::CutToWritten() {
+  if (set_aside_ <= written_) return;
+  if (!platform::CutAt(file_, written_)) {
+    const std::string reason = platform::ErrorText(platform::LastError());
+    throw ErrorAbout(shown_, "cannot cut the new file to its length: " + reason +
+                                 "; the file is left as it was");
+  }
+  set_aside_ = written_;
+}
+
 void PendingOutput::Complete() {
   if (complete_) return;
+  CutToWritten();
   if (staged() && !target_.empty()) {
     if (!platform::Rename(partial_, target_)) {
       const std::string reason = platform::ErrorText(platform::LastError());
-      throw ErrorAbout(shown_,
-                       "cannot put the new file in its place: " + reason + "; the file is left as it was");
+      throw ErrorAbout(shown_, "cannot put the new file in its place: " + reason +
+                                   "; the file is left as it was");
     }
   }
   complete_ = true;

@@ -4,7 +4,9 @@
 // rename only when the run has written it whole. Until then NAME keeps what
 // it held (or stays absent), so no file ever shows one run's bytes followed by
 // an earlier run's tail, even after a crash or a power cut; an unfinished run
-// removes its partial files. A device or a pipe is written directly and is
+// removes its partial files. Disk blocks are set aside for a partial file a
+// little ahead of its bytes (where the system allows), and the file is cut
+// to its bytes before the rename. A device or a pipe is written directly and is
 // only named as incomplete when the run ends early.
 //
 // Every pending output is known to ReportInterruptedOutputs, which the
@@ -40,6 +42,10 @@ class PendingOutput {
   const std::string& written_path() const { return staged() ? partial_ : shown_; }
   // The partial file (staged only); the caller closes it.
   platform::FileHandle file() const { return file_; }
+  // Before `bytes` more are written to the file: for a partial file, sets
+  // blocks aside for them and as many again as the file will then hold (at
+  // least 1 MiB, at most 64 MiB), so that no byte is written without its block.
+  void WillWrite(int64_t bytes);
   // The output is whole: a staged one replaces its target now. Throws
   // RunError when the rename fails (the partial file is then removed).
   void Complete();
@@ -47,10 +53,15 @@ class PendingOutput {
  private:
   PendingOutput(std::string target, std::string partial, std::string shown,
                 platform::FileHandle file);
+  // Cuts the blocks set aside past the bytes written.
+  void CutToWritten();
 
   std::string target_, partial_, shown_;
   platform::FileHandle file_;
-  int slot_;  // in the interrupt handler's table; -1 when not there
+  int64_t written_ = 0;      // or about to be
+  int64_t set_aside_ = 0;    // the partial file's length at most: written or set aside
+  bool sets_aside_ = false;  // until the system refuses
+  int slot_;                 // in the interrupt handler's table; -1 when not there
   bool complete_ = false;
 };
 

@@ -71,6 +71,18 @@ int64_t ReadAt(FileHandle file, char* buffer, size_t size, int64_t offset);
 int64_t Write(FileHandle file, const char* data, size_t size);
 // Cuts (or extends) the file to `length` bytes.
 bool CutAt(FileHandle file, int64_t length);
+// Sets disk blocks aside for bytes [offset, offset + bytes) of a file being
+// written, extending it to cover them, where the system can do that without
+// writing them (Linux); false, with the file as it was, where it cannot, when
+// the disk has no room or the process may not make files that large. Bytes
+// written into blocks set aside need no blocks found for them one by one, nor
+// (on ext4) a flush when the file is renamed over another.
+bool SetAsideBlocks(FileHandle file, int64_t offset, int64_t bytes);
+
+// Asks the system to drop from memory the cached contents of the file at
+// `path`, which stay on disk; for a file about to be replaced, whose memory
+// then serves its successor. Nothing happens where the system cannot.
+void ForgetCachedContents(const std::string& path);
 
 // Creates a new, empty file of a name of its own (beginning with `prefix`)
 // in the system's temporary folder and returns its path; empty when it cannot.

@@ -131,6 +131,23 @@ bool CutAt(FileHandle file, int64_t length) {
   return ::ftruncate(Descriptor(file), static_cast<off_t>(length)) == 0;
 }
 
+bool SetAsideBlocks(FileHandle file, int64_t offset, int64_t bytes) {
+#ifdef __linux__
+  return ::fallocate(Descriptor(file), 0, static_cast<off_t>(offset), static_cast<off_t>(bytes)) ==
+         0;
+#else
+  (void)file, (void)offset, (void)bytes;
+  return false;
+#endif
+}
+
+void ForgetCachedContents(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return;
+  (void)::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+  ::close(fd);
+}
+
 std::string TemporaryFolder() {
   const char* folder = std::getenv("TMPDIR");
   return folder != nullptr && *folder != '\0' ? folder : "/tmp";

@@ -87,6 +87,8 @@ void EndRunsCleanlyOnInterrupt() {
   constexpr int kEnds[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
   for (int signal : kEnds) sigaddset(&action.sa_mask, signal);
   for (int signal : kEnds) ::sigaction(signal, &action, nullptr);
+  // A write past the process's file size limit then fails, and is reported.
+  ::signal(SIGXFSZ, SIG_IGN);
 }
 
 #endif

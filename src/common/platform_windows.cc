@@ -186,6 +186,12 @@ bool CutAt(FileHandle file, int64_t length) {
   return cut;
 }
 
+// Not done here: the file system finds a file's blocks as it grows.
+bool SetAsideBlocks(FileHandle, int64_t, int64_t) { return false; }
+
+// Not done here: the system keeps what it caches.
+void ForgetCachedContents(const std::string&) {}
+
 std::string TemporaryFolder() {
   char folder[MAX_PATH + 1];
   const DWORD size = GetTempPathA(sizeof folder, folder);

@@ -56,7 +56,7 @@ void TextOutput::AppendInParts(std::string_view text) {
 }
 
 void TextOutput::AppendBlock(std::string_view text) {
-  if (text.size() < kBufferSize || file_ == platform::kNoFile) return Append(text);
+  if (text.size() < kDirectBlock || file_ == platform::kNoFile) return Append(text);
   Flush();
   if (!failed_) WriteAll(text.data(), text.size());
 }
@@ -75,6 +75,7 @@ void TextOutput::MakeRoom(size_t n) {
 }
 
 void TextOutput::WriteAll(const char* data, size_t size) {
+  if (pending_) pending_->WillWrite(static_cast<int64_t>(size));
   while (size > 0) {
     if (console_ != nullptr) {
       if (!console_->Write(data, size)) Failed(-1);
@@ -93,8 +94,9 @@ void TextOutput::Failed(int64_t written) {
   std::string reason =
       written < 0 ? platform::ErrorText(platform::LastError()) : std::string("nothing written");
   const bool staged = pending_ && pending_->staged();
-  throw ErrorAbout(name_, "write failed: " + reason +
-                              (staged ? "; the file is left as it was" : "; the file is incomplete"));
+  throw ErrorAbout(name_,
+                   "write failed: " + reason +
+                       (staged ? "; the file is left as it was" : "; the file is incomplete"));
 }
 
 // Doubles the memory buffer (or more, for a large request), keeping its bytes.

@@ -59,7 +59,9 @@ class TextOutput {
     std::memcpy(cursor_, text.data(), text.size());
     cursor_ += text.size();
   }
-  // Like Append; a large block goes to the system straight from `text`.
+  // Like Append; a block of kDirectBlock bytes or more goes to the system
+  // straight from `text`, not copied.
+  static constexpr size_t kDirectBlock = 64 * 1024;
   void AppendBlock(std::string_view text);
   void Append(char c) { *Reserve(1) = c, ++cursor_; }
   // The platform's line end (LF, or CR LF on Windows).
