@@ -6,6 +6,7 @@
 #include <bit>
 #include <cfloat>
 #include <cmath>
+#include <ostream>
 #include <random>
 #include <string>
 #include <vector>
@@ -81,6 +82,11 @@ struct RealKind {
   int values;                        // how many random values of each family
   int Significant() const { return fraction ? digits : digits + 1; }
 };
+
+// Names the kind in test names: "scaled 25 17".
+void PrintTo(const RealKind& kind, std::ostream* out) {
+  *out << (kind.fraction ? "fraction " : "scaled ") << kind.width << " " << kind.digits;
+}
 
 class RealFieldsMatchPrintf : public ::testing::TestWithParam<RealKind> {};
 
