@@ -4,9 +4,9 @@
 # kind. Each conversion runs three times, interleaved with its two
 # yardsticks: build/write_yardstick writing the same number of bytes in 1 MiB
 # writes over the same, existing output file, once emptying it first (as a
-# plain program opens a file; rxpost's new file beside the old one costs the
-# same) and once in place, cut at the end (the floor no safe writer reaches:
-# no blocks freed or found). It prints, for each kind, the median wall time of all three, the
+# plain program opens a file) and once in place, cut at the end (no blocks
+# freed or found: the floor for a writer that keeps the old file whole until
+# the new one is). It prints, for each kind, the median wall time of all three, the
 # ratios, output MB/s, nanoseconds per written number and
 # peak resident memory; for TECPLOT also the ratios to the same conversion
 # written with C fprintf (build/fprintf_tecplot) and with the formatted WRITE

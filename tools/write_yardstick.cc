@@ -2,9 +2,9 @@
 // existing FILE as a plain program does (emptied first) and writes BYTES
 // bytes of text to it in 1 MiB write calls. With --in-place it writes over
 // the old bytes from the start instead and cuts the file at the end, which
-// spares the file system freeing and finding blocks: the floor no safe writer
-// reaches (rxpost writes a new file beside the old one and renames it over
-// it, which costs what emptying first does).
+// spares the file system freeing and finding blocks: a floor for a writer
+// that keeps the old file whole until the new one is (rxpost writes a new
+// file beside the old one, into blocks set aside, and renames it over it).
 //
 //   write_yardstick [--in-place] FILE BYTES
 //

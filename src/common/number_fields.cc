@@ -7,6 +7,8 @@
 #include <cstring>
 
 #include "common/decimal_digits.h"
+#include "common/eighteen_digits.h"
+#include "common/exponent_text.h"
 #include "common/real_rounding.h"
 
 namespace {
@@ -24,20 +26,6 @@ using real_rounding::kSignBit;
     return true;
   }
   return real_rounding::RoundLong(magnitude, significant, result);
-}
-
-// Writes the four exponent characters: "E+05", "E-99", "+100", "-308".
-[[gnu::always_inline]] inline void WriteExponent(char* p, int exponent) {
-  const char sign = exponent < 0 ? '-' : '+';
-  const uint32_t magnitude = static_cast<uint32_t>(exponent < 0 ? -exponent : exponent);
-  if (magnitude <= 99) {
-    p[0] = 'E';
-    p[1] = sign;
-  } else {
-    p[0] = sign;
-    p[1] = static_cast<char>('0' + magnitude / 100);
-  }
-  WritePair(p + 2, magnitude % 100);
 }
 
 // Fills n bytes with c; for up to 64 bytes with a few fixed-size stores.
@@ -99,7 +87,7 @@ template <typename WriteDigitsAt>
     digits_at[-1] = first_digit;
     digits_at[0] = '.';
   }
-  WriteExponent(exponent_at, exponent);
+  std::memcpy(exponent_at, ExponentText(exponent).data(), 4);
   return out + width;
 }
 
@@ -153,19 +141,12 @@ template <typename WriteDigitsAt>
   return WriteRealFieldInline(out, value, width, significant, fraction);
 }
 
-// The exponent's four characters for every exponent a field can show:
-// "E+05", "E-99", "+100", "-308".
+// The exponent's four characters for every exponent a field can show.
 constexpr int kExponentTextsMin = -340;
 constexpr auto kExponentTexts = [] {
   std::array<std::array<char, 4>, 2 * 340 + 1> texts{};
   for (int exponent = kExponentTextsMin; exponent <= -kExponentTextsMin; ++exponent) {
-    std::array<char, 4>& text = texts[exponent - kExponentTextsMin];
-    const char sign = exponent < 0 ? '-' : '+';
-    const int magnitude = exponent < 0 ? -exponent : exponent;
-    text[0] = magnitude <= 99 ? 'E' : sign;
-    text[1] = magnitude <= 99 ? sign : static_cast<char>('0' + magnitude / 100);
-    text[2] = static_cast<char>('0' + magnitude / 10 % 10);
-    text[3] = static_cast<char>('0' + magnitude % 10);
+    texts[exponent - kExponentTextsMin] = ExponentText(exponent);
   }
   return texts;
 }();
@@ -183,39 +164,45 @@ constexpr auto kZeroField = [] {
 }();
 
 // Writes blanks and the sign of a real field whose text (without the sign)
-// starts at out + blanks; 1 <= blanks <= 8.
-[[gnu::always_inline]] inline void WriteBlanksAndSign(char* out, int blanks, uint64_t bits) {
-  static constexpr char kSigns[] = {' ', '-'};
-  std::memset(out, ' ', 8);
-  out[blanks - 1] = kSigns[bits >> 63];
+// starts at out + kBlanks, 1 <= kBlanks <= 8, as one word of 8 bytes.
+template <int kBlanks>
+[[gnu::always_inline]] inline void WriteBlanksAndSign(char* out, uint64_t bits) {
+  static_assert(std::endian::native == std::endian::little);
+  static constexpr uint64_t kBlankWord = 0x2020202020202020;
+  static constexpr uint64_t kWords[] = {kBlankWord,
+                                        kBlankWord + (uint64_t{'-' - ' '} << (8 * kBlanks - 8))};
+  std::memcpy(out, &kWords[bits >> 63], 8);
 }
 
-// The hot real fields: a width with room for a minus sign and at most 8
-// blanks before it. A normal value takes the short (4 to 8 digits) or long
-// (9 to 18) rounding route and is placed with a few stores: blanks, the
-// sign, the digits in words (the point written over the second byte), the
-// exponent as one word. Anything else (zero, subnormals, infinities, NaN,
-// values at or next to a rounding boundary) goes through WriteRealField.
+// A real field the hot routes leave: zero as a constant text, anything else
+// (subnormals, infinities, NaN, values at or next to a rounding boundary)
+// through WriteRealField.
+template <int kWidth, int kSignificant, bool kFraction>
+char* WriteRareRealField(char* out, double value) {
+  if (value == 0) {
+    std::memcpy(out, kZeroField<kWidth, kSignificant, kFraction>.data(), kWidth);
+    return out + kWidth;
+  }
+  return WriteRealField(out, value, kWidth, kSignificant, kFraction);
+}
+
+// The hot real fields of 4 to 8 digits: a width with room for a minus sign
+// and at most 8 blanks before it. A normal value takes the short rounding
+// route and is placed with a few stores: blanks, the sign, the digits in
+// words (the point written over the second byte), the exponent as one word.
 template <int kWidth, int kSignificant, bool kFraction>
 [[gnu::always_inline]] inline char* WriteHotRealField(char* out, double value) {
   constexpr int kLength = kSignificant + (kFraction ? 6 : 5);  // without the sign
   constexpr int kBlanks = kWidth - kLength;
-  static_assert(kSignificant >= 4 && kSignificant <= 18 && kBlanks >= 1 && kBlanks <= 8);
+  static_assert(kSignificant >= 4 && kSignificant <= 8 && kBlanks >= 1 && kBlanks <= 8);
   const uint64_t bits = std::bit_cast<uint64_t>(value);
   const uint64_t magnitude_bits = bits & ~kSignBit;
   DecimalSignificand decimal;
-  const bool rounded =
-      IsNormal(magnitude_bits) &&
-      (kSignificant <= 8 ? real_rounding::RoundNormalShort(magnitude_bits, kSignificant, &decimal)
-                         : real_rounding::RoundNormalLong(magnitude_bits, kSignificant, &decimal));
-  if (!rounded) [[unlikely]] {
-    if (magnitude_bits == 0) {
-      std::memcpy(out, kZeroField<kWidth, kSignificant, kFraction>.data(), kWidth);
-      return out + kWidth;
-    }
-    return WriteRealField(out, value, kWidth, kSignificant, kFraction);
+  if (!IsNormal(magnitude_bits) ||
+      !real_rounding::RoundNormalShort(magnitude_bits, kSignificant, &decimal)) [[unlikely]] {
+    return WriteRareRealField<kWidth, kSignificant, kFraction>(out, value);
   }
-  WriteBlanksAndSign(out, kBlanks, bits);
+  WriteBlanksAndSign<kBlanks>(out, bits);
   char* const first = out + kBlanks;
   char* exponent_at;
   if constexpr (kFraction) {
@@ -232,12 +219,42 @@ template <int kWidth, int kSignificant, bool kFraction>
   return out + kWidth;
 }
 
-// A real field of constant shape: the hot route where it applies.
+// The scaled field of 18 digits ("  1.00000000000000000E+01") by its own
+// route: blanks and sign, then the digits with their point and the exponent.
+// The hot entry leaves values near a rounding boundary to the next one, which
+// decides exact halves itself and leaves the rest to WriteRealField.
+template <int kWidth>
+[[gnu::noinline]] char* WriteCloseEighteenDigitField(char* out, double value) {
+  const uint64_t magnitude_bits = std::bit_cast<uint64_t>(value) & ~kSignBit;
+  if (eighteen_digits::Write(out + kWidth - 23, magnitude_bits, true)) return out + kWidth;
+  return WriteRealField(out, value, kWidth, 18, false);
+}
+
+template <int kWidth>
+[[gnu::always_inline]] inline char* WriteHotEighteenDigitField(char* out, double value) {
+  constexpr int kBlanks = kWidth - 23;
+  static_assert(kBlanks >= 1 && kBlanks <= 8);
+  const uint64_t bits = std::bit_cast<uint64_t>(value);
+  const uint64_t magnitude_bits = bits & ~kSignBit;
+  WriteBlanksAndSign<kBlanks>(out, bits);
+  if (!IsNormal(magnitude_bits)) [[unlikely]] {
+    return WriteRareRealField<kWidth, 18, false>(out, value);
+  }
+  if (!eighteen_digits::Write(out + kBlanks, magnitude_bits, false)) [[unlikely]] {
+    return WriteCloseEighteenDigitField<kWidth>(out, value);
+  }
+  return out + kWidth;
+}
+
+// A real field of constant shape: a hot route where one applies (4 to 8
+// digits, or the scaled field of 18), else the general one.
 template <int kWidth, int kSignificant, bool kFraction>
 char* WriteRealFieldOf(char* out, double value) {
   constexpr int kBlanks = kWidth - kSignificant - (kFraction ? 6 : 5);
-  if constexpr (kSignificant >= 4 && kSignificant <= 18 && kBlanks >= 1 && kBlanks <= 8) {
+  if constexpr (kSignificant >= 4 && kSignificant <= 8 && kBlanks >= 1 && kBlanks <= 8) {
     return WriteHotRealField<kWidth, kSignificant, kFraction>(out, value);
+  } else if constexpr (kSignificant == 18 && !kFraction && kBlanks >= 1 && kBlanks <= 8) {
+    return WriteHotEighteenDigitField<kWidth>(out, value);
   } else {
     return WriteRealFieldInline(out, value, kWidth, kSignificant, kFraction);
   }

@@ -56,8 +56,10 @@ void WriteNames(const char* lead, bool staged) {
   }
 }
 
-// Blocks are set aside once a file has this many bytes, for as many bytes
-// again as it has, at most kLargestSetAside at a time.
+// Blocks are set aside for as many bytes again as a file will hold after a
+// write, at least kSmallestSetAside and at most kLargestSetAside bytes. Even
+// the first bytes are written into blocks set aside: one byte written
+// without makes ext4 flush the whole file when it is renamed over another.
 constexpr int64_t kSmallestSetAside = int64_t{1} << 20;
 constexpr int64_t kLargestSetAside = int64_t{64} << 20;
 
@@ -119,9 +121,9 @@ PendingOutput::~PendingOutput() {
 void PendingOutput::WillWrite(int64_t bytes) {
   const int64_t end = written_ + bytes;
   written_ = end;
-  if (!sets_aside_ || end < kSmallestSetAside || end <= set_aside_) return;
+  if (!sets_aside_ || end <= set_aside_) return;
   const int64_t from = std::max(set_aside_, end - bytes);
-  const int64_t until = end + std::min(end, kLargestSetAside);
+  const int64_t until = end + std::clamp(end, kSmallestSetAside, kLargestSetAside);
   sets_aside_ = platform::SetAsideBlocks(file_, from, until - from);
   set_aside_ = until;  // a refusal may still have lengthened the file
 }

@@ -42,9 +42,9 @@ class PendingOutput {
   const std::string& written_path() const { return staged() ? partial_ : shown_; }
   // The partial file (staged only); the caller closes it.
   platform::FileHandle file() const { return file_; }
-  // Before `bytes` more are written to the file: for a large partial file,
-  // sets blocks aside for them and as many again as the file will then
-  // hold (at most 64 MiB), so that no byte is written without its block.
+  // Before `bytes` more are written to the file: for a partial file, sets
+  // blocks aside for them and as many again as the file will then hold (at
+  // least 1 MiB, at most 64 MiB), so that no byte is written without its block.
   void WillWrite(int64_t bytes);
   // The output is whole: a staged one replaces its target now. Throws
   // RunError when the rename fails (the partial file is then removed).

@@ -185,23 +185,4 @@ enum class Rounding { kDown, kUp, kUnsure };
   return true;
 }
 
-// The long route for a normal value and 9 to 18 digits: the exponent from the
-// octave table, m = the significand at the top of a word; for these, shift =
-// 958 - biased - b lies in 3..63 (X < 10^18 < 2^60 <= top word / 4).
-[[gnu::always_inline]] inline bool RoundNormalLong(uint64_t magnitude_bits, int significant,
-                                                   DecimalSignificand* result) {
-  const uint64_t biased = magnitude_bits >> 52;
-  const int64_t exponent = DecimalExponentOfNormal(magnitude_bits);
-  const Pow10Entry& power = kPow10Table[significant - 1 - exponent - kPow10MinExponent];
-  const uint64_t m = (magnitude_bits << 11) | kSignBit;
-  const Top128 product = MultiplyTop128(m, power);
-  const int shift = static_cast<int>(958 - biased - power.binary_exponent);
-  uint64_t digits = product.high >> shift;
-  const uint64_t fraction_high = product.high & ((uint64_t{1} << shift) - 1);
-  const Rounding rounding = DecideRounding(fraction_high, product.low, shift);
-  if (rounding == Rounding::kUnsure) return false;
-  StoreRounded(digits + (rounding == Rounding::kUp ? 1 : 0), exponent, significant, result);
-  return true;
-}
-
 }  // namespace real_rounding
