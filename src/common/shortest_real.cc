@@ -46,8 +46,10 @@ int FloorLog10ThreeQuartersPow2(int e) { return (e * 1262611 - 524031) >> 22; }
 // of the product are not zero beyond the approximation of g: rounded to odd.
 class Scale64 {
  public:
-  explicit Scale64(int k) : high_(Entry(k).high), low_(Entry(k).low) {
-    if (-k < 0 || -k > 55) low_ += 1, high_ += low_ == 0 ? 1 : 0;
+  explicit Scale64(int k) : high_(Entry(k).high), low_(Entry(k).low) { RoundUp(k, high_, low_); }
+  // The table value plus one unless exact.
+  static void RoundUp(int k, uint64_t& high, uint64_t& low) {
+    if (-k < 0 || -k > 55) low += 1, high += low == 0 ? 1 : 0;
   }
   uint64_t operator()(uint64_t cp) const {
     const Uint128 x = static_cast<Uint128>(low_) * cp;
@@ -76,16 +78,6 @@ class Scale32 {
  private:
   uint64_t g_;
 };
-
-// The parity of floor(x * 2^beta * g / 2^64) and whether it is exact, from
-// the low 64 bits of the product of x (33 bits at most) and g.
-struct ParityOfProduct {
-  bool odd, is_integer;
-};
-ParityOfProduct Parity(uint64_t g, uint64_t x, int beta) {
-  const uint64_t low = g * x;
-  return {((low >> (64 - beta)) & 1) != 0, static_cast<uint32_t>(low >> (32 - beta)) == 0};
-}
 
 [[gnu::always_inline]] inline ShortestDecimal WithoutTrailingZeros(ShortestDecimal d) {
   while (d.digits % 10 == 0) d.digits /= 10, ++d.exponent;
@@ -199,76 +191,130 @@ template <bool kMarkReal>
              : WriteScientific(out, d, count, exponent);
 }
 
-// Subnormal values, kept off the usual route's code and registers.
-template <typename Scale>
-[[gnu::noinline]] ShortestDecimal ShortestSubnormal(uint64_t c, int q) {
-  return Shortest<Scale>(c, q, false);
-}
-
 // The value of IEEE bits with `kFractionBits` fraction bits and an exponent
 // biased by `kBias` (counting the fraction as an integer): c * 2^q.
 template <typename Scale, int kFractionBits, int kBias>
 [[gnu::always_inline]] inline ShortestDecimal ShortestOf(uint64_t bits) {
   const uint64_t fraction = bits & ((uint64_t{1} << kFractionBits) - 1);
   const int biased = static_cast<int>(bits >> kFractionBits);
-  if (biased == 0) return ShortestSubnormal<Scale>(fraction, 1 - kBias);
+  if (biased == 0) return Shortest<Scale>(fraction, 1 - kBias, false);
   const uint64_t c = fraction | (uint64_t{1} << kFractionBits);
   const int q = biased - kBias;
   if (IsSmallInteger(c, q)) return WithoutTrailingZeros({c >> -q, 0});
   return Shortest<Scale>(c, q, fraction == 0 && biased > 1);
 }
 
-// For positive finite values only.
-[[gnu::always_inline]] inline ShortestDecimal ShortestDecimalOf(double value) {
-  return ShortestOf<Scale64, 52, 1075>(std::bit_cast<uint64_t>(value));
-}
+// The products of the usual route. Upper: floor(x * g / 2^64) for floats,
+// floor(x * g / 2^128) for doubles, and whether it is exact. Parity: the
+// parity of floor(x * 2^beta * g / 2^(64 or 128)) and whether it is exact,
+// from the low bits of the product. Width: delta of the top.
+struct ProductBits {
+  uint64_t integer;
+  bool is_integer;
+};
+struct ParityBits {
+  bool odd, is_integer;
+};
 
-// Subnormal floats and powers of two, kept off the usual route's registers.
-[[gnu::noinline]] ShortestDecimal ShortestRareFloat(uint32_t bits) {
-  return ShortestOf<Scale32, 23, 150>(bits);
-}
-
-// The usual float, c * 2^q with c of 24 bits, not a power of two: from z,
-// the upper end scaled by 10^-k, and its last two digits (see the top).
-[[gnu::always_inline]] inline ShortestDecimal ShortestUsualFloat(uint32_t c, int q) {
-  const int k = FloorLog10Pow2(q) - 1;  // z holds 2 or 3 digits more than the interval's width
-  const uint64_t g = Scale32::Power(k);
-  const int beta = q + Scale64::Entry(k).binary_exponent + 127;    // 1 to 4
-  const uint32_t delta = static_cast<uint32_t>(g >> (63 - beta));  // the width: 10 to 99
-  const bool even = (c & 1) == 0;  // a tie reads back as v, so both ends are inside
-  // z = (c + 1/2) * 2^q * 10^-k, to its integer and whether it has a fraction.
-  const Uint128 z = static_cast<Uint128>(g) * ((2 * c + 1) << beta);
-  const uint32_t zi = static_cast<uint32_t>(z >> 64);
-  const bool z_is_integer = (static_cast<uint64_t>(z) >> 32) == 0;
-  uint32_t digits = zi / 100, r = zi - 100 * digits;
-  if (r < delta) {  // digits * 100 lies inside the interval unless on an excluded upper end
-    if (r != 0 || !z_is_integer || even) return WithoutTrailingZeros({digits, k + 2});
-    digits -= 1, r = 100;
-  } else if (r == delta) {  // on the lower end: inside when that end is, or z - delta is above it
-    const ParityOfProduct x = Parity(g, 2 * c - 1, beta);
-    if (x.odd || (x.is_integer && even)) return WithoutTrailingZeros({digits, k + 2});
+class FloatProducts {
+ public:
+  static constexpr int kKappa = 1;  // z has 2 digits more than the width
+  explicit FloatProducts(int k) : g_(Scale32::Power(k)) {}
+  uint32_t Width(int beta) const { return static_cast<uint32_t>(g_ >> (63 - beta)); }
+  ProductBits Upper(uint64_t x) const {
+    const Uint128 z = static_cast<Uint128>(g_) * x;
+    return {static_cast<uint64_t>(z >> 64), (static_cast<uint64_t>(z) >> 32) == 0};
   }
-  // One digit more: the multiple of 10^k nearest v = z - delta / 2 (+ 5 to round).
-  uint32_t distance = r - delta / 2 + 5;
-  const bool approximately_odd = ((distance ^ 5) & 1) != 0;
-  const bool exact = distance % 10 == 0;
-  uint64_t nearest = digits * uint64_t{10} + distance / 10;
+  ParityBits Parity(uint64_t x, int beta) const {
+    const uint64_t low = g_ * x;
+    return {((low >> (64 - beta)) & 1) != 0, static_cast<uint32_t>(low >> (32 - beta)) == 0};
+  }
+
+ private:
+  uint64_t g_;
+};
+
+class DoubleProducts {
+ public:
+  static constexpr int kKappa = 2;  // z has 3 digits more than the width
+  explicit DoubleProducts(int k) : high_(Scale64::Entry(k).high), low_(Scale64::Entry(k).low) {
+    Scale64::RoundUp(k, high_, low_);
+  }
+  uint32_t Width(int beta) const { return static_cast<uint32_t>(high_ >> (63 - beta)); }
+  ProductBits Upper(uint64_t x) const {
+    const Uint128 z = static_cast<Uint128>(high_) * x +
+                      static_cast<uint64_t>((static_cast<Uint128>(low_) * x) >> 64);
+    return {static_cast<uint64_t>(z >> 64), static_cast<uint64_t>(z) == 0};
+  }
+  ParityBits Parity(uint64_t x, int beta) const {
+    const Uint128 low = static_cast<Uint128>(low_) * x;
+    const uint64_t bits_64 = high_ * x + static_cast<uint64_t>(low >> 64);
+    const uint64_t bits_0 = static_cast<uint64_t>(low);
+    return {((bits_64 >> (64 - beta)) & 1) != 0, (bits_64 << beta | bits_0 >> (64 - beta)) == 0};
+  }
+
+ private:
+  uint64_t high_, low_;
+};
+
+// The usual value, c * 2^q, not a power of two: from z, the upper end scaled
+// by 10^-k, and its last kKappa + 1 digits (see the top).
+template <typename Products>
+[[gnu::always_inline]] inline ShortestDecimal ShortestUsual(uint64_t c, int q) {
+  constexpr int kKappa = Products::kKappa;
+  constexpr uint32_t kSmall = kKappa == 1 ? 10 : 100, kBig = 10 * kSmall;
+  const int k = FloorLog10Pow2(q) - kKappa;
+  const Products products(k);
+  const int beta = q + Scale64::Entry(k).binary_exponent + 127;  // 1 to 4
+  const uint32_t delta = products.Width(beta);  // kSmall to kBig - 1
+  const bool even = (c & 1) == 0;  // a tie reads back as v, so both ends are inside
+  const ProductBits z = products.Upper((2 * c + 1) << beta);
+  uint64_t digits = z.integer / kBig;
+  uint32_t r = static_cast<uint32_t>(z.integer - kBig * digits);
+  if (r < delta) {  // digits * kBig lies inside the interval unless on an excluded upper end
+    if (r != 0 || !z.is_integer || even) return WithoutTrailingZeros({digits, k + kKappa + 1});
+    digits -= 1, r = kBig;
+  } else if (r == delta) {  // on the lower end: inside when that end is, or z - delta is above it
+    const ParityBits x = products.Parity(2 * c - 1, beta);
+    if (x.odd || (x.is_integer && even)) return WithoutTrailingZeros({digits, k + kKappa + 1});
+  }
+  // One digit more: the multiple of 10^k nearest v = z - delta / 2 (+ kSmall / 2 to round).
+  const uint32_t distance = r - delta / 2 + kSmall / 2;
+  const bool approximately_odd = ((distance ^ (kSmall / 2)) & 1) != 0;
+  const bool exact = distance % kSmall == 0;
+  uint64_t nearest = digits * uint64_t{10} + distance / kSmall;
   if (exact) {  // v may lie half way: the parity of v's scaled integer decides
-    const ParityOfProduct y = Parity(g, 2 * c, beta);
+    const ParityBits y = products.Parity(2 * c, beta);
     if (y.odd != approximately_odd || ((nearest & 1) != 0 && y.is_integer)) nearest -= 1;
   }
-  return {nearest, k + 1};
+  return {nearest, k + kKappa};
 }
 
-[[gnu::always_inline]] inline ShortestDecimal ShortestDecimalOf(float value) {
-  const uint32_t bits = std::bit_cast<uint32_t>(value);
-  const uint32_t fraction = bits & 0x7fffff;
-  const int biased = static_cast<int>(bits >> 23);
-  if (biased == 0 || fraction == 0) return ShortestRareFloat(bits);
-  const uint32_t c = fraction | 0x800000;
-  const int q = biased - 150;
+// Subnormal values and powers of two, kept off the usual route's registers.
+template <typename Scale, int kFractionBits, int kBias>
+[[gnu::noinline]] ShortestDecimal ShortestRare(uint64_t bits) {
+  return ShortestOf<Scale, kFractionBits, kBias>(bits);
+}
+
+// For positive finite values only: the IEEE bits with `kFractionBits`
+// fraction bits and an exponent biased by `kBias` (counting the fraction as
+// an integer).
+template <typename Scale, typename Products, int kFractionBits, int kBias>
+[[gnu::always_inline]] inline ShortestDecimal ShortestDecimalOfBits(uint64_t bits) {
+  const uint64_t fraction = bits & ((uint64_t{1} << kFractionBits) - 1);
+  const int biased = static_cast<int>(bits >> kFractionBits);
+  if (biased == 0 || fraction == 0) return ShortestRare<Scale, kFractionBits, kBias>(bits);
+  const uint64_t c = fraction | (uint64_t{1} << kFractionBits);
+  const int q = biased - kBias;
   if (IsSmallInteger(c, q)) return WithoutTrailingZeros({c >> -q, 0});
-  return ShortestUsualFloat(c, q);
+  return ShortestUsual<Products>(c, q);
+}
+
+[[gnu::always_inline]] inline ShortestDecimal ShortestDecimalOf(double value) {
+  return ShortestDecimalOfBits<Scale64, DoubleProducts, 52, 1075>(std::bit_cast<uint64_t>(value));
+}
+[[gnu::always_inline]] inline ShortestDecimal ShortestDecimalOf(float value) {
+  return ShortestDecimalOfBits<Scale32, FloatProducts, 23, 150>(std::bit_cast<uint32_t>(value));
 }
 
 template <bool kMarkReal, typename Real>
