@@ -16,15 +16,16 @@
 // multiples of 10^k next to v; the scaled bounds come from one 128-bit power
 // of ten each, rounded to odd so that exact halves stay recognisable.
 //
-// The usual floats (not a power of two, not an integer, not subnormal) take
+// The usual values (not a power of two, not an integer, not subnormal) take
 // J. Jeon's "Dragonbox" route over the same powers instead: one product. With
-// k one less, the upper end z of v's interval scaled by 10^-k has two digits
-// more than the interval is wide (delta, 10 to 99 in the same units). When
-// z's last two digits r are below delta, z cut to a multiple of 100 is inside
-// the interval and is the answer (on r = delta, if the lower end counts);
-// else the answer is the multiple of 10^k nearest v, which lies delta / 2
-// below z: one division by 10. Only exact halves and ends need a second look,
-// at the low bits of a product.
+// k smaller by kappa (1 for floats, 2 for doubles), the upper end z of v's
+// interval scaled by 10^-k has kappa + 1 digits more than the interval is
+// wide (delta, 10^kappa to 10^(kappa+1) - 1 in the same units). When those
+// last digits r of z are below delta, z cut to a multiple of 10^(kappa+1) is
+// inside the interval and is the answer (on r = delta, if the lower end
+// counts); else the answer is the multiple of 10^k nearest v, which lies
+// delta / 2 below z: one division by 10^kappa. Only exact halves and ends
+// need a second look, at the low bits of a product.
 
 namespace {
 
@@ -191,10 +192,12 @@ template <bool kMarkReal>
              : WriteScientific(out, d, count, exponent);
 }
 
-// The value of IEEE bits with `kFractionBits` fraction bits and an exponent
-// biased by `kBias` (counting the fraction as an integer): c * 2^q.
+// Subnormal values and powers of two by the interval search, kept off the
+// usual route's code and registers. The value of IEEE bits with
+// `kFractionBits` fraction bits and an exponent biased by `kBias` (counting
+// the fraction as an integer): c * 2^q.
 template <typename Scale, int kFractionBits, int kBias>
-[[gnu::always_inline]] inline ShortestDecimal ShortestOf(uint64_t bits) {
+[[gnu::noinline]] ShortestDecimal ShortestRare(uint64_t bits) {
   const uint64_t fraction = bits & ((uint64_t{1} << kFractionBits) - 1);
   const int biased = static_cast<int>(bits >> kFractionBits);
   if (biased == 0) return Shortest<Scale>(fraction, 1 - kBias, false);
@@ -204,10 +207,11 @@ template <typename Scale, int kFractionBits, int kBias>
   return Shortest<Scale>(c, q, fraction == 0 && biased > 1);
 }
 
-// The products of the usual route. Upper: floor(x * g / 2^64) for floats,
-// floor(x * g / 2^128) for doubles, and whether it is exact. Parity: the
-// parity of floor(x * 2^beta * g / 2^(64 or 128)) and whether it is exact,
-// from the low bits of the product. Width: delta of the top.
+// The products of the usual route with g, the power of ten of Scale32 (64
+// bits) or Scale64 (128 bits), taken as a fraction of 2^64 or 2^128: Upper,
+// the integer of x * g and whether it is exact; Parity, the parity of the
+// integer of x * 2^beta * g (from the low bits of x * g) and whether it is
+// exact; Width, delta: the interval's width in the units of z.
 struct ProductBits {
   uint64_t integer;
   bool is_integer;
@@ -265,8 +269,8 @@ template <typename Products>
   constexpr uint32_t kSmall = kKappa == 1 ? 10 : 100, kBig = 10 * kSmall;
   const int k = FloorLog10Pow2(q) - kKappa;
   const Products products(k);
-  const int beta = q + Scale64::Entry(k).binary_exponent + 127;  // 1 to 4
-  const uint32_t delta = products.Width(beta);  // kSmall to kBig - 1
+  const int beta = q + Scale64::Entry(k).binary_exponent + 127;  // 3 to 6, 6 to 9 for doubles
+  const uint32_t delta = products.Width(beta);                   // kSmall to kBig - 1
   const bool even = (c & 1) == 0;  // a tie reads back as v, so both ends are inside
   const ProductBits z = products.Upper((2 * c + 1) << beta);
   uint64_t digits = z.integer / kBig;
@@ -288,12 +292,6 @@ template <typename Products>
     if (y.odd != approximately_odd || ((nearest & 1) != 0 && y.is_integer)) nearest -= 1;
   }
   return {nearest, k + kKappa};
-}
-
-// Subnormal values and powers of two, kept off the usual route's registers.
-template <typename Scale, int kFractionBits, int kBias>
-[[gnu::noinline]] ShortestDecimal ShortestRare(uint64_t bits) {
-  return ShortestOf<Scale, kFractionBits, kBias>(bits);
 }
 
 // For positive finite values only: the IEEE bits with `kFractionBits`
