@@ -122,9 +122,9 @@ void PendingOutput::WillWrite(int64_t bytes) {
   const int64_t end = written_ + bytes;
   written_ = end;
   if (!sets_aside_ || end <= set_aside_) return;
-  const int64_t from = std::max(set_aside_, end - bytes);
+  // While blocks are set aside, they reach at least as far as the bytes.
   const int64_t until = end + std::clamp(end, kSmallestSetAside, kLargestSetAside);
-  sets_aside_ = platform::SetAsideBlocks(file_, from, until - from);
+  sets_aside_ = platform::SetAsideBlocks(file_, set_aside_, until - set_aside_);
   set_aside_ = until;  // a refusal may still have lengthened the file
 }
 
