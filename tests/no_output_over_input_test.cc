@@ -238,4 +238,32 @@ TEST(LostOutput, LargeFilesReplaceLongerOnesToTheirLastByteWithinTheFileSizeLimi
   ExpectSameText(ReadWholeFile(dir + "/AVS.tmp"), microavs.temp, "AVS.tmp");
 }
 
+// The result file cut inside its second step while the run waits at the step
+// question (its first step is read by then): the run ends with one line
+// naming a record of that step, and every output is left as it was.
+TEST(LostOutput, AResultFileCutShortDuringTheRunEndsItLeavingEveryFileAsItWas) {
+  for (const char* kind : {"2", "3", "4", "5"}) {
+    const std::string dir = FolderWithOldOutputs("cut-during-run");
+    GridOptions grid;  // steps of more than a megabyte, past what is read at once
+    grid.nx = 220, grid.ny = 160, grid.steps = 2;
+    ASSERT_TRUE(WriteResultFile(dir + "/two-steps.bin", MakeGridModel(grid)));
+    grid.steps = 3;
+    ASSERT_TRUE(WriteResultFile(dir + "/result.bin", MakeGridModel(grid)));
+    const auto two_steps = std::filesystem::file_size(dir + "/two-steps.bin");
+    const auto cut = two_steps - (std::filesystem::file_size(dir + "/result.bin") - two_steps) / 2;
+    auto before = FolderFiles(dir);
+    before["result.bin"].resize(cut);
+    LiveRun run = StartRxpost(dir, "run", kKorinMenu + kind + "\nkeep.txt\n");
+    ASSERT_TRUE(run.WaitForOutput("Input your interest"));
+    std::filesystem::resize_file(dir + "/result.bin", cut);
+    ASSERT_EQ(write(run.answers, "-1\n", 3), 3);
+    EXPECT_EQ(run.Wait(), 2 << 8);  // exited, status 2
+    const std::string err = ReadWholeFile(run.err_path);
+    EXPECT_EQ(err.rfind("rxpost: result.bin: the file ends inside record ", 0), 0) << err;
+    EXPECT_NE(err.find(" (step 2, "), std::string::npos) << err;
+    EXPECT_EQ(err.find('\n'), err.size() - 1) << err;
+    ExpectSameFiles(FolderFiles(dir), before, kind);
+  }
+}
+
 }  // namespace

@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstring>
 #include <string_view>
+#include <system_error>
 
 #include "common/run_error.h"
 
@@ -102,10 +103,25 @@ std::unique_ptr<PendingOutput> PendingOutput::Staged(const std::string& target,
   // A partial file of this name is left by an earlier process that had this
   // process's id: no live process owns it.
   const std::string partial = PartialPath(target);
-  // The new file's pages take the place of the old one's.
-  platform::ForgetCachedContents(target);
   const platform::FileHandle file = CreatePartialFile(partial, shown, mode);
-  return std::unique_ptr<PendingOutput>(new PendingOutput(target, partial, shown, file));
+  std::unique_ptr<PendingOutput> output(new PendingOutput(target, partial, shown, file));
+  output->StartForgettingTarget();
+  return output;
+}
+
+// The new file's pages take the place of the old one's. Letting go of a big
+// file's pages takes a while, so a thread of its own does it while the run
+// reads its first step.
+void PendingOutput::StartForgettingTarget() {
+  try {
+    forgetting_ = std::thread([target = target_] { platform::ForgetCachedContents(target); });
+  } catch (const std::system_error&) {
+    platform::ForgetCachedContents(target_);
+  }
+}
+
+void PendingOutput::WaitForForgetting() {
+  if (forgetting_.joinable()) forgetting_.join();
 }
 
 std::unique_ptr<PendingOutput> PendingOutput::Scratch(const std::string& path) {
@@ -114,6 +130,7 @@ std::unique_ptr<PendingOutput> PendingOutput::Scratch(const std::string& path) {
 }
 
 PendingOutput::~PendingOutput() {
+  WaitForForgetting();
   if (slot_ >= 0) slots[slot_].used = 0;
   if (staged() && !complete_) platform::Remove(partial_);
 }
@@ -140,6 +157,7 @@ void PendingOutput::CutToWritten() {
 
 void PendingOutput::Complete() {
   if (complete_) return;
+  WaitForForgetting();
   CutToWritten();
   if (staged() && !target_.empty()) {
     if (!platform::Rename(partial_, target_)) {

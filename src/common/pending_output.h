@@ -16,6 +16,7 @@
 
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "common/platform.h"
 
@@ -53,6 +54,10 @@ class PendingOutput {
  private:
   PendingOutput(std::string target, std::string partial, std::string shown,
                 platform::FileHandle file);
+  // Drops the cached pages of the file a staged output replaces, on a thread
+  // of its own; waited for before the rename and on removal.
+  void StartForgettingTarget();
+  void WaitForForgetting();
   // Cuts the blocks set aside past the bytes written.
   void CutToWritten();
 
@@ -63,6 +68,7 @@ class PendingOutput {
   bool sets_aside_ = false;  // until the system refuses
   int slot_;                 // in the interrupt handler's table; -1 when not there
   bool complete_ = false;
+  std::thread forgetting_;
 };
 
 // For the interrupt handler only (async-signal-safe): removes every partial

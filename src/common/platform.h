@@ -129,11 +129,9 @@ int ProcessId();
 int UsableProcessors();
 
 // Address space for `bytes` of zero-filled memory whose pages take memory
-// only when first touched; aligned to `alignment` (a power of two). Throws
-// std::bad_alloc when the system refuses.
-void* ReservePages(size_t bytes, size_t alignment);
+// only when first touched, page-aligned. Throws std::bad_alloc when the
+// system refuses.
+void* ReservePages(size_t bytes);
 void ReleasePages(void* pages, size_t bytes);
-// A hint that large pages would serve [begin, begin + bytes).
-void AdviseLargePages(void* begin, size_t bytes);
 
 }  // namespace platform

@@ -205,21 +205,13 @@ int UsableProcessors() {
   return CPU_COUNT(&set);
 }
 
-// Maps `alignment` bytes more than asked and gives back the unaligned head
-// and tail.
-void* ReservePages(size_t bytes, size_t alignment) {
-  void* block = mmap(nullptr, bytes + alignment, PROT_READ | PROT_WRITE,
+void* ReservePages(size_t bytes) {
+  void* pages = mmap(nullptr, bytes, PROT_READ | PROT_WRITE,
                      MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
-  if (block == MAP_FAILED) throw std::bad_alloc();
-  const uintptr_t base = reinterpret_cast<uintptr_t>(block);
-  const uintptr_t aligned = (base + alignment - 1) & ~(alignment - 1);
-  if (aligned > base) munmap(block, aligned - base);
-  munmap(reinterpret_cast<void*>(aligned + bytes), base + alignment - aligned);
-  return reinterpret_cast<void*>(aligned);
+  if (pages == MAP_FAILED) throw std::bad_alloc();
+  return pages;
 }
 
 void ReleasePages(void* pages, size_t bytes) { munmap(pages, bytes); }
-
-void AdviseLargePages(void* begin, size_t bytes) { madvise(begin, bytes, MADV_HUGEPAGE); }
 
 }  // namespace platform

@@ -271,17 +271,13 @@ int UsableProcessors() {
 }
 
 // Reserved and committed at once: the system gives a page memory only when
-// it is first touched, so a small model still costs little. VirtualAlloc
-// aligns to 64 KiB; the larger alignment the caller asks for serves only the
-// large-page hint, which Windows does not take from a plain process anyway.
-void* ReservePages(size_t bytes, size_t /*alignment*/) {
+// it is first touched, so a small model still costs little.
+void* ReservePages(size_t bytes) {
   void* pages = VirtualAlloc(nullptr, bytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
   if (pages == nullptr) throw std::bad_alloc();
   return pages;
 }
 
 void ReleasePages(void* pages, size_t /*bytes*/) { VirtualFree(pages, 0, MEM_RELEASE); }
-
-void AdviseLargePages(void* /*begin*/, size_t /*bytes*/) {}
 
 }  // namespace platform

@@ -15,6 +15,7 @@
 #include "driver/transfer_settings.h"
 #include "model/model_store.h"
 #include "reader/result_file.h"
+#include "reader/step_read_ahead.h"
 #include "reader/step_selection.h"
 #include "writers/output_kind.h"
 
@@ -148,14 +149,15 @@ int32_t AskRequestedStep(Console& console) {
 // Reads every remaining step; each selected one (every one for a kind that
 // follows all steps) goes to the kind's run, when there is one. Returns how
 // many steps were handed to the run.
-int64_t PassOverSteps(ResultFile& file, ModelStore& model, int32_t requested_step,
-                      const OutputKind* kind, KindRun* run, ProgressLine& progress) {
+int64_t PassOverSteps(StepReadAhead& steps, int64_t step_count, const ModelStore& model,
+                      int32_t requested_step, const OutputKind* kind, KindRun* run,
+                      ProgressLine& progress) {
   int64_t steps_read = 0, steps_selected = 0;
-  while (file.ReadNextStep(model)) {
+  while (steps.Next()) {
     ++steps_read;
-    progress.Step(steps_read, file.StepCount(), model.StepNo, model.StepTime);
+    progress.Step(steps_read, step_count, model.StepNo, model.StepTime);
     if (run == nullptr) continue;
-    const bool is_last_step = steps_read == file.StepCount();
+    const bool is_last_step = steps_read == step_count;
     if (kind->every_step || IsStepSelected(model.StepNo, requested_step, is_last_step)) {
       run->Step(model);
       ++steps_selected;
@@ -239,6 +241,9 @@ void RunTransfer(Console& console) {
   progress.Loading(settings.result_file_name);
   LoadModelOrExplain(result_file, *model, settings.result_file_name);
   ConfirmModel(console, *model);
+  // Step 1 is read while the questions are answered and the kind's first
+  // lines written; each later step while the one before it is written.
+  StepReadAhead steps(result_file, *model);
 
   const OutputKind* kind = AskOutputKind(console, settings);
   if (kind != nullptr && !kind->reads_file.empty()) {
@@ -260,8 +265,8 @@ void RunTransfer(Console& console) {
               " writes every step; the step answer " + std::to_string(settings.requested_step) +
               " does not limit it");
   }
-  const int64_t steps_selected =
-      PassOverSteps(result_file, *model, settings.requested_step, kind, run.get(), progress);
+  const int64_t steps_selected = PassOverSteps(steps, result_file.StepCount(), *model,
+                                               settings.requested_step, kind, run.get(), progress);
   if (run && !kind->every_step && steps_selected == 0) {
     NoteUnmatchedStepRequest(settings, result_file.StepCount());
   }

@@ -1,8 +1,9 @@
 // BigArray: a zero-filled array of fixed capacity for the model, taken from
 // the system as fresh pages that are committed only when first touched, so a
-// small model costs little memory while the largest one still fits. Once the
-// count in use is known, AdviseLargePages asks for large pages over it, which
-// makes the first touch of a big model's entries far cheaper.
+// small model costs little memory while the largest one still fits. They are
+// ordinary pages: large ones made the first touch cheaper on some machines
+// but several times dearer on virtual machines that hand free memory back
+// to their host, where the system must then fetch every large page anew.
 //
 // Under AddressSanitizer the entries a model does not use are poisoned, so a
 // read past NUMNP or NUMEL is reported like a read past an allocation: an
@@ -17,8 +18,6 @@
 // Untyped pages; BigArray gives them a type.
 void* MapPages(size_t bytes);
 void UnmapPages(void* pages, size_t bytes);
-// A hint over entries 1..count of an array of `entry_size`-byte entries.
-void AdviseLargePages(void* array, size_t entry_size, int64_t count);
 // Poisons (hides) or unpoisons (shows) bytes for AddressSanitizer.
 void HideBytes(const void* begin, size_t bytes);
 void ShowBytes(const void* begin, size_t bytes);
@@ -43,7 +42,6 @@ class BigArray {
   BigArray& operator=(const BigArray&) = delete;
 
   T* data() const { return data_; }
-  void AdviseLargePages(int64_t count) const { ::AdviseLargePages(data_, sizeof(T), count); }
   // Entries 0..count visible to AddressSanitizer, the others hidden. Only the
   // entries between the old and the new count change, so this is cheap when
   // the count barely moves.

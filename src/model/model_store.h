@@ -19,23 +19,57 @@
 #include <array>
 #include <cstdint>
 #include <string_view>
+#include <utility>
 
 #include "model/big_array.h"
 
 inline constexpr int32_t MaxDim = 5000000;
 
-struct ModelStore {
+// The values of one step: its header and its node and element arrays,
+// indexed like the mesh's.
+struct StepValues {
+  int32_t StepNo = 0;
+  double StepTime = 0;
+  int32_t* NodeCode = nullptr;
+  double* NodeHead = nullptr;  // RX-KORIN: pressure head; RX-DELM: total head
+  double* NodeFlow = nullptr;
+  double* ElemVX = nullptr;
+  double* ElemVY = nullptr;
+  double* ElemD = nullptr;  // RX-DELM: the element's D; RX-KORIN: 1.0 for every element
+};
+
+// The storage behind one step's arrays.
+class StepArrays {
+ public:
+  StepArrays();
+  StepValues Values() const;
+  void ShowNodeEntries(int32_t count);
+  void ShowElemEntries(int32_t count);
+
+ private:
+  BigArray<int32_t> node_code_;
+  BigArray<double> node_head_, node_flow_, elem_vx_, elem_vy_, elem_d_;
+};
+
+// The model: the mesh, and as its StepValues the current step's values.
+struct ModelStore : StepValues {
   ModelStore();
   ModelStore(const ModelStore&) = delete;
   ModelStore& operator=(const ModelStore&) = delete;
 
-  // Once a count is known, and before its arrays are filled: large pages over
-  // the entries a model of that size uses (small models keep ordinary pages);
-  // under AddressSanitizer, the entries beyond the count become unreadable.
+  // Once a count is known, and before its arrays are filled: under
+  // AddressSanitizer, the entries beyond the count become unreadable (in other
+  // builds this costs nothing).
   void PrepareNodeArrays(int32_t node_count);
   void PrepareElemArrays(int32_t elem_count);
 
   std::string_view TitleText() const { return {Title.data(), Title.size()}; }
+
+  // A second set of step values, for reading the next step while the current
+  // one is still in use; SwapSpareStep makes it the current one (and the
+  // current one the spare).
+  StepValues& SpareStep() { return spare_; }
+  void SwapSpareStep() { std::swap(static_cast<StepValues&>(*this), spare_); }
 
  private:
   // The storage behind the array pointers below; declared first so that it is
@@ -43,8 +77,8 @@ struct ModelStore {
   BigArray<double> node_x_, node_y_, node_extra_a_, node_extra_b_;
   BigArray<int32_t> node_extra_code_, elem_nodes_;
   BigArray<double> elem_extra_;
-  BigArray<int32_t> node_code_;
-  BigArray<double> node_head_, node_flow_, elem_vx_, elem_vy_, elem_d_;
+  std::array<StepArrays, 2> step_arrays_;
+  StepValues spare_;
   int64_t elem_nodes_shown_ = 0;  // entries of each column visible to AddressSanitizer
 
  public:
@@ -59,14 +93,4 @@ struct ModelStore {
   int32_t* const NodeExtraCode;
   int32_t* const ElemNodes;  // 5 * MaxDim + 1 entries, column by column
   double* const ElemExtra;   // RX-DELM element entries only; kept, used by no output
-
-  // Current step.
-  int32_t StepNo = 0;
-  double StepTime = 0;
-  int32_t* const NodeCode;
-  double* const NodeHead;  // RX-KORIN: pressure head; RX-DELM: total head
-  double* const NodeFlow;
-  double* const ElemVX;
-  double* const ElemVY;
-  double* const ElemD;  // RX-DELM: the element's D; RX-KORIN: 1.0 for every element
 };

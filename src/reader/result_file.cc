@@ -97,7 +97,7 @@ class ResultFile::Impl {
   }
 
   // Reads the next step into `model`; false at the end of the file.
-  bool ReadStep(ModelStore& model) { return VisitStep(&model); }
+  bool ReadStep(StepValues& step) { return VisitStep(&step); }
   // Checks the next step's records without decoding them; false at the end.
   bool SkipStep() { return VisitStep(nullptr); }
 
@@ -198,48 +198,48 @@ class ResultFile::Impl {
     }
   }
 
-  // Reads (model given) or only checks (model null) the next step.
-  bool VisitStep(ModelStore* model) {
+  // Reads (values given) or only checks (values null) the next step.
+  bool VisitStep(StepValues* values) {
     int64_t step = step_ + 1;
     if (!reader_.Begin(StepRecord(step, 0, "step header"), true)) return false;
     step_ = step;
     reader_.Require(kStepHeaderBytes);
-    if (model != nullptr) ReadStepHeader(*model);
+    if (values != nullptr) ReadStepHeader(*values);
     reader_.End();
 
     reader_.Begin(StepRecord(step, 1, "node results"), false);
     reader_.Require(kNodeResultBytes * node_count_);
-    if (model != nullptr) ReadNodeResults(*model);
+    if (values != nullptr) ReadNodeResults(*values);
     reader_.End();
 
     reader_.Begin(StepRecord(step, 2, "element results"), false);
     reader_.Require(layout_.element_result * element_count_);
-    if (model != nullptr) ReadElementResults(*model);
+    if (values != nullptr) ReadElementResults(*values);
     reader_.End();
     return true;
   }
 
-  void ReadStepHeader(ModelStore& model) {
+  void ReadStepHeader(StepValues& values) {
     const char* bytes = reader_.Take(kStepHeaderBytes);
-    model.StepNo = Decode<int32_t>(bytes);
-    model.StepTime = Decode<double>(bytes + 4);
+    values.StepNo = Decode<int32_t>(bytes);
+    values.StepTime = Decode<double>(bytes + 4);
   }
 
-  void ReadNodeResults(ModelStore& model) {
-    reader_.ForEachEntry(node_count_, kNodeResultBytes, [&model](const char* bytes, int32_t i) {
-      model.NodeCode[i] = Decode<int32_t>(bytes);
-      model.NodeHead[i] = Decode<double>(bytes + 4);
-      model.NodeFlow[i] = Decode<double>(bytes + 12);
+  void ReadNodeResults(StepValues& values) {
+    reader_.ForEachEntry(node_count_, kNodeResultBytes, [&values](const char* bytes, int32_t i) {
+      values.NodeCode[i] = Decode<int32_t>(bytes);
+      values.NodeHead[i] = Decode<double>(bytes + 4);
+      values.NodeFlow[i] = Decode<double>(bytes + 12);
     });
   }
 
   // RX-KORIN results have no D; the writers divide by it, so it is 1.
-  void ReadElementResults(ModelStore& model) {
+  void ReadElementResults(StepValues& values) {
     reader_.ForEachEntry(element_count_, layout_.element_result,
-                         [&model, this](const char* bytes, int32_t e) {
-                           model.ElemVX[e] = Decode<double>(bytes);
-                           model.ElemVY[e] = Decode<double>(bytes + 8);
-                           model.ElemD[e] = delm_ ? Decode<double>(bytes + 16) : 1.0;
+                         [&values, this](const char* bytes, int32_t e) {
+                           values.ElemVX[e] = Decode<double>(bytes);
+                           values.ElemVY[e] = Decode<double>(bytes + 8);
+                           values.ElemD[e] = delm_ ? Decode<double>(bytes + 16) : 1.0;
                          });
   }
 
@@ -313,10 +313,10 @@ void ResultFile::CountFromEndOfCounted(EndInsideStep end_inside_step) {
   seen_size_ = std::max(seen_size_, reader.FileSize());
 }
 
-bool ResultFile::ReadNextStep(ModelStore& model) {
+bool ResultFile::ReadNextStep(StepValues& step) {
   if (steps_read_ == step_count_) return false;
   impl_->ReturnTo(read_offset_, steps_read_);
-  impl_->ReadStep(model);
+  impl_->ReadStep(step);
   ++steps_read_;
   read_offset_ = impl_->Offset();
   return true;

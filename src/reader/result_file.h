@@ -69,9 +69,9 @@ class ResultFile {
   // `model` are untouched. A file that ends inside its header, or whose
   // records are framed wrongly, throws RunError.
   void LoadModel(ModelStore& model, EndInsideStep end_inside_step = EndInsideStep::kIsAnError);
-  // Reads the next step's three records into the step values of `model`;
-  // false after the last counted step.
-  bool ReadNextStep(ModelStore& model);
+  // Reads the next step's three records into `step` (the model's current
+  // step, or its spare); false after the last counted step.
+  bool ReadNextStep(StepValues& step);
 
   // The number of complete steps in the file; known after LoadModel.
   int64_t StepCount() const { return step_count_; }
