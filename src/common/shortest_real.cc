@@ -31,7 +31,7 @@ namespace {
 
 __extension__ using Uint128 = unsigned __int128;
 
-// The value is digits * 10^exponent, with no trailing zero in `digits`.
+// The value is digits * 10^exponent; `digits` may end in zeros.
 struct ShortestDecimal {
   uint64_t digits;
   int exponent;
@@ -80,11 +80,6 @@ class Scale32 {
   uint64_t g_;
 };
 
-[[gnu::always_inline]] inline ShortestDecimal WithoutTrailingZeros(ShortestDecimal d) {
-  while (d.digits % 10 == 0) d.digits /= 10, ++d.exponent;
-  return d;
-}
-
 // v = c * 2^q; `closer_below` when the value below v is half as far as the
 // one above (c is a power of two).
 template <typename Scale>
@@ -101,13 +96,13 @@ template <typename Scale>
   if (s >= 10) {
     const uint64_t sp = s / 10;
     const bool up_inside = lower <= 40 * sp, wp_inside = 40 * sp + 40 <= upper;
-    if (up_inside != wp_inside) return WithoutTrailingZeros({sp + (wp_inside ? 1 : 0), k + 1});
+    if (up_inside != wp_inside) return {sp + (wp_inside ? 1 : 0), k + 1};
   }
   const bool u_inside = lower <= 4 * s, w_inside = 4 * s + 4 <= upper;
-  if (u_inside != w_inside) return WithoutTrailingZeros({s + (w_inside ? 1 : 0), k});
+  if (u_inside != w_inside) return {s + (w_inside ? 1 : 0), k};
   const uint64_t mid = 4 * s + 2;
   const bool round_up = vb > mid || (vb == mid && (s & 1) != 0);
-  return WithoutTrailingZeros({s + (round_up ? 1 : 0), k});
+  return {s + (round_up ? 1 : 0), k};
 }
 
 // A value c * 2^q that is an integer below 2^(fraction_bits+1) is its own
@@ -117,61 +112,112 @@ bool IsSmallInteger(uint64_t c, int q) {
   return static_cast<unsigned>(-q) <= static_cast<unsigned>(std::countr_zero(c));
 }
 
-// d.ddde+XX: the digits one place on, the first moved before the point.
-[[gnu::always_inline]] inline char* WriteScientific(char* out, ShortestDecimal d, int count,
-                                                    int exponent) {
-  out[0] = WriteDigits(out + 1, d.digits, count);
-  char* p = out + 1;
-  if (count > 1) *p = '.', p += count;
-  *p++ = 'e';
-  *p++ = exponent < 0 ? '-' : '+';
-  exponent = std::abs(exponent);
-  if (exponent >= 100) *p++ = static_cast<char>('0' + exponent / 100), exponent %= 100;
-  WritePair(p, static_cast<uint32_t>(exponent));
-  return p + 2;
-}
+// "e-324" to "e+308" in the low bytes of a word, their length in the top byte.
+constexpr int kLeastExponent = -324, kGreatestExponent = 308;
+inline constexpr std::array<uint64_t, kGreatestExponent - kLeastExponent + 1> kExponentTexts = [] {
+  std::array<uint64_t, kGreatestExponent - kLeastExponent + 1> texts{};
+  for (int exponent = kLeastExponent; exponent <= kGreatestExponent; ++exponent) {
+    const int magnitude = exponent < 0 ? -exponent : exponent;
+    uint64_t text = 'e' | static_cast<uint64_t>(exponent < 0 ? '-' : '+') << 8;
+    int length = 2;
+    if (magnitude >= 100) text |= uint64_t('0' + magnitude / 100) << 8 * length++;
+    text |= uint64_t('0' + magnitude / 10 % 10) << 8 * length++;
+    text |= uint64_t('0' + magnitude % 10) << 8 * length++;
+    texts[exponent - kLeastExponent] = text | uint64_t(length) << 56;
+  }
+  return texts;
+}();
+
+// The digits of a decimal at fixed places: scaled by a power of ten to
+// exactly kWidth digits (17 for doubles, 9 for floats: the most a shortest
+// form has), the first apart and the others as words of eight characters,
+// first in the lowest byte. The trailing zeros, the padding among them, are
+// then the top bytes of the words that are '0', counted without a division.
+//
+// The digits come from one fraction F = D / 10^kWidth in 64 bits, by taking
+// the integer part of F * 10, then of F * 10^4 four times (two for floats).
+// F is made from D times K = 2^(64 + s) / 10^kWidth (s the largest shift that
+// keeps K in a word) rounded up, and 1 added: it exceeds the exact fraction
+// by less than 3 / 2^64, which stays below one unit of the last digit.
+template <int kWidth>
+class Significand {
+ public:
+  static constexpr bool kTwoWords = kWidth > 9;
+  Significand(uint64_t digits, int count) {
+    uint64_t fraction = Fraction(digits * kPowersOfTen[kWidth - count]);
+    first_ = static_cast<char>('0' + TakeDigits(fraction, 10));
+    high_ = EightDigits(fraction);
+    if constexpr (kTwoWords) low_ = EightDigits(fraction);
+  }
+  // The digits up to the last that is not 0.
+  int Count() const {
+    constexpr uint64_t kZeros = 0x3030303030303030;
+    if constexpr (kTwoWords) {
+      if (low_ != kZeros) return 9 + BytesUsed(low_ - kZeros);
+    }
+    return 1 + BytesUsed(high_ - kZeros);
+  }
+  // All kWidth digits at `at`.
+  void Store(char* at) const {
+    at[0] = first_;
+    std::memcpy(at + 1, &high_, 8);
+    if constexpr (kTwoWords) std::memcpy(at + 9, &low_, 8);
+  }
+  // The digits with a point after the first `before_point` (1 to kWidth - 1):
+  // the digits after it stored again one place on.
+  void StoreWithPoint(char* at, int before_point) const {
+    Store(at);
+    at[before_point] = '.';
+    if (!kTwoWords || before_point <= 8) {
+      const uint64_t after = high_ >> (8 * (before_point - 1));
+      std::memcpy(at + before_point + 1, &after, 8);
+      if constexpr (kTwoWords) std::memcpy(at + 10, &low_, 8);
+    } else {
+      const uint64_t after = low_ >> (8 * (before_point - 9));
+      std::memcpy(at + before_point + 1, &after, 8);
+    }
+  }
+  // d.ddde-XX (no point after one digit).
+  char* StoreScientific(char* at, int count, int exponent) const {
+    at[0] = first_;
+    at[1] = '.';
+    std::memcpy(at + 2, &high_, 8);
+    if constexpr (kTwoWords) std::memcpy(at + 10, &low_, 8);
+    char* end = at + count + (count > 1 ? 1 : 0);
+    const uint64_t text = kExponentTexts[exponent - kLeastExponent];
+    std::memcpy(end, &text, 8);
+    return end + (text >> 56);
+  }
+
+ private:
+  static constexpr int kShift = std::bit_width(kPowersOfTen[kWidth]) - 1;
+  static constexpr uint64_t kScale =
+      static_cast<uint64_t>((Uint128{1} << (64 + kShift)) / kPowersOfTen[kWidth] + 1);
+  static uint64_t Fraction(uint64_t scaled) {
+    return static_cast<uint64_t>((static_cast<Uint128>(scaled) * kScale) >> kShift) + 1;
+  }
+  // The integer part of fraction * unit, leaving the fraction part.
+  static uint32_t TakeDigits(uint64_t& fraction, uint64_t unit) {
+    const Uint128 product = static_cast<Uint128>(fraction) * unit;
+    fraction = static_cast<uint64_t>(product);
+    return static_cast<uint32_t>(product >> 64);
+  }
+  static uint64_t EightDigits(uint64_t& fraction) {
+    const uint32_t high = TakeDigits(fraction, 10000);
+    return kFourDigits[high] | uint64_t{kFourDigits[TakeDigits(fraction, 10000)]} << 32;
+  }
+  static int BytesUsed(uint64_t word) { return (std::bit_width(word) + 7) / 8; }
+  char first_;
+  uint64_t high_, low_ = 0;
+};
 
 // A value whose shortest form ends in zeros before the point is an integer,
-// and is written with its own digits, as the standard library does.
-char* WriteInteger(char* out, double value, int count) {
-  if (value < 1e18) {
-    WriteDigits(out, static_cast<uint64_t>(value), count);
-    return out + count;
-  }
+// and is written with its own digits, as the standard library does; beyond
+// 2^53 these may differ from the shortest form's.
+[[gnu::noinline]] char* WriteInteger(char* out, double value, int count) {
   auto n = static_cast<Uint128>(value);
   for (char* p = out + count; p != out; n /= 10) *--p = static_cast<char>('0' + n % 10);
   return out + count;
-}
-
-// ddd.ddd, `before_point` (1 to count - 1) digits before the point: the
-// digits made apart, then copied to either side of the point in words of 16
-// and 8 bytes (the rubbish past the last digit lands past the end).
-[[gnu::always_inline]] inline char* WriteWithPoint(char* out, uint64_t digits, int count,
-                                                   int before_point) {
-  char made[24];
-  WriteDigits(made, digits, count);
-  std::memcpy(out, made, 16);
-  out[before_point] = '.';
-  std::memcpy(out + before_point + 1, made + before_point, 8);
-  if (count - before_point > 8) std::memcpy(out + before_point + 9, made + before_point + 8, 8);
-  return out + count + 1;
-}
-
-// With `kMarkReal`, an integer gets ".0" after its digits.
-template <bool kMarkReal>
-[[gnu::always_inline]] inline char* WriteFixed(char* out, double value, ShortestDecimal d,
-                                               int count) {
-  if (d.exponent >= 0) {
-    char* end = WriteInteger(out, value, count + d.exponent);
-    if constexpr (kMarkReal) end = std::copy_n(".0", 2, end);
-    return end;
-  }
-  const int before_point = count + d.exponent;
-  if (before_point > 0) return WriteWithPoint(out, d.digits, count, before_point);
-  // 0.ddd with at most 3 zeros after the point (else scientific is shorter).
-  std::memcpy(out, "0.000", 5);
-  WriteDigits(out + 2 - before_point, d.digits, count);
-  return out + 2 - before_point + count;
 }
 
 // Fixed or scientific notation, whichever is shorter (fixed on a tie). With
@@ -179,17 +225,37 @@ template <bool kMarkReal>
 // (n + 5 past one digit, for the point), one more from |E| >= 100. Fixed
 // takes n + 1 when the point falls among the digits, n + 1 - E before them
 // (so up to E = -4, or -3 for one digit), and n + zeros past them (so up to
-// 5 zeros, or 4 for one digit).
-template <bool kMarkReal>
+// 5 zeros, or 4 for one digit). `kWidth` digits hold any shortest form;
+// below 10^kExactDigits the shortest form of an integer is its own digits.
+template <bool kMarkReal, int kWidth, int kExactDigits>
 [[gnu::always_inline]] inline char* WriteDecimal(char* out, bool negative, double magnitude,
                                                  ShortestDecimal d) {
   if (negative) *out++ = '-';
-  const int count = DigitCount(d.digits);
-  const int exponent = d.exponent + count - 1;
+  const int digit_count = DigitCount(d.digits);
+  const Significand<kWidth> significand(d.digits, digit_count);
+  const int exponent = d.exponent + digit_count - 1;  // of the first digit
+  const int count = significand.Count();
   const int most_zeros = count > 1 ? 4 : 3;
-  return exponent >= -most_zeros && d.exponent <= most_zeros + 1
-             ? WriteFixed<kMarkReal>(out, magnitude, d, count)
-             : WriteScientific(out, d, count, exponent);
+  if (exponent < -most_zeros || exponent - count > most_zeros) {
+    return significand.StoreScientific(out, count, exponent);
+  }
+  if (exponent < 0) {  // 0.000ddd
+    std::memcpy(out, "0.000000", 8);
+    significand.Store(out + 1 - exponent);
+    return out + 1 - exponent + count;
+  }
+  if (exponent < count - 1) {
+    significand.StoreWithPoint(out, exponent + 1);
+    return out + count + 1;
+  }
+  char* end = out + exponent + 1;
+  if (exponent < kExactDigits) {
+    significand.Store(out);
+  } else {
+    WriteInteger(out, magnitude, exponent + 1);
+  }
+  if constexpr (kMarkReal) end = std::copy_n(".0", 2, end);
+  return end;
 }
 
 // Subnormal values and powers of two by the interval search, kept off the
@@ -203,7 +269,7 @@ template <typename Scale, int kFractionBits, int kBias>
   if (biased == 0) return Shortest<Scale>(fraction, 1 - kBias, false);
   const uint64_t c = fraction | (uint64_t{1} << kFractionBits);
   const int q = biased - kBias;
-  if (IsSmallInteger(c, q)) return WithoutTrailingZeros({c >> -q, 0});
+  if (IsSmallInteger(c, q)) return {c >> -q, 0};
   return Shortest<Scale>(c, q, fraction == 0 && biased > 1);
 }
 
@@ -276,11 +342,11 @@ template <typename Products>
   uint64_t digits = z.integer / kBig;
   uint32_t r = static_cast<uint32_t>(z.integer - kBig * digits);
   if (r < delta) {  // digits * kBig lies inside the interval unless on an excluded upper end
-    if (r != 0 || !z.is_integer || even) return WithoutTrailingZeros({digits, k + kKappa + 1});
+    if (r != 0 || !z.is_integer || even) return {digits, k + kKappa + 1};
     digits -= 1, r = kBig;
   } else if (r == delta) {  // on the lower end: inside when that end is, or z - delta is above it
     const ParityBits x = products.Parity(2 * c - 1, beta);
-    if (x.odd || (x.is_integer && even)) return WithoutTrailingZeros({digits, k + kKappa + 1});
+    if (x.odd || (x.is_integer && even)) return {digits, k + kKappa + 1};
   }
   // One digit more: the multiple of 10^k nearest v = z - delta / 2 (+ kSmall / 2 to round).
   const uint32_t distance = r - delta / 2 + kSmall / 2;
@@ -304,7 +370,7 @@ template <typename Scale, typename Products, int kFractionBits, int kBias>
   if (biased == 0 || fraction == 0) return ShortestRare<Scale, kFractionBits, kBias>(bits);
   const uint64_t c = fraction | (uint64_t{1} << kFractionBits);
   const int q = biased - kBias;
-  if (IsSmallInteger(c, q)) return WithoutTrailingZeros({c >> -q, 0});
+  if (IsSmallInteger(c, q)) return {c >> -q, 0};
   return ShortestUsual<Products>(c, q);
 }
 
@@ -323,7 +389,9 @@ char* WriteText(char* out, Real value) {
     return std::copy_n(negative ? "-0" : "0", negative ? 2 : 1, out);
   }
   const Real magnitude = negative ? -value : value;
-  return WriteDecimal<kMarkReal>(out, negative, magnitude, ShortestDecimalOf(magnitude));
+  constexpr bool kDouble = sizeof(Real) == 8;
+  return WriteDecimal<kMarkReal, kDouble ? 17 : 9, kDouble ? 15 : 7>(out, negative, magnitude,
+                                                                     ShortestDecimalOf(magnitude));
 }
 
 }  // namespace
