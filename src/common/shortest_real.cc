@@ -37,6 +37,19 @@ struct ShortestDecimal {
   int exponent;
 };
 
+// The same decimal with exactly kWidth digits (17 for doubles, 9 for floats:
+// the most a shortest form has), zeros added. With `kNear`, `digits` has
+// kWidth - 1 or kWidth already.
+template <int kWidth, bool kNear = false>
+[[gnu::always_inline]] inline ShortestDecimal Widened(uint64_t digits, int exponent) {
+  if constexpr (kNear) {
+    const bool short_by_one = digits < kPowersOfTen[kWidth - 1];
+    return {short_by_one ? digits * 10 : digits, exponent - (short_by_one ? 1 : 0)};
+  }
+  const int added = kWidth - DigitCount(digits);
+  return {digits * kPowersOfTen[added], exponent - added};
+}
+
 // floor(e * log10(2)) and floor(log10(3/4 * 2^e)) for the exponents of doubles.
 int FloorLog10Pow2(int e) { return (e * 1262611) >> 22; }
 int FloorLog10ThreeQuartersPow2(int e) { return (e * 1262611 - 524031) >> 22; }
@@ -128,9 +141,7 @@ inline constexpr std::array<uint64_t, kGreatestExponent - kLeastExponent + 1> kE
   return texts;
 }();
 
-// The digits of a decimal at fixed places: scaled by a power of ten to
-// exactly kWidth digits (17 for doubles, 9 for floats: the most a shortest
-// form has), the first apart and the others as words of eight characters,
+// The kWidth digits of a decimal at fixed places: the first apart and the others as words of eight characters,
 // first in the lowest byte. The trailing zeros, the padding among them, are
 // then the top bytes of the words that are '0', counted without a division.
 //
@@ -143,8 +154,8 @@ template <int kWidth>
 class Significand {
  public:
   static constexpr bool kTwoWords = kWidth > 9;
-  Significand(uint64_t digits, int count) {
-    uint64_t fraction = Fraction(digits * kPowersOfTen[kWidth - count]);
+  explicit Significand(uint64_t digits) {
+    uint64_t fraction = Fraction(digits);
     first_ = static_cast<char>('0' + TakeDigits(fraction, 10));
     high_ = EightDigits(fraction);
     if constexpr (kTwoWords) low_ = EightDigits(fraction);
@@ -225,15 +236,13 @@ class Significand {
 // (n + 5 past one digit, for the point), one more from |E| >= 100. Fixed
 // takes n + 1 when the point falls among the digits, n + 1 - E before them
 // (so up to E = -4, or -3 for one digit), and n + zeros past them (so up to
-// 5 zeros, or 4 for one digit). `kWidth` digits hold any shortest form;
-// below 10^kExactDigits the shortest form of an integer is its own digits.
+// 5 zeros, or 4 for one digit). Below 10^kExactDigits the shortest form of an integer is its own digits.
 template <bool kMarkReal, int kWidth, int kExactDigits>
 [[gnu::always_inline]] inline char* WriteDecimal(char* out, bool negative, double magnitude,
                                                  ShortestDecimal d) {
   if (negative) *out++ = '-';
-  const int digit_count = DigitCount(d.digits);
-  const Significand<kWidth> significand(d.digits, digit_count);
-  const int exponent = d.exponent + digit_count - 1;  // of the first digit
+  const Significand<kWidth> significand(d.digits);
+  const int exponent = d.exponent + kWidth - 1;  // of the first digit
   const int count = significand.Count();
   const int most_zeros = count > 1 ? 4 : 3;
   if (exponent < -most_zeros || exponent - count > most_zeros) {
@@ -262,15 +271,21 @@ template <bool kMarkReal, int kWidth, int kExactDigits>
 // usual route's code and registers. The value of IEEE bits with
 // `kFractionBits` fraction bits and an exponent biased by `kBias` (counting
 // the fraction as an integer): c * 2^q.
-template <typename Scale, int kFractionBits, int kBias>
+template <typename Scale, int kFractionBits, int kBias, int kWidth>
 [[gnu::noinline]] ShortestDecimal ShortestRare(uint64_t bits) {
   const uint64_t fraction = bits & ((uint64_t{1} << kFractionBits) - 1);
   const int biased = static_cast<int>(bits >> kFractionBits);
-  if (biased == 0) return Shortest<Scale>(fraction, 1 - kBias, false);
   const uint64_t c = fraction | (uint64_t{1} << kFractionBits);
   const int q = biased - kBias;
-  if (IsSmallInteger(c, q)) return {c >> -q, 0};
-  return Shortest<Scale>(c, q, fraction == 0 && biased > 1);
+  ShortestDecimal d;
+  if (biased == 0) {
+    d = Shortest<Scale>(fraction, 1 - kBias, false);
+  } else if (IsSmallInteger(c, q)) {
+    d = {c >> -q, 0};
+  } else {
+    d = Shortest<Scale>(c, q, fraction == 0 && biased > 1);
+  }
+  return Widened<kWidth>(d.digits, d.exponent);
 }
 
 // The products of the usual route with g, the power of ten of Scale32 (64
@@ -289,6 +304,7 @@ struct ParityBits {
 class FloatProducts {
  public:
   static constexpr int kKappa = 1;  // z has 2 digits more than the width
+  static constexpr int kWidth = 9;
   explicit FloatProducts(int k) : g_(Scale32::Power(k)) {}
   uint32_t Width(int beta) const { return static_cast<uint32_t>(g_ >> (63 - beta)); }
   ProductBits Upper(uint64_t x) const {
@@ -307,6 +323,7 @@ class FloatProducts {
 class DoubleProducts {
  public:
   static constexpr int kKappa = 2;  // z has 3 digits more than the width
+  static constexpr int kWidth = 17;
   explicit DoubleProducts(int k) : high_(Scale64::Entry(k).high), low_(Scale64::Entry(k).low) {
     Scale64::RoundUp(k, high_, low_);
   }
@@ -331,7 +348,10 @@ class DoubleProducts {
 // by 10^-k, and its last kKappa + 1 digits (see the top).
 template <typename Products>
 [[gnu::always_inline]] inline ShortestDecimal ShortestUsual(uint64_t c, int q) {
-  constexpr int kKappa = Products::kKappa;
+  constexpr int kKappa = Products::kKappa, kWidth = Products::kWidth;
+  // For doubles, digits * 10 has 16 or 17 digits (15 or 16 for digits, as
+  // z is 100c to 1000c: 4.5e17 to 9.1e18), and so has nearest.
+  constexpr bool kNear = kKappa == 2;
   constexpr uint32_t kSmall = kKappa == 1 ? 10 : 100, kBig = 10 * kSmall;
   const int k = FloorLog10Pow2(q) - kKappa;
   const Products products(k);
@@ -342,11 +362,11 @@ template <typename Products>
   uint64_t digits = z.integer / kBig;
   uint32_t r = static_cast<uint32_t>(z.integer - kBig * digits);
   if (r < delta) {  // digits * kBig lies inside the interval unless on an excluded upper end
-    if (r != 0 || !z.is_integer || even) return {digits, k + kKappa + 1};
+    if (r != 0 || !z.is_integer || even) return Widened<kWidth, kNear>(digits * 10, k + kKappa);
     digits -= 1, r = kBig;
   } else if (r == delta) {  // on the lower end: inside when that end is, or z - delta is above it
     const ParityBits x = products.Parity(2 * c - 1, beta);
-    if (x.odd || (x.is_integer && even)) return {digits, k + kKappa + 1};
+    if (x.odd || (x.is_integer && even)) return Widened<kWidth, kNear>(digits * 10, k + kKappa);
   }
   // One digit more: the multiple of 10^k nearest v = z - delta / 2 (+ kSmall / 2 to round).
   const uint32_t distance = r - delta / 2 + kSmall / 2;
@@ -357,7 +377,7 @@ template <typename Products>
     const ParityBits y = products.Parity(2 * c, beta);
     if (y.odd != approximately_odd || ((nearest & 1) != 0 && y.is_integer)) nearest -= 1;
   }
-  return {nearest, k + kKappa};
+  return Widened<kWidth, kNear>(nearest, k + kKappa);
 }
 
 // For positive finite values only: the IEEE bits with `kFractionBits`
@@ -365,12 +385,13 @@ template <typename Products>
 // an integer).
 template <typename Scale, typename Products, int kFractionBits, int kBias>
 [[gnu::always_inline]] inline ShortestDecimal ShortestDecimalOfBits(uint64_t bits) {
+  constexpr int kWidth = Products::kWidth;
   const uint64_t fraction = bits & ((uint64_t{1} << kFractionBits) - 1);
   const int biased = static_cast<int>(bits >> kFractionBits);
-  if (biased == 0 || fraction == 0) return ShortestRare<Scale, kFractionBits, kBias>(bits);
+  if (biased == 0 || fraction == 0) return ShortestRare<Scale, kFractionBits, kBias, kWidth>(bits);
   const uint64_t c = fraction | (uint64_t{1} << kFractionBits);
   const int q = biased - kBias;
-  if (IsSmallInteger(c, q)) return {c >> -q, 0};
+  if (IsSmallInteger(c, q)) return Widened<kWidth>(c >> -q, 0);
   return ShortestUsual<Products>(c, q);
 }
 
