@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <type_traits>
 
 #include "common/decimal_digits.h"
 #include "common/pow10_table.h"
@@ -238,9 +238,7 @@ class Significand {
 // (so up to E = -4, or -3 for one digit), and n + zeros past them (so up to
 // 5 zeros, or 4 for one digit). Below 10^kExactDigits the shortest form of an integer is its own digits.
 template <bool kMarkReal, int kWidth, int kExactDigits>
-[[gnu::always_inline]] inline char* WriteDecimal(char* out, bool negative, double magnitude,
-                                                 ShortestDecimal d) {
-  if (negative) *out++ = '-';
+[[gnu::always_inline]] inline char* WriteDecimal(char* out, double magnitude, ShortestDecimal d) {
   const Significand<kWidth> significand(d.digits);
   const int exponent = d.exponent + kWidth - 1;  // of the first digit
   const int count = significand.Count();
@@ -395,24 +393,27 @@ template <typename Scale, typename Products, int kFractionBits, int kBias>
   return ShortestUsual<Products>(c, q);
 }
 
-[[gnu::always_inline]] inline ShortestDecimal ShortestDecimalOf(double value) {
-  return ShortestDecimalOfBits<Scale64, DoubleProducts, 52, 1075>(std::bit_cast<uint64_t>(value));
-}
-[[gnu::always_inline]] inline ShortestDecimal ShortestDecimalOf(float value) {
-  return ShortestDecimalOfBits<Scale32, FloatProducts, 23, 150>(std::bit_cast<uint32_t>(value));
-}
-
 template <bool kMarkReal, typename Real>
 char* WriteText(char* out, Real value) {
-  const bool negative = std::signbit(value);
-  if (value == 0) {
+  constexpr bool kDouble = sizeof(Real) == 8;
+  using Bits = std::conditional_t<kDouble, uint64_t, uint32_t>;
+  constexpr int kSignBit = 8 * sizeof(Real) - 1;
+  const Bits bits = std::bit_cast<Bits>(value);
+  const Bits magnitude = bits & ~(Bits{1} << kSignBit);
+  const bool negative = bits >> kSignBit != 0;
+  if (magnitude == 0) {
     if constexpr (kMarkReal) return std::copy_n("0.0", 3, out);
     return std::copy_n(negative ? "-0" : "0", negative ? 2 : 1, out);
   }
-  const Real magnitude = negative ? -value : value;
-  constexpr bool kDouble = sizeof(Real) == 8;
-  return WriteDecimal<kMarkReal, kDouble ? 17 : 9, kDouble ? 15 : 7>(out, negative, magnitude,
-                                                                     ShortestDecimalOf(magnitude));
+  *out = '-';
+  out += negative ? 1 : 0;
+  if constexpr (kDouble) {
+    const ShortestDecimal d = ShortestDecimalOfBits<Scale64, DoubleProducts, 52, 1075>(magnitude);
+    return WriteDecimal<kMarkReal, 17, 15>(out, std::bit_cast<double>(magnitude), d);
+  } else {
+    const ShortestDecimal d = ShortestDecimalOfBits<Scale32, FloatProducts, 23, 150>(magnitude);
+    return WriteDecimal<kMarkReal, 9, 7>(out, std::bit_cast<float>(magnitude), d);
+  }
 }
 
 }  // namespace
