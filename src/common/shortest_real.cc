@@ -51,7 +51,7 @@ template <int kWidth, bool kNear = false>
 }
 
 // floor(e * log10(2)) and floor(log10(3/4 * 2^e)) for the exponents of doubles.
-int FloorLog10Pow2(int e) { return (e * 1262611) >> 22; }
+constexpr int FloorLog10Pow2(int e) { return (e * 1262611) >> 22; }
 int FloorLog10ThreeQuartersPow2(int e) { return (e * 1262611 - 524031) >> 22; }
 
 // 10^-k scaled into [2^127, 2^128): the truncated table value plus one,
@@ -87,7 +87,7 @@ class Scale32 {
     return static_cast<uint64_t>(x >> 64) | ((static_cast<uint64_t>(x) >> 32) > 1 ? 1 : 0);
   }
   // 10^-k rounded up to 64 bits unless exact.
-  static uint64_t Power(int k) { return Scale64::Entry(k).high + (-k >= 0 && -k <= 27 ? 0 : 1); }
+  static constexpr uint64_t Power(int k) { return Scale64::Entry(k).high + (-k >= 0 && -k <= 27 ? 0 : 1); }
 
  private:
   uint64_t g_;
@@ -299,11 +299,31 @@ struct ParityBits {
   bool odd, is_integer;
 };
 
+// The powers of the usual float route (k from that of the least normal
+// exponent to that of the greatest) with their binary exponents, together:
+// one small table.
+struct FloatPower {
+  uint64_t g;
+  int binary_exponent;
+};
+constexpr int kFloatLeastK = FloorLog10Pow2(1 - 150) - 1;
+constexpr int kFloatGreatestK = FloorLog10Pow2(254 - 150) - 1;
+inline constexpr auto kFloatPowers = [] {
+  std::array<FloatPower, kFloatGreatestK - kFloatLeastK + 1> powers{};
+  for (int k = kFloatLeastK; k <= kFloatGreatestK; ++k) {
+    powers[k - kFloatLeastK] = {Scale32::Power(k), Scale64::Entry(k).binary_exponent};
+  }
+  return powers;
+}();
+
 class FloatProducts {
  public:
   static constexpr int kKappa = 1;  // z has 2 digits more than the width
   static constexpr int kWidth = 9;
-  explicit FloatProducts(int k) : g_(Scale32::Power(k)) {}
+  explicit FloatProducts(int k)
+      : g_(kFloatPowers[k - kFloatLeastK].g),
+        binary_exponent_(kFloatPowers[k - kFloatLeastK].binary_exponent) {}
+  int BinaryExponent() const { return binary_exponent_; }
   uint32_t Width(int beta) const { return static_cast<uint32_t>(g_ >> (63 - beta)); }
   ProductBits Upper(uint64_t x) const {
     const Uint128 z = static_cast<Uint128>(g_) * x;
@@ -316,15 +336,20 @@ class FloatProducts {
 
  private:
   uint64_t g_;
+  int binary_exponent_;
 };
 
 class DoubleProducts {
  public:
   static constexpr int kKappa = 2;  // z has 3 digits more than the width
   static constexpr int kWidth = 17;
-  explicit DoubleProducts(int k) : high_(Scale64::Entry(k).high), low_(Scale64::Entry(k).low) {
+  explicit DoubleProducts(int k)
+      : high_(Scale64::Entry(k).high),
+        low_(Scale64::Entry(k).low),
+        binary_exponent_(Scale64::Entry(k).binary_exponent) {
     Scale64::RoundUp(k, high_, low_);
   }
+  int BinaryExponent() const { return binary_exponent_; }
   uint32_t Width(int beta) const { return static_cast<uint32_t>(high_ >> (63 - beta)); }
   ProductBits Upper(uint64_t x) const {
     const Uint128 z = static_cast<Uint128>(high_) * x +
@@ -340,6 +365,7 @@ class DoubleProducts {
 
  private:
   uint64_t high_, low_;
+  int binary_exponent_;
 };
 
 // The usual value, c * 2^q, not a power of two: from z, the upper end scaled
@@ -353,7 +379,7 @@ template <typename Products>
   constexpr uint32_t kSmall = kKappa == 1 ? 10 : 100, kBig = 10 * kSmall;
   const int k = FloorLog10Pow2(q) - kKappa;
   const Products products(k);
-  const int beta = q + Scale64::Entry(k).binary_exponent + 127;  // 3 to 6, 6 to 9 for doubles
+  const int beta = q + products.BinaryExponent() + 127;  // 3 to 6, 6 to 9 for doubles
   const uint32_t delta = products.Width(beta);                   // kSmall to kBig - 1
   const bool even = (c & 1) == 0;  // a tie reads back as v, so both ends are inside
   const ProductBits z = products.Upper((2 * c + 1) << beta);
