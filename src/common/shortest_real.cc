@@ -87,7 +87,9 @@ class Scale32 {
     return static_cast<uint64_t>(x >> 64) | ((static_cast<uint64_t>(x) >> 32) > 1 ? 1 : 0);
   }
   // 10^-k rounded up to 64 bits unless exact.
-  static constexpr uint64_t Power(int k) { return Scale64::Entry(k).high + (-k >= 0 && -k <= 27 ? 0 : 1); }
+  static constexpr uint64_t Power(int k) {
+    return Scale64::Entry(k).high + (-k >= 0 && -k <= 27 ? 0 : 1);
+  }
 
  private:
   uint64_t g_;
@@ -141,9 +143,9 @@ inline constexpr std::array<uint64_t, kGreatestExponent - kLeastExponent + 1> kE
   return texts;
 }();
 
-// The kWidth digits of a decimal at fixed places: the first apart and the others as words of eight characters,
-// first in the lowest byte. The trailing zeros, the padding among them, are
-// then the top bytes of the words that are '0', counted without a division.
+// The kWidth digits of a decimal at fixed places: the first apart and the others as words of eight
+// characters, first in the lowest byte. The trailing zeros, the padding among them, are then the
+// top bytes of the words that are '0', counted without a division.
 //
 // The digits come from one fraction F = D / 10^kWidth in 64 bits, by taking
 // the integer part of F * 10, then of F * 10^4 four times (two for floats).
@@ -236,7 +238,8 @@ class Significand {
 // (n + 5 past one digit, for the point), one more from |E| >= 100. Fixed
 // takes n + 1 when the point falls among the digits, n + 1 - E before them
 // (so up to E = -4, or -3 for one digit), and n + zeros past them (so up to
-// 5 zeros, or 4 for one digit). Below 10^kExactDigits the shortest form of an integer is its own digits.
+// 5 zeros, or 4 for one digit). Below 10^kExactDigits the shortest form of an integer is its own
+// digits.
 template <bool kMarkReal, int kWidth, int kExactDigits>
 [[gnu::always_inline]] inline char* WriteDecimal(char* out, double magnitude, ShortestDecimal d) {
   const Significand<kWidth> significand(d.digits);
@@ -380,7 +383,7 @@ template <typename Products>
   const int k = FloorLog10Pow2(q) - kKappa;
   const Products products(k);
   const int beta = q + products.BinaryExponent() + 127;  // 3 to 6, 6 to 9 for doubles
-  const uint32_t delta = products.Width(beta);                   // kSmall to kBig - 1
+  const uint32_t delta = products.Width(beta);           // kSmall to kBig - 1
   const bool even = (c & 1) == 0;  // a tie reads back as v, so both ends are inside
   const ProductBits z = products.Upper((2 * c + 1) << beta);
   uint64_t digits = z.integer / kBig;
