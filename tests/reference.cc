@@ -564,7 +564,8 @@ std::string FemapSet(const MadeModel& m, const MadeStep& step, int number) {
     for (int corner : m.elements[e].corners) {
       if (corner == 0) continue;
       const size_t n = corner - 1;
-      ++count[n], vx[n] += v.vx, vy[n] += v.vy, wx[n] += v.vx * (1 / v.d), wy[n] += v.vy * (1 / v.d);
+      ++count[n], vx[n] += v.vx, vy[n] += v.vy, wx[n] += v.vx * (1 / v.d),
+          wy[n] += v.vy * (1 / v.d);
     }
   }
   for (size_t n = 0; n < nodes; ++n) {

@@ -87,7 +87,9 @@ struct VelocityExtremes {
   static VelocityExtremes From(PlaneVector v) {
     return {Extremes::From(Magnitude(v.x, v.y)), Extremes::From(v.x), Extremes::From(v.y)};
   }
-  static VelocityExtremes Empty() { return {Extremes::Empty(), Extremes::Empty(), Extremes::Empty()}; }
+  static VelocityExtremes Empty() {
+    return {Extremes::Empty(), Extremes::Empty(), Extremes::Empty()};
+  }
   void Visit(PlaneVector v, int32_t entity) {
     magnitude.Visit(Magnitude(v.x, v.y), entity);
     x.Visit(v.x, entity);
