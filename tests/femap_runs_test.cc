@@ -3,6 +3,7 @@
 // the file derived independently by RefFemapFile.
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -98,6 +99,30 @@ TEST(FemapRuns, AnAttributeBeyondAHundredThousandPropertiesIsRefused) {
             "rxpost: FEMAP output: element 5 has attribute 100001; a property is written for every "
             "number up to the largest attribute, and more than 100000 are refused as a corrupt "
             "attribute\n");
+}
+
+// More than 65536 nodes and elements: the extremes are those of one pass in
+// entity order, with ties across the whole file keeping the first entity and
+// a value that is not a number never taking over, wherever they fall.
+TEST(FemapRuns, ExtremesOfManyEntitiesAreThoseOfOnePassInOrder) {
+  GridOptions options;
+  options.program_flag = 1, options.nx = 300, options.ny = 222, options.steps = 1;
+  MadeModel model = MakeGridModel(options);
+  ASSERT_GT(model.elements.size(), size_t{65536});
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  std::vector<MadeNodeValues>& nodes = model.steps[0].nodes;
+  std::vector<MadeElementValues>& elems = model.steps[0].elements;
+  // Heads: the largest value at node 100 and again at node 65550; the
+  // smallest at the last node. Flows: a NaN first in the second half and
+  // the extremes after it, an infinity before.
+  nodes[99].head = nodes[65549].head = 1e6;
+  nodes.back().head = -1e6;
+  nodes[65536].flow = nan, nodes[66000].flow = 5e5, nodes[66001].flow = -5e5;
+  nodes[3].flow = -inf;
+  // Element velocities: a NaN first in the second half, ties across halves.
+  elems[65536].vx = nan, elems[65540].vx = 9e4, elems[7].vx = 9e4, elems[65600].vy = -7e4;
+  ExpectFemapRun(model, "-1\n");
 }
 
 }  // namespace

@@ -558,16 +558,18 @@ std::string FemapSet(const MadeModel& m, const MadeStep& step, int number) {
   const size_t nodes = m.nodes.size();
   Values head, flow, vx(nodes), vy(nodes), wx(nodes), wy(nodes), ex, ey, dx, dy, qx, qy;
   for (const MadeNodeValues& v : step.nodes) head.push_back(v.head), flow.push_back(v.flow);
-  for (size_t n = 0; n < nodes; ++n) {
-    int count = 0;
-    for (size_t e = 0; e < m.elements.size(); ++e) {
-      const MadeElementValues& v = step.elements[e];
-      for (int corner : m.elements[e].corners) {
-        if (corner != static_cast<int>(n + 1)) continue;
-        ++count, vx[n] += v.vx, vy[n] += v.vy, wx[n] += v.vx * (1 / v.d), wy[n] += v.vy * (1 / v.d);
-      }
+  std::vector<int> count(nodes);
+  for (size_t e = 0; e < m.elements.size(); ++e) {
+    const MadeElementValues& v = step.elements[e];
+    for (int corner : m.elements[e].corners) {
+      if (corner == 0) continue;
+      const size_t n = corner - 1;
+      ++count[n], vx[n] += v.vx, vy[n] += v.vy, wx[n] += v.vx * (1 / v.d),
+          wy[n] += v.vy * (1 / v.d);
     }
-    const double r = count ? 1.0 / count : 0.0;
+  }
+  for (size_t n = 0; n < nodes; ++n) {
+    const double r = count[n] ? 1.0 / count[n] : 0.0;
     vx[n] *= r, vy[n] *= r, wx[n] *= r, wy[n] *= r;
   }
   for (const MadeElementValues& v : step.elements) {

@@ -1,6 +1,7 @@
 #include "common/line_block_reader.h"
 
 #include <algorithm>
+#include <system_error>
 
 #include "common/run_error.h"
 
@@ -8,23 +9,46 @@ LineBlockReader::LineBlockReader(std::string path)
     : name_(std::move(path)),
       file_(platform::OpenToRead(name_)),
       block_(new char[kBlockSize]),
+      spare_(new char[kBlockSize]),
       next_(block_.get()),
       end_(block_.get()) {
   if (file_ == platform::kNoFile) {
     throw ErrorAbout(name_,
                      "cannot open for reading: " + platform::ErrorText(platform::LastError()));
   }
+  StartReadingSpare();
 }
 
-LineBlockReader::~LineBlockReader() { platform::Close(file_); }
+LineBlockReader::~LineBlockReader() {
+  if (reading_.joinable()) reading_.join();
+  platform::Close(file_);
+}
+
+// On a thread of its own when one can be started; until it is joined, only
+// that thread touches the file and the spare block.
+void LineBlockReader::StartReadingSpare() {
+  auto read = [this] {
+    spare_bytes_ = platform::Read(file_, spare_.get(), kBlockSize);
+    if (spare_bytes_ < 0) spare_error_ = platform::LastError();
+  };
+  try {
+    reading_ = std::thread(read);
+  } catch (const std::system_error&) {
+    read();
+  }
+}
 
 bool LineBlockReader::ReadBlock() {
-  const int64_t got = platform::Read(file_, block_.get(), kBlockSize);
-  if (got < 0)
-    throw ErrorAbout(name_, "read failed: " + platform::ErrorText(platform::LastError()));
+  if (reading_.joinable()) reading_.join();
+  if (spare_bytes_ < 0) {
+    throw ErrorAbout(name_, "read failed: " + platform::ErrorText(spare_error_));
+  }
+  std::swap(block_, spare_);
   next_ = block_.get();
-  end_ = block_.get() + got;
-  return got > 0;
+  end_ = block_.get() + spare_bytes_;
+  if (spare_bytes_ == 0) return false;
+  StartReadingSpare();
+  return true;
 }
 
 // Gathers the line's first characters in long_line_ while its end is looked

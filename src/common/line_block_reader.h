@@ -1,7 +1,9 @@
 // LineBlockReader: a text file read in big blocks (one system call a block,
-// never one a line) and handed out line by line from memory. A line is held
-// to its first kMaxLineLength characters, the rest of it is skipped, so memory
-// stays the same whatever the file's size or its longest line.
+// never one a line) and handed out line by line from memory; each next block
+// is read on a thread of its own while the lines of the one before are
+// handed out. A line is held to its first kMaxLineLength characters, the
+// rest of it is skipped, so memory stays the same whatever the file's size or
+// its longest line.
 #pragma once
 
 #include <cstddef>
@@ -10,12 +12,13 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <thread>
 
 #include "common/platform.h"
 
 class LineBlockReader {
  public:
-  static constexpr size_t kBlockSize = 1 << 20;
+  static constexpr size_t kBlockSize = 4 << 20;
   static constexpr size_t kMaxLineLength = 200;
 
   // Opens the file at `path`; throws RunError naming it when it cannot.
@@ -43,12 +46,18 @@ class LineBlockReader {
 
  private:
   bool NextLineAcrossBlocks(std::string_view* line);
-  // Reads the next block; false at the end of the file.
+  // Makes the block read ahead the current one and starts reading the next;
+  // false at the end of the file.
   bool ReadBlock();
+  void StartReadingSpare();
 
   std::string name_;
   platform::FileHandle file_;
   std::unique_ptr<char[]> block_;
+  std::unique_ptr<char[]> spare_;  // the block being read ahead
+  std::thread reading_;
+  int64_t spare_bytes_ = 0;  // read into spare_, or -1 after a failed read
+  int spare_error_ = 0;
   const char* next_;                // the start of the next line in the block
   const char* end_;                 // the end of the bytes read into the block
   char long_line_[kMaxLineLength];  // a line that runs over the end of a block

@@ -2,90 +2,18 @@
 
 #include <algorithm>
 #include <condition_variable>
-#include <cstdlib>
 #include <exception>
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <thread>
 #include <vector>
 
-#include "common/platform.h"
+#include "common/worker_pool.h"
 
 namespace {
 
 // Items a chunk holds: about a megabyte of text for the usual lines.
 constexpr int32_t kChunkItems = 8192;
-
-// Threads started once, on first use, that live until the program ends. A
-// job is handed to every one of them at once (Start) and Finish waits until
-// each has returned from it.
-class WorkerPool {
- public:
-  explicit WorkerPool(int threads) {
-    for (int t = 0; t < threads; ++t) threads_.emplace_back([this] { Serve(); });
-  }
-  ~WorkerPool() {
-    {
-      std::lock_guard lock(mutex_);
-      closing_ = true;
-    }
-    changed_.notify_all();
-    for (std::thread& thread : threads_) thread.join();
-  }
-  int size() const { return static_cast<int>(threads_.size()); }
-
-  void Start(std::function<void()> job) {
-    {
-      std::lock_guard lock(mutex_);
-      job_ = std::move(job);
-      busy_ = size();
-      ++generation_;
-    }
-    changed_.notify_all();
-  }
-  void Finish() {
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return busy_ == 0; });
-    job_ = nullptr;
-  }
-
- private:
-  void Serve() {
-    uint64_t done = 0;
-    for (;;) {
-      std::unique_lock lock(mutex_);
-      changed_.wait(lock, [&] { return closing_ || generation_ != done; });
-      if (closing_) return;
-      done = generation_;
-      lock.unlock();
-      job_();  // a job catches its own exceptions
-      lock.lock();
-      if (--busy_ == 0) changed_.notify_all();
-    }
-  }
-
-  std::vector<std::thread> threads_;
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  std::function<void()> job_;
-  uint64_t generation_ = 0;
-  int busy_ = 0;
-  bool closing_ = false;
-};
-
-// The pool of `threads` threads; one for the whole run (the count is the
-// same on every call).
-WorkerPool& PoolOf(int threads) {
-  static std::mutex mutex;
-  static std::unique_ptr<WorkerPool> pool;
-  std::lock_guard lock(mutex);
-  if (!pool || pool->size() != threads) {
-    pool.reset();
-    pool = std::make_unique<WorkerPool>(threads);
-  }
-  return *pool;
-}
 
 // A chunk's place: while `ready_chunk` is not the chunk it was given, the
 // slot is being filled.
@@ -197,22 +125,7 @@ class ChunkPipeline {
   std::exception_ptr failure_;
 };
 
-int ThreadsFromEnvironment() {
-  const char* text = std::getenv("RXPOST_THREADS");
-  if (text == nullptr) return 0;
-  const int threads = std::atoi(text);
-  return threads > 0 ? threads : 0;
-}
-
 }  // namespace
-
-int FormattingThreads() {
-  static const int threads = [] {
-    const int chosen = ThreadsFromEnvironment();
-    return std::clamp(chosen > 0 ? chosen : platform::UsableProcessors(), 1, kMaxFormattingThreads);
-  }();
-  return threads;
-}
 
 void FormatLinesInOrder(TextOutput& out, int32_t first, int32_t last, const LineFormatter& format,
                         int threads) {

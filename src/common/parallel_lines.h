@@ -14,18 +14,14 @@
 #include <functional>
 
 #include "common/text_output.h"
+#include "common/worker_pool.h"
 
 // Writes the lines of items first..last to `chunk`; called for consecutive
 // ranges, possibly on several threads at once, so it must only read shared
 // data.
 using LineFormatter = std::function<void(TextOutput& chunk, int32_t first, int32_t last)>;
 
-// How many threads format: RXPOST_THREADS when it is set to a positive
-// number, else the processors this process may run on; at most
-// kMaxFormattingThreads. Two chunk buffers of about a megabyte each belong
-// to each thread.
-inline constexpr int kMaxFormattingThreads = 64;
-int FormattingThreads();
-
+// Two chunk buffers of about a megabyte each belong to each formatting
+// thread.
 void FormatLinesInOrder(TextOutput& out, int32_t first, int32_t last, const LineFormatter& format,
                         int threads = FormattingThreads());

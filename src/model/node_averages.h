@@ -17,7 +17,9 @@ class NodeAverages {
   NodeAverages(const NodeAverages&) = delete;
   NodeAverages& operator=(const NodeAverages&) = delete;
 
-  // Zeros for nodes 1..node_count in all five arrays.
+  // Zeros for nodes 1..node_count in all five arrays. A run calls it once
+  // before its first step too, so that the arrays take their memory while
+  // that step is still being read.
   void Clear(int32_t node_count);
   // Under AddressSanitizer the arrays start unreadable; entries 0..node_count
   // become readable here (and stay so). Clear calls it; so may a test that

@@ -10,6 +10,7 @@ class FemapRun : public KindRun {
  public:
   explicit FemapRun(const KindContext& context) : out_(context.main_output) {}
   void Prepare(const ModelStore& model) override {
+    averages_.Clear(model.NUMNP);
     WriteFemapModel(out_, model);
     WriteFemapGroup(out_, model, group_counter_);
   }

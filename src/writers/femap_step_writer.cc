@@ -1,12 +1,15 @@
 #include "writers/femap_step_writer.h"
 
 #include <cmath>
+#include <limits>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "common/free_form.h"
 #include "common/line_layout.h"
 #include "common/parallel_lines.h"
+#include "common/worker_pool.h"
 #include "model/step_quantities.h"
 #include "writers/femap_blocks.h"
 
@@ -59,11 +62,21 @@ struct Extremes {
   int32_t low_at = 1, high_at = 1;
 
   static Extremes From(double value) { return {value, value, 1, 1}; }
+  // Before the first visit: no value is beyond these.
+  static Extremes Empty() {
+    constexpr double kInfinity = std::numeric_limits<double>::infinity();
+    return {kInfinity, -kInfinity, 0, 0};
+  }
   // A strictly greater or smaller value takes over, so ties keep the lowest
-  // entity number.
+  // entity number (and a value that is not a number never takes over).
   void Visit(double value, int32_t entity) {
     if (value > high) high = value, high_at = entity;
     if (value < low) low = value, low_at = entity;
+  }
+  // Visits the extremes of entities that follow all those visited so far.
+  void Merge(const Extremes& later) {
+    if (later.high > high) high = later.high, high_at = later.high_at;
+    if (later.low < low) low = later.low, low_at = later.low_at;
   }
 };
 
@@ -74,19 +87,38 @@ struct VelocityExtremes {
   static VelocityExtremes From(PlaneVector v) {
     return {Extremes::From(Magnitude(v.x, v.y)), Extremes::From(v.x), Extremes::From(v.y)};
   }
+  static VelocityExtremes Empty() {
+    return {Extremes::Empty(), Extremes::Empty(), Extremes::Empty()};
+  }
   void Visit(PlaneVector v, int32_t entity) {
     magnitude.Visit(Magnitude(v.x, v.y), entity);
     x.Visit(v.x, entity);
     y.Visit(v.y, entity);
   }
+  void Merge(const VelocityExtremes& later) {
+    magnitude.Merge(later.magnitude);
+    x.Merge(later.x);
+    y.Merge(later.y);
+  }
 };
 
-// Starts from the values of entity 1 and visits entities 2..count in order.
+// Entities a range of the scan holds.
+constexpr int32_t kScanItems = 1 << 16;
+
+// The extremes one pass over entities 1..count would find, starting from the
+// values of entity 1: the ranges of entities are scanned on the formatting
+// threads and merged in order.
 template <typename Tracker, typename ValueOf>
 Tracker ScanExtremes(int32_t count, ValueOf value_of) {
   if (count < 1) return {};
+  std::vector<Tracker> ranges(RangeCount(1, count, kScanItems));
+  ForEachRange(1, count, kScanItems, [&](int64_t range, int32_t begin, int32_t end) {
+    Tracker tracker = Tracker::Empty();
+    for (int32_t i = begin; i <= end; ++i) tracker.Visit(value_of(i), i);
+    ranges[range] = tracker;
+  });
   Tracker tracker = Tracker::From(value_of(1));
-  for (int32_t i = 2; i <= count; ++i) tracker.Visit(value_of(i), i);
+  for (const Tracker& range : ranges) tracker.Merge(range);
   return tracker;
 }
 

@@ -148,7 +148,10 @@ class MicroAvsRun : public KindRun {
         files_(context.files),
         simulator_(context.options.simulator) {}
 
-  void Prepare(const ModelStore&) override { temp_ = files_.Create(std::string(kAvsTempFile)); }
+  void Prepare(const ModelStore& model) override {
+    temp_ = files_.Create(std::string(kAvsTempFile));
+    averages_.Clear(model.NUMNP);
+  }
   void Step(const ModelStore& model) override {
     WriteMicroAvsStep(*temp_, model, simulator_, averages_, avs_step_count_);
   }
