@@ -1,6 +1,7 @@
 #include "model/model_store.h"
 
 #include <algorithm>
+#include <atomic>
 
 namespace {
 
@@ -65,6 +66,8 @@ void ModelStore::PrepareNodeArrays(int32_t node_count) {
 }
 
 void ModelStore::PrepareElemArrays(int32_t elem_count) {
+  static std::atomic<uint64_t> meshes_prepared{0};
+  mesh_stamp_ = ++meshes_prepared;
   elem_extra_.ShowEntries(elem_count);
   for (StepArrays& step : step_arrays_) step.ShowElemEntries(elem_count);
   // Each column shows its entries 0..elem_count (entry 0 of a column being

@@ -64,6 +64,9 @@ struct ModelStore : StepValues {
   void PrepareElemArrays(int32_t elem_count);
 
   std::string_view TitleText() const { return {Title.data(), Title.size()}; }
+  // Differs for every mesh prepared (PrepareElemArrays) in any model, so
+  // that what is worked out once for a mesh can tell whether it still holds.
+  uint64_t MeshStamp() const { return mesh_stamp_; }
 
   // A second set of step values, for reading the next step while the current
   // one is still in use; SwapSpareStep makes it the current one (and the
@@ -80,6 +83,7 @@ struct ModelStore : StepValues {
   std::array<StepArrays, 2> step_arrays_;
   StepValues spare_;
   int64_t elem_nodes_shown_ = 0;  // entries of each column visible to AddressSanitizer
+  uint64_t mesh_stamp_ = 0;
 
  public:
   // Mesh.

@@ -2,44 +2,33 @@
 
 #include <algorithm>
 
+#include "common/worker_pool.h"
 #include "model/elem_columns.h"
 #include "model/step_quantities.h"
 
 namespace {
 
 constexpr int64_t kEntries = MaxDim + 1;
+// Nodes a range of the averaging holds.
+constexpr int32_t kNodeRangeItems = 1 << 16;
 
-// One element's values, added at each of its corners: the stored ones and,
-// for RX-DELM, the velocity.
-struct ElemValues {
-  PlaneVector stored, velocity;
-};
-
-template <bool kWithD>
-inline void AddAtNode(NodeAverages& sums, int32_t n, const ElemValues& values) {
-  ++sums.NodeElemCount[n];
-  sums.NodeVX[n] += values.stored.x;
-  sums.NodeVY[n] += values.stored.y;
-  if constexpr (kWithD) {
-    sums.NodeWorkA[n] += values.velocity.x;
-    sums.NodeWorkB[n] += values.velocity.y;
+// Calls add(node, e) for each corner of element e that `corners` takes in,
+// in corner order.
+template <typename AddAt>
+void ForEachCornerTakenIn(const ElemColumns& elems, int32_t e, NodeAverages::Corners corners,
+                          AddAt add) {
+  const int32_t* const columns[] = {elems.Corner1, elems.Corner2, elems.Corner3, elems.Corner4};
+  if (corners == NodeAverages::Corners::kEveryNonZero) {
+    for (const int32_t* corner : columns) {
+      if (corner[e] != 0) add(corner[e]);
+    }
+    return;
   }
-}
-
-// Sums, in element order, the values of every active element at its distinct
-// corners; kWithD adds RX-DELM's velocities as well.
-template <bool kWithD>
-void AddElemValues(const ModelStore& model, NodeAverages& sums) {
-  const ElemColumns elems(model);
-  for (int32_t e = 1; e <= model.NUMEL; ++e) {
-    if (!elems.IsActive(e)) continue;
-    ElemValues values{StoredElemVector(model, e), {0.0, 0.0}};
-    if constexpr (kWithD) values.velocity = DelmElemVelocity(model, e);
-    AddAtNode<kWithD>(sums, elems.Corner1[e], values);
-    AddAtNode<kWithD>(sums, elems.Corner2[e], values);
-    AddAtNode<kWithD>(sums, elems.Corner3[e], values);
-    if (!elems.IsTriangle(e)) AddAtNode<kWithD>(sums, elems.Corner4[e], values);
-  }
+  if (!elems.IsActive(e)) return;
+  add(elems.Corner1[e]);
+  add(elems.Corner2[e]);
+  add(elems.Corner3[e]);
+  if (!elems.IsTriangle(e)) add(elems.Corner4[e]);
 }
 
 }  // namespace
@@ -73,39 +62,67 @@ void NodeAverages::Clear(int32_t node_count) {
   std::fill_n(NodeWorkB + 1, node_count, 0.0);
 }
 
-void NodeAverages::DivideByCounts(int32_t node_count, bool with_d) {
-  for (int32_t n = 1; n <= node_count; ++n) {
-    if (NodeElemCount[n] <= 0) continue;
-    const double reciprocal = 1.0 / NodeElemCount[n];
-    NodeVX[n] *= reciprocal;
-    NodeVY[n] *= reciprocal;
-    if (with_d) {
-      NodeWorkA[n] *= reciprocal;
-      NodeWorkB[n] *= reciprocal;
-    }
+const NodeAverages::Incidence& NodeAverages::IncidenceFor(const ModelStore& model,
+                                                          Corners corners) {
+  Incidence& in = incidence_;
+  if (in.model == &model && in.mesh_stamp == model.MeshStamp() && in.corners == corners) return in;
+  in = {&model, model.MeshStamp(), corners, {}, {}};
+  const int32_t nodes = std::max(model.NUMNP, 0);
+  const ElemColumns elems(model);
+  // Counts at start[n + 1], summed into starts, then the elements placed.
+  in.start.assign(static_cast<size_t>(nodes) + 2, 0);
+  for (int32_t e = 1; e <= model.NUMEL; ++e) {
+    ForEachCornerTakenIn(elems, e, corners, [&](int32_t n) { ++in.start[n + 1]; });
   }
+  for (size_t n = 1; n < in.start.size(); ++n) in.start[n] += in.start[n - 1];
+  in.elements.resize(static_cast<size_t>(in.start.back()));
+  std::vector<int32_t> next(in.start.begin(), in.start.end() - 1);
+  for (int32_t e = 1; e <= model.NUMEL; ++e) {
+    ForEachCornerTakenIn(elems, e, corners, [&](int32_t n) { in.elements[next[n]++] = e; });
+  }
+  return in;
+}
+
+template <bool kWithD>
+void NodeAverages::AverageNodes(const ModelStore& model, int32_t first, int32_t last) {
+  const Incidence& in = incidence_;
+  for (int32_t n = first; n <= last; ++n) {
+    PlaneVector stored{0.0, 0.0}, velocity{0.0, 0.0};
+    for (int32_t k = in.start[n]; k < in.start[n + 1]; ++k) {
+      const int32_t e = in.elements[k];
+      const PlaneVector s = StoredElemVector(model, e);
+      stored.x += s.x, stored.y += s.y;
+      if constexpr (kWithD) {
+        const PlaneVector v = DelmElemVelocity(model, e);
+        velocity.x += v.x, velocity.y += v.y;
+      }
+    }
+    const int32_t count = in.start[n + 1] - in.start[n];
+    const double reciprocal = count > 0 ? 1.0 / count : 0.0;
+    NodeElemCount[n] = count;
+    NodeVX[n] = stored.x * reciprocal;
+    NodeVY[n] = stored.y * reciprocal;
+    NodeWorkA[n] = velocity.x * reciprocal;
+    NodeWorkB[n] = velocity.y * reciprocal;
+  }
+}
+
+void NodeAverages::Average(const ModelStore& model, Corners corners, bool with_d) {
+  ShowEntries(model.NUMNP);
+  IncidenceFor(model, corners);
+  ForEachRange(1, model.NUMNP, kNodeRangeItems, [&](int64_t, int32_t first, int32_t last) {
+    if (with_d) {
+      AverageNodes<true>(model, first, last);
+    } else {
+      AverageNodes<false>(model, first, last);
+    }
+  });
 }
 
 void AverageElemVelocities(const ModelStore& model, Simulator simulator, NodeAverages& averages) {
-  const bool with_d = simulator == Simulator::kDelm;
-  averages.Clear(model.NUMNP);
-  if (with_d) {
-    AddElemValues<true>(model, averages);
-  } else {
-    AddElemValues<false>(model, averages);
-  }
-  averages.DivideByCounts(model.NUMNP, with_d);
+  averages.Average(model, NodeAverages::Corners::kDistinctOfActive, simulator == Simulator::kDelm);
 }
 
 void AverageAtEveryNonZeroCorner(const ModelStore& model, NodeAverages& averages) {
-  averages.Clear(model.NUMNP);
-  const ElemColumns elems(model);
-  const int32_t* const corners[] = {elems.Corner1, elems.Corner2, elems.Corner3, elems.Corner4};
-  for (int32_t e = 1; e <= model.NUMEL; ++e) {
-    const ElemValues values{StoredElemVector(model, e), DelmElemVelocity(model, e)};
-    for (const int32_t* corner : corners) {
-      if (corner[e] != 0) AddAtNode<true>(averages, corner[e], values);
-    }
-  }
-  averages.DivideByCounts(model.NUMNP, true);
+  averages.Average(model, NodeAverages::Corners::kEveryNonZero, true);
 }

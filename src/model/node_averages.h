@@ -1,10 +1,15 @@
 // NodeAverages: the writers' reusable workspace of node values averaged from
 // element values; AverageElemVelocities, the averaging shared by the TECPLOT,
-// mkVIEW, MicroAVS and VTK writers, and AverageAtEveryNonZeroCorner, FEMAP's. Every averaging
-// clears the arrays for nodes 1..NUMNP first, so nothing carries over between steps.
+// mkVIEW, MicroAVS and VTK writers, and AverageAtEveryNonZeroCorner, FEMAP's.
+// Every averaging sets the arrays for nodes 1..NUMNP anew, so nothing carries
+// over between steps. Each node gathers the values of its elements in the
+// order one pass over the elements would add them, so the sums are those of
+// that pass to the last bit; the nodes are shared out among the formatting
+// threads, and the elements at each node are listed once for a mesh.
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "model/big_array.h"
 #include "model/model_store.h"
@@ -25,14 +30,32 @@ class NodeAverages {
   // become readable here (and stay so). Clear calls it; so may a test that
   // fills the arrays by hand.
   void ShowEntries(int32_t node_count);
-  // Turns the sums of nodes 1..node_count into means over their counts;
-  // nodes with no count keep zeros. `with_d` scales NodeWorkA, NodeWorkB too.
-  void DivideByCounts(int32_t node_count, bool with_d);
+
+  // The element corners a node's means take in: the distinct corners of the
+  // active elements, or every non-zero corner of every element.
+  enum class Corners { kDistinctOfActive, kEveryNonZero };
+  // Nodes 1..NUMNP get the means of ElemVX, ElemVY at their corners (NodeVX,
+  // NodeVY) and, `with_d`, of the velocities (NodeWorkA, NodeWorkB; else
+  // zeros); nodes of no element get zeros.
+  void Average(const ModelStore& model, Corners corners, bool with_d);
 
  private:
+  // For each node n, the elements at it, elements[start[n]] up to
+  // elements[start[n + 1]], in the order a pass over the elements meets them.
+  struct Incidence {
+    const ModelStore* model = nullptr;
+    uint64_t mesh_stamp = 0;
+    Corners corners = Corners::kDistinctOfActive;
+    std::vector<int32_t> start, elements;
+  };
+  const Incidence& IncidenceFor(const ModelStore& model, Corners corners);
+  template <bool kWithD>
+  void AverageNodes(const ModelStore& model, int32_t first, int32_t last);
+
   BigArray<int32_t> count_;
   BigArray<double> vx_, vy_, work_a_, work_b_;
   int32_t shown_count_ = -1;
+  Incidence incidence_;
 
  public:
   int32_t* const NodeElemCount;  // elements (or corners) counted at the node
