@@ -79,6 +79,13 @@ bool CutAt(FileHandle file, int64_t length);
 // (on ext4) a flush when the file is renamed over another.
 bool SetAsideBlocks(FileHandle file, int64_t offset, int64_t bytes);
 
+// Copies `size` bytes of `file` from offset `from` to its current position,
+// which moves past them, inside the system (Linux), where no byte passes
+// through the process. Returns the bytes copied: all of them, or fewer after
+// a failure (LastError tells why). Returns 0 with `*unsupported` set, and the
+// file as it was, where the system cannot copy inside a file.
+int64_t CopyWithinFile(FileHandle file, int64_t from, int64_t size, bool* unsupported);
+
 // Asks the system to drop from memory the cached contents of the file at
 // `path`, which stay on disk; for a file about to be replaced, whose memory
 // then serves its successor. Nothing happens where the system cannot.

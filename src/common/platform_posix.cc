@@ -104,7 +104,8 @@ FileHandle OpenToWrite(const std::string& path, bool empty) {
 }
 
 FileHandle CreateNew(const std::string& path, unsigned mode) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  // Open for reading too: a file may copy its own earlier bytes to its end.
+  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd >= 0 && mode != 0) (void)!::fchmod(fd, static_cast<mode_t>(mode));
   return fd;
 }
@@ -139,6 +140,32 @@ bool SetAsideBlocks(FileHandle file, int64_t offset, int64_t bytes) {
   (void)file, (void)offset, (void)bytes;
   return false;
 #endif
+}
+
+int64_t CopyWithinFile(FileHandle file, int64_t from, int64_t size, bool* unsupported) {
+  *unsupported = false;
+  int64_t copied = 0;
+#ifdef __linux__
+  while (copied < size) {
+    loff_t source = static_cast<loff_t>(from + copied);
+    const ssize_t got = ::copy_file_range(Descriptor(file), &source, Descriptor(file), nullptr,
+                                          static_cast<size_t>(size - copied), 0);
+    if (got > 0) {
+      copied += got;
+      continue;
+    }
+    if (got < 0 && errno == EINTR) continue;
+    if (got == 0) errno = EIO;  // the source ended early: not a file this process wrote
+    const bool refused = errno == ENOSYS || errno == EXDEV || errno == EOPNOTSUPP ||
+                         errno == EINVAL || errno == EBADF;
+    *unsupported = copied == 0 && refused;
+    break;
+  }
+#else
+  (void)file, (void)from, (void)size;
+  *unsupported = true;
+#endif
+  return copied;
 }
 
 void ForgetCachedContents(const std::string& path) {

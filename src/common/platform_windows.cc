@@ -190,6 +190,11 @@ bool CutAt(FileHandle file, int64_t length) {
 bool SetAsideBlocks(FileHandle, int64_t, int64_t) { return false; }
 
 // Not done here: the system keeps what it caches.
+int64_t CopyWithinFile(FileHandle, int64_t, int64_t, bool* unsupported) {
+  *unsupported = true;
+  return 0;
+}
+
 void ForgetCachedContents(const std::string&) {}
 
 std::string TemporaryFolder() {

@@ -68,6 +68,24 @@ void TextOutput::Flush() {
   if (size > 0 && !failed_) WriteAll(buffer_.get(), size);
 }
 
+bool TextOutput::RepeatEarlierBytes(uint64_t from, uint64_t size) {
+  if (!pending_ || !pending_->staged() || console_ != nullptr || failed_) return false;
+  Flush();
+  if (from + size > handed_) return false;
+  pending_->WillWrite(static_cast<int64_t>(size));
+  bool unsupported = false;
+  const int64_t copied = platform::CopyWithinFile(file_, static_cast<int64_t>(from),
+                                                  static_cast<int64_t>(size), &unsupported);
+  if (unsupported) {
+    pending_->WontWrite(static_cast<int64_t>(size));
+    return false;
+  }
+  if (copied < static_cast<int64_t>(size)) Failed(-1);
+  handed_ += size;
+  if (tally_ != nullptr) *tally_ += size;
+  return true;
+}
+
 void TextOutput::MakeRoom(size_t n) {
   if (file_ == platform::kNoFile) return Grow(n);
   Flush();
@@ -85,6 +103,7 @@ void TextOutput::WriteAll(const char* data, size_t size) {
     if (written <= 0) Failed(written);
     data += written;
     size -= static_cast<size_t>(written);
+    handed_ += static_cast<uint64_t>(written);
     if (tally_ != nullptr) *tally_ += static_cast<uint64_t>(written);
   }
 }

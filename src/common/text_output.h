@@ -67,6 +67,14 @@ class TextOutput {
   // The platform's line end (LF, or CR LF on Windows).
   void EndLine() { Append(platform::kLineEnd); }
 
+  // Bytes written so far, those still buffered included.
+  uint64_t Position() const { return handed_ + static_cast<uint64_t>(cursor_ - buffer_.get()); }
+  // Writes again the `size` bytes that were written from Position() `from`
+  // on, copied inside the file by the system; false, with nothing written,
+  // where that cannot be done (an output written directly, or a system that
+  // cannot copy inside a file): the caller writes them itself then.
+  bool RepeatEarlierBytes(uint64_t from, uint64_t size);
+
   // Hands every buffered byte to the system; throws RunError on failure.
   void Flush();
   // Flush, and a pending file put in its place.
@@ -98,6 +106,7 @@ class TextOutput {
   std::unique_ptr<platform::ConsoleText> console_;  // converts for a terminal
   bool failed_ = false;
   uint64_t* tally_ = nullptr;
+  uint64_t handed_ = 0;                     // bytes handed to the system
   std::unique_ptr<PendingOutput> pending_;  // until Finish
   std::unique_ptr<char[]> buffer_;
   char* cursor_;

@@ -1,6 +1,7 @@
 #include "model/node_averages.h"
 
 #include <algorithm>
+#include <system_error>
 
 #include "common/worker_pool.h"
 #include "model/elem_columns.h"
@@ -52,14 +53,24 @@ void NodeAverages::ShowEntries(int32_t node_count) {
   for (BigArray<double>* array : {&vx_, &vy_, &work_a_, &work_b_}) array->ShowEntries(node_count);
 }
 
-void NodeAverages::Clear(int32_t node_count) {
-  ShowEntries(node_count);
-  if (node_count < 1) return;
-  std::fill_n(NodeElemCount + 1, node_count, 0);
-  std::fill_n(NodeVX + 1, node_count, 0.0);
-  std::fill_n(NodeVY + 1, node_count, 0.0);
-  std::fill_n(NodeWorkA + 1, node_count, 0.0);
-  std::fill_n(NodeWorkB + 1, node_count, 0.0);
+NodeAverages::~NodeAverages() { WaitForListing(); }
+
+void NodeAverages::Prepare(const ModelStore& model, Corners corners) {
+  WaitForListing();
+  ShowEntries(model.NUMNP);
+  for (double* values : {NodeVX, NodeVY, NodeWorkA, NodeWorkB}) {
+    std::fill_n(values + 1, std::max(model.NUMNP, 0), 0.0);
+  }
+  std::fill_n(NodeElemCount + 1, std::max(model.NUMNP, 0), 0);
+  try {
+    listing_ = std::thread([this, &model, corners] { IncidenceFor(model, corners); });
+  } catch (const std::system_error&) {
+    IncidenceFor(model, corners);
+  }
+}
+
+void NodeAverages::WaitForListing() {
+  if (listing_.joinable()) listing_.join();
 }
 
 const NodeAverages::Incidence& NodeAverages::IncidenceFor(const ModelStore& model,
@@ -108,6 +119,7 @@ void NodeAverages::AverageNodes(const ModelStore& model, int32_t first, int32_t 
 }
 
 void NodeAverages::Average(const ModelStore& model, Corners corners, bool with_d) {
+  WaitForListing();
   ShowEntries(model.NUMNP);
   IncidenceFor(model, corners);
   ForEachRange(1, model.NUMNP, kNodeRangeItems, [&](int64_t, int32_t first, int32_t last) {

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <thread>
 #include <vector>
 
 #include "model/big_array.h"
@@ -19,21 +20,23 @@
 class NodeAverages {
  public:
   NodeAverages();
+  // Waits for a listing still being made.
+  ~NodeAverages();
   NodeAverages(const NodeAverages&) = delete;
   NodeAverages& operator=(const NodeAverages&) = delete;
 
-  // Zeros for nodes 1..node_count in all five arrays. A run calls it once
-  // before its first step too, so that the arrays take their memory while
-  // that step is still being read.
-  void Clear(int32_t node_count);
   // Under AddressSanitizer the arrays start unreadable; entries 0..node_count
-  // become readable here (and stay so). Clear calls it; so may a test that
-  // fills the arrays by hand.
+  // become readable here (and stay so). Averaging calls it; so may a test
+  // that fills the arrays by hand.
   void ShowEntries(int32_t node_count);
 
   // The element corners a node's means take in: the distinct corners of the
   // active elements, or every non-zero corner of every element.
   enum class Corners { kDistinctOfActive, kEveryNonZero };
+  // Before a run's first step, while it is still being read: the arrays take
+  // their memory, and the elements at each node of the mesh are listed on a
+  // thread of its own.
+  void Prepare(const ModelStore& model, Corners corners);
   // Nodes 1..NUMNP get the means of ElemVX, ElemVY at their corners (NodeVX,
   // NodeVY) and, `with_d`, of the velocities (NodeWorkA, NodeWorkB; else
   // zeros); nodes of no element get zeros.
@@ -49,6 +52,7 @@ class NodeAverages {
     std::vector<int32_t> start, elements;
   };
   const Incidence& IncidenceFor(const ModelStore& model, Corners corners);
+  void WaitForListing();
   template <bool kWithD>
   void AverageNodes(const ModelStore& model, int32_t first, int32_t last);
 
@@ -56,6 +60,7 @@ class NodeAverages {
   BigArray<double> vx_, vy_, work_a_, work_b_;
   int32_t shown_count_ = -1;
   Incidence incidence_;
+  std::thread listing_;  // making incidence_ for Prepare
 
  public:
   int32_t* const NodeElemCount;  // elements (or corners) counted at the node

@@ -6,7 +6,9 @@ class AveragingStepRun : public KindRun {
  public:
   AveragingStepRun(const KindContext& context, AveragingStepWriter write_step)
       : out_(context.main_output), simulator_(context.options.simulator), write_step_(write_step) {}
-  void Prepare(const ModelStore& model) override { averages_.Clear(model.NUMNP); }
+  void Prepare(const ModelStore& model) override {
+    averages_.Prepare(model, NodeAverages::Corners::kDistinctOfActive);
+  }
   void Step(const ModelStore& model) override { write_step_(out_, model, simulator_, averages_); }
 
  private:

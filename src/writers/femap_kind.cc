@@ -10,7 +10,7 @@ class FemapRun : public KindRun {
  public:
   explicit FemapRun(const KindContext& context) : out_(context.main_output) {}
   void Prepare(const ModelStore& model) override {
-    averages_.Clear(model.NUMNP);
+    averages_.Prepare(model, NodeAverages::Corners::kEveryNonZero);
     WriteFemapModel(out_, model);
     WriteFemapGroup(out_, model, group_counter_);
   }

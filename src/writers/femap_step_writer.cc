@@ -1,6 +1,9 @@
 #include "writers/femap_step_writer.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <span>
 #include <string_view>
@@ -163,15 +166,30 @@ void WriteValueLine(TextOutput& out, int32_t entity, double value) {
   out.EndLine();
 }
 
-// One vector: its head, a line per entity 1..count and the closing line.
+// Where the value lines of a vector (those of its entities) lie in the output.
+struct ValueLines {
+  uint64_t from = 0, size = 0;
+};
+// Those of a family's three vectors (magnitude, x, y), or none.
+using FamilyLines = std::array<ValueLines, 3>;
+
+// One vector: its head, a line per entity 1..count and the closing line. With
+// `same`, the entity lines are those at `same`, written again: copied inside
+// the file where the system can.
 template <Precision kPrecision, typename ValueOf>
-void WriteVector(TextOutput& out, int32_t set, const VectorHead& head, const Extremes& extremes,
-                 int32_t count, ValueOf value_of) {
+ValueLines WriteVector(TextOutput& out, int32_t set, const VectorHead& head,
+                       const Extremes& extremes, int32_t count, ValueOf value_of,
+                       const ValueLines* same = nullptr) {
   WriteVectorHead(out, set, head, extremes);
-  FormatLinesInOrder(out, 1, count, [&value_of](TextOutput& chunk, int32_t first, int32_t last) {
-    for (int32_t i = first; i <= last; ++i) WriteValueLine<kPrecision>(chunk, i, value_of(i));
-  });
+  const uint64_t from = out.Position();
+  if (same == nullptr || !out.RepeatEarlierBytes(same->from, same->size)) {
+    FormatLinesInOrder(out, 1, count, [&value_of](TextOutput& chunk, int32_t first, int32_t last) {
+      for (int32_t i = first; i <= last; ++i) WriteValueLine<kPrecision>(chunk, i, value_of(i));
+    });
+  }
+  const ValueLines lines{from, out.Position() - from};
   WriteValueLine<kPrecision>(out, -1, 0.0);
+  return lines;
 }
 
 // A node value written in single precision.
@@ -182,15 +200,24 @@ void WriteNodeScalar(TextOutput& out, int32_t set, const VectorHead& head, const
                                   value_of);
 }
 
-// Magnitude, x and y of node velocities, in double precision.
-void WriteNodeVelocities(TextOutput& out, int32_t set, std::span<const VectorHead, 3> heads,
-                         const double* x, const double* y, int32_t count) {
+const ValueLines* LinesOf(const FamilyLines* family, int vector) {
+  return family != nullptr ? &(*family)[vector] : nullptr;
+}
+
+// Magnitude, x and y of node velocities, in double precision; with `same`,
+// values whose entity lines are those of the family at `same`.
+FamilyLines WriteNodeVelocities(TextOutput& out, int32_t set, std::span<const VectorHead, 3> heads,
+                                const double* x, const double* y, int32_t count,
+                                const FamilyLines* same = nullptr) {
   const auto value_of = [x, y](int32_t i) { return PlaneVector{x[i], y[i]}; };
   const VelocityExtremes e = ScanExtremes<VelocityExtremes>(count, value_of);
-  WriteVector<Precision::kDouble>(out, set, heads[0], e.magnitude, count,
-                                  [x, y](int32_t i) { return Magnitude(x[i], y[i]); });
-  WriteVector<Precision::kDouble>(out, set, heads[1], e.x, count, [x](int32_t i) { return x[i]; });
-  WriteVector<Precision::kDouble>(out, set, heads[2], e.y, count, [y](int32_t i) { return y[i]; });
+  return {WriteVector<Precision::kDouble>(
+              out, set, heads[0], e.magnitude, count,
+              [x, y](int32_t i) { return Magnitude(x[i], y[i]); }, LinesOf(same, 0)),
+          WriteVector<Precision::kDouble>(
+              out, set, heads[1], e.x, count, [x](int32_t i) { return x[i]; }, LinesOf(same, 1)),
+          WriteVector<Precision::kDouble>(
+              out, set, heads[2], e.y, count, [y](int32_t i) { return y[i]; }, LinesOf(same, 2))};
 }
 
 // Length of a vector whose parts are rounded to single precision, worked out
@@ -200,32 +227,51 @@ float SingleMagnitude(double x, double y) {
   return std::sqrt(fy * fy + fx * fx);
 }
 
-void WriteElemStored(TextOutput& out, int32_t set, const ModelStore& m) {
+FamilyLines WriteElemStored(TextOutput& out, int32_t set, const ModelStore& m) {
   const double *vx = m.ElemVX, *vy = m.ElemVY;
   const auto value_of = [vx, vy](int32_t i) { return PlaneVector{vx[i], vy[i]}; };
   const VelocityExtremes e = ScanExtremes<VelocityExtremes>(m.NUMEL, value_of);
-  WriteVector<Precision::kSingle>(out, set, kElemStored[0], e.magnitude, m.NUMEL,
-                                  [vx, vy](int32_t i) { return SingleMagnitude(vx[i], vy[i]); });
-  WriteVector<Precision::kSingle>(out, set, kElemStored[1], e.x, m.NUMEL,
-                                  [vx](int32_t i) { return vx[i]; });
-  WriteVector<Precision::kSingle>(out, set, kElemStored[2], e.y, m.NUMEL,
-                                  [vy](int32_t i) { return vy[i]; });
+  return {WriteVector<Precision::kSingle>(
+              out, set, kElemStored[0], e.magnitude, m.NUMEL,
+              [vx, vy](int32_t i) { return SingleMagnitude(vx[i], vy[i]); }),
+          WriteVector<Precision::kSingle>(out, set, kElemStored[1], e.x, m.NUMEL,
+                                          [vx](int32_t i) { return vx[i]; }),
+          WriteVector<Precision::kSingle>(out, set, kElemStored[2], e.y, m.NUMEL,
+                                          [vy](int32_t i) { return vy[i]; })};
 }
 
 // The extremes and the magnitude take the values times the reciprocal of D;
-// the parts are the values divided by D.
-void WriteElemDivided(TextOutput& out, int32_t set, const ModelStore& m) {
+// the parts are the values divided by D. With `same`, values whose entity
+// lines are those of the family at `same`.
+void WriteElemDivided(TextOutput& out, int32_t set, const ModelStore& m,
+                      const FamilyLines* same = nullptr) {
   const auto value_of = [&m](int32_t i) { return DelmElemVelocity(m, i); };
   const VelocityExtremes e = ScanExtremes<VelocityExtremes>(m.NUMEL, value_of);
-  WriteVector<Precision::kSingle>(out, set, kElemDivided[0], e.magnitude, m.NUMEL,
-                                  [&value_of](int32_t i) {
-                                    const PlaneVector v = value_of(i);
-                                    return SingleMagnitude(v.x, v.y);
-                                  });
-  WriteVector<Precision::kSingle>(out, set, kElemDivided[1], e.x, m.NUMEL,
-                                  [&m](int32_t i) { return DelmElemVelocityQuotient(m, i).x; });
-  WriteVector<Precision::kSingle>(out, set, kElemDivided[2], e.y, m.NUMEL,
-                                  [&m](int32_t i) { return DelmElemVelocityQuotient(m, i).y; });
+  WriteVector<Precision::kSingle>(
+      out, set, kElemDivided[0], e.magnitude, m.NUMEL,
+      [&value_of](int32_t i) {
+        const PlaneVector v = value_of(i);
+        return SingleMagnitude(v.x, v.y);
+      },
+      LinesOf(same, 0));
+  WriteVector<Precision::kSingle>(
+      out, set, kElemDivided[1], e.x, m.NUMEL,
+      [&m](int32_t i) { return DelmElemVelocityQuotient(m, i).x; }, LinesOf(same, 1));
+  WriteVector<Precision::kSingle>(
+      out, set, kElemDivided[2], e.y, m.NUMEL,
+      [&m](int32_t i) { return DelmElemVelocityQuotient(m, i).y; }, LinesOf(same, 2));
+}
+
+// Node values 1..count the same, bit for bit, in both arrays.
+bool SameNodeValues(const double* a, const double* b, int32_t count) {
+  return count < 1 || std::memcmp(a + 1, b + 1, sizeof(double) * static_cast<size_t>(count)) == 0;
+}
+
+// Every D is 1 (as in all RX-KORIN results): the values divided by D, or
+// times its reciprocal, are the values themselves.
+bool EveryDIsOne(const ModelStore& m) {
+  return std::all_of(m.ElemD + 1, m.ElemD + 1 + std::max(m.NUMEL, 0),
+                     [](double d) { return d == 1.0; });
 }
 
 void WriteMarker(TextOutput& out, int32_t value) { WriteFemapMarker(out, kMarkerWidth, value); }
@@ -253,10 +299,16 @@ void WriteFemapResults(TextOutput& out, const ModelStore& model, const NodeAvera
   WriteMarker(out, kFemapOutputVectorBlock);
   WriteNodeScalar(out, set, kHead, model.NodeHead, model.NUMNP);
   WriteNodeScalar(out, set, kFlow, model.NodeFlow, model.NUMNP);
-  WriteNodeVelocities(out, set, kNodeStored, averages.NodeVX, averages.NodeVY, model.NUMNP);
-  WriteNodeVelocities(out, set, kNodeDivided, averages.NodeWorkA, averages.NodeWorkB, model.NUMNP);
-  WriteElemStored(out, set, model);
-  WriteElemDivided(out, set, model);
+  // Where the velocities are the stored values themselves (D is 1), the
+  // entity lines of the velocity families are those of the stored ones.
+  const FamilyLines node_stored =
+      WriteNodeVelocities(out, set, kNodeStored, averages.NodeVX, averages.NodeVY, model.NUMNP);
+  const bool node_same = SameNodeValues(averages.NodeVX, averages.NodeWorkA, model.NUMNP) &&
+                         SameNodeValues(averages.NodeVY, averages.NodeWorkB, model.NUMNP);
+  WriteNodeVelocities(out, set, kNodeDivided, averages.NodeWorkA, averages.NodeWorkB, model.NUMNP,
+                      node_same ? &node_stored : nullptr);
+  const FamilyLines elem_stored = WriteElemStored(out, set, model);
+  WriteElemDivided(out, set, model, EveryDIsOne(model) ? &elem_stored : nullptr);
   WriteMarker(out, kFemapBlockEnd);
 }
 

@@ -150,7 +150,7 @@ class MicroAvsRun : public KindRun {
 
   void Prepare(const ModelStore& model) override {
     temp_ = files_.Create(std::string(kAvsTempFile));
-    averages_.Clear(model.NUMNP);
+    averages_.Prepare(model, NodeAverages::Corners::kDistinctOfActive);
   }
   void Step(const ModelStore& model) override {
     WriteMicroAvsStep(*temp_, model, simulator_, averages_, avs_step_count_);
