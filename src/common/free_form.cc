@@ -49,6 +49,14 @@ char* WriteFreeFormSingleReal(char* out, double value) {
   return WriteShortest(out, static_cast<float>(value));
 }
 
+FreeFormCounter::FreeFormCounter(int32_t first) {
+  std::memset(text_, ' ', sizeof text_);
+  char item[kMaxFreeFormNumber];
+  const int length = static_cast<int>(WriteFreeFormInteger(item, first) - item);
+  begin_ = kEnd - length;
+  std::memcpy(text_ + begin_, item, static_cast<size_t>(length));
+}
+
 FreeFormLine& FreeFormLine::Integer(int64_t value) {
   out_.Commit(WriteFreeFormInteger(out_.Reserve(kMaxFreeFormNumber), value));
   return *this;

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 #include "common/text_output.h"
@@ -22,6 +23,37 @@ inline constexpr size_t kMaxFreeFormNumber = 40;
 char* WriteFreeFormInteger(char* out, int64_t value);
 char* WriteFreeFormReal(char* out, double value);        // double precision
 char* WriteFreeFormSingleReal(char* out, double value);  // rounded to a 4-byte real first
+
+// The items WriteFreeFormInteger writes for a run of consecutive numbers
+// from `first` (0 or more) on, counted up in their text instead of each
+// turned into digits anew: the entity numbers of a run of lines.
+class FreeFormCounter {
+ public:
+  explicit FreeFormCounter(int32_t first);
+  // Writes the current number's item at `out` (up to 16 bytes there may be
+  // overwritten) and returns its end.
+  char* Write(char* out) const {
+    std::memcpy(out, text_ + begin_, 16);
+    return out + (kEnd - begin_);
+  }
+  void Next() {
+    int i = kEnd - 1;
+    while (text_[i] == '9') text_[i--] = '0';
+    if (text_[i] == ' ') {
+      text_[i] = '1';  // one digit more, after the blank before it
+      --begin_;
+    } else {
+      ++text_[i];
+    }
+  }
+
+ private:
+  // The item ends at kEnd, right-aligned after blanks; the bytes after it
+  // only let Write copy 16 bytes at once.
+  static constexpr int kEnd = 16;
+  char text_[kEnd + 16];
+  int begin_;  // where the item (its blank) starts in text_
+};
 
 class FreeFormLine {
  public:

@@ -152,10 +152,10 @@ void WriteVectorHead(TextOutput& out, int32_t set, const VectorHead& head, const
 
 // "  entity, value": the free-form line made in one piece.
 template <Precision kPrecision>
-void WriteValueLine(TextOutput& out, int32_t entity, double value) {
+void WriteValueLine(TextOutput& out, const FreeFormCounter& entity, double value) {
   char* p = out.Reserve(2 + 2 * kMaxFreeFormNumber);
   *p++ = ' ';
-  p = WriteFreeFormInteger(p, entity);
+  p = entity.Write(p);
   *p++ = ',';
   if constexpr (kPrecision == Precision::kDouble) {
     p = WriteFreeFormReal(p, value);
@@ -164,6 +164,19 @@ void WriteValueLine(TextOutput& out, int32_t entity, double value) {
   }
   out.Commit(p);
   out.EndLine();
+}
+
+// The closing line of a vector, "  -1, 0.0".
+template <Precision kPrecision>
+void WriteClosingLine(TextOutput& out) {
+  FreeFormLine line(out);
+  line.Integer(-1).Text(",");
+  if constexpr (kPrecision == Precision::kDouble) {
+    line.Real(0.0);
+  } else {
+    line.SingleReal(0.0);
+  }
+  line.End();
 }
 
 // Where the value lines of a vector (those of its entities) lie in the output.
@@ -184,11 +197,14 @@ ValueLines WriteVector(TextOutput& out, int32_t set, const VectorHead& head,
   const uint64_t from = out.Position();
   if (same == nullptr || !out.RepeatEarlierBytes(same->from, same->size)) {
     FormatLinesInOrder(out, 1, count, [&value_of](TextOutput& chunk, int32_t first, int32_t last) {
-      for (int32_t i = first; i <= last; ++i) WriteValueLine<kPrecision>(chunk, i, value_of(i));
+      FreeFormCounter entity(first);
+      for (int32_t i = first; i <= last; ++i, entity.Next()) {
+        WriteValueLine<kPrecision>(chunk, entity, value_of(i));
+      }
     });
   }
   const ValueLines lines{from, out.Position() - from};
-  WriteValueLine<kPrecision>(out, -1, 0.0);
+  WriteClosingLine<kPrecision>(out);
   return lines;
 }
 
