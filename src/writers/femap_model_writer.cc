@@ -222,9 +222,11 @@ void WriteFemapGroup(TextOutput& out, const ModelStore& model, int32_t& group_co
   for (int i = 0; i < 6; ++i) WriteTextLines(out, kGroupRepeated);
   WriteTextLines(out, kGroupCounts);
   const ElemColumns elems(model);
-  for (int32_t e = 1; e <= model.NUMEL; ++e) {
-    if (elems.IsActive(e)) FreeFormLine(out).Integer(e).Text(",").Text("0,1,1,").End();
-  }
+  FormatLinesInOrder(out, 1, model.NUMEL, [&elems](TextOutput& chunk, int32_t first, int32_t last) {
+    for (int32_t e = first; e <= last; ++e) {
+      if (elems.IsActive(e)) FreeFormLine(chunk).Integer(e).Text(",").Text("0,1,1,").End();
+    }
+  });
   WriteTextLines(out, kGroupTail);
   WriteFemapMarker(out, kGroupMarkerWidth, kFemapBlockEnd);
 }
