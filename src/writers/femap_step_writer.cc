@@ -183,8 +183,12 @@ void WriteClosingLine(TextOutput& out) {
 struct ValueLines {
   uint64_t from = 0, size = 0;
 };
-// Those of a family's three vectors (magnitude, x, y), or none.
-using FamilyLines = std::array<ValueLines, 3>;
+// A velocity family as written: the extremes in its heads and where the
+// entity lines of its three vectors (magnitude, x, y) lie.
+struct WrittenFamily {
+  VelocityExtremes extremes;
+  std::array<ValueLines, 3> lines;
+};
 
 // One vector: its head, a line per entity 1..count and the closing line. With
 // `same`, the entity lines are those at `same`, written again: copied inside
@@ -216,24 +220,32 @@ void WriteNodeScalar(TextOutput& out, int32_t set, const VectorHead& head, const
                                   value_of);
 }
 
-const ValueLines* LinesOf(const FamilyLines* family, int vector) {
-  return family != nullptr ? &(*family)[vector] : nullptr;
+const ValueLines* LinesOf(const WrittenFamily* family, int vector) {
+  return family != nullptr ? &family->lines[vector] : nullptr;
+}
+
+// A family's extremes: those of `same` (the same values), else scanned.
+template <typename ValueOf>
+VelocityExtremes FamilyExtremes(const WrittenFamily* same, int32_t count, ValueOf value_of) {
+  return same != nullptr ? same->extremes : ScanExtremes<VelocityExtremes>(count, value_of);
 }
 
 // Magnitude, x and y of node velocities, in double precision; with `same`,
-// values whose entity lines are those of the family at `same`.
-FamilyLines WriteNodeVelocities(TextOutput& out, int32_t set, std::span<const VectorHead, 3> heads,
-                                const double* x, const double* y, int32_t count,
-                                const FamilyLines* same = nullptr) {
+// the values of the family written at `same`.
+WrittenFamily WriteNodeVelocities(TextOutput& out, int32_t set,
+                                  std::span<const VectorHead, 3> heads, const double* x,
+                                  const double* y, int32_t count,
+                                  const WrittenFamily* same = nullptr) {
   const auto value_of = [x, y](int32_t i) { return PlaneVector{x[i], y[i]}; };
-  const VelocityExtremes e = ScanExtremes<VelocityExtremes>(count, value_of);
-  return {WriteVector<Precision::kDouble>(
-              out, set, heads[0], e.magnitude, count,
-              [x, y](int32_t i) { return Magnitude(x[i], y[i]); }, LinesOf(same, 0)),
-          WriteVector<Precision::kDouble>(
-              out, set, heads[1], e.x, count, [x](int32_t i) { return x[i]; }, LinesOf(same, 1)),
-          WriteVector<Precision::kDouble>(
-              out, set, heads[2], e.y, count, [y](int32_t i) { return y[i]; }, LinesOf(same, 2))};
+  const VelocityExtremes e = FamilyExtremes(same, count, value_of);
+  return {e,
+          {WriteVector<Precision::kDouble>(
+               out, set, heads[0], e.magnitude, count,
+               [x, y](int32_t i) { return Magnitude(x[i], y[i]); }, LinesOf(same, 0)),
+           WriteVector<Precision::kDouble>(
+               out, set, heads[1], e.x, count, [x](int32_t i) { return x[i]; }, LinesOf(same, 1)),
+           WriteVector<Precision::kDouble>(
+               out, set, heads[2], e.y, count, [y](int32_t i) { return y[i]; }, LinesOf(same, 2))}};
 }
 
 // Length of a vector whose parts are rounded to single precision, worked out
@@ -243,26 +255,27 @@ float SingleMagnitude(double x, double y) {
   return std::sqrt(fy * fy + fx * fx);
 }
 
-FamilyLines WriteElemStored(TextOutput& out, int32_t set, const ModelStore& m) {
+WrittenFamily WriteElemStored(TextOutput& out, int32_t set, const ModelStore& m) {
   const double *vx = m.ElemVX, *vy = m.ElemVY;
   const auto value_of = [vx, vy](int32_t i) { return PlaneVector{vx[i], vy[i]}; };
   const VelocityExtremes e = ScanExtremes<VelocityExtremes>(m.NUMEL, value_of);
-  return {WriteVector<Precision::kSingle>(
-              out, set, kElemStored[0], e.magnitude, m.NUMEL,
-              [vx, vy](int32_t i) { return SingleMagnitude(vx[i], vy[i]); }),
-          WriteVector<Precision::kSingle>(out, set, kElemStored[1], e.x, m.NUMEL,
-                                          [vx](int32_t i) { return vx[i]; }),
-          WriteVector<Precision::kSingle>(out, set, kElemStored[2], e.y, m.NUMEL,
-                                          [vy](int32_t i) { return vy[i]; })};
+  return {e,
+          {WriteVector<Precision::kSingle>(
+               out, set, kElemStored[0], e.magnitude, m.NUMEL,
+               [vx, vy](int32_t i) { return SingleMagnitude(vx[i], vy[i]); }),
+           WriteVector<Precision::kSingle>(out, set, kElemStored[1], e.x, m.NUMEL,
+                                           [vx](int32_t i) { return vx[i]; }),
+           WriteVector<Precision::kSingle>(out, set, kElemStored[2], e.y, m.NUMEL,
+                                           [vy](int32_t i) { return vy[i]; })}};
 }
 
 // The extremes and the magnitude take the values times the reciprocal of D;
-// the parts are the values divided by D. With `same`, values whose entity
-// lines are those of the family at `same`.
+// the parts are the values divided by D. With `same`, the values of the
+// family written at `same`.
 void WriteElemDivided(TextOutput& out, int32_t set, const ModelStore& m,
-                      const FamilyLines* same = nullptr) {
+                      const WrittenFamily* same = nullptr) {
   const auto value_of = [&m](int32_t i) { return DelmElemVelocity(m, i); };
-  const VelocityExtremes e = ScanExtremes<VelocityExtremes>(m.NUMEL, value_of);
+  const VelocityExtremes e = FamilyExtremes(same, m.NUMEL, value_of);
   WriteVector<Precision::kSingle>(
       out, set, kElemDivided[0], e.magnitude, m.NUMEL,
       [&value_of](int32_t i) {
@@ -316,14 +329,14 @@ void WriteFemapResults(TextOutput& out, const ModelStore& model, const NodeAvera
   WriteNodeScalar(out, set, kHead, model.NodeHead, model.NUMNP);
   WriteNodeScalar(out, set, kFlow, model.NodeFlow, model.NUMNP);
   // Where the velocities are the stored values themselves (D is 1), the
-  // entity lines of the velocity families are those of the stored ones.
-  const FamilyLines node_stored =
+  // velocity families take the stored families' extremes and entity lines.
+  const WrittenFamily node_stored =
       WriteNodeVelocities(out, set, kNodeStored, averages.NodeVX, averages.NodeVY, model.NUMNP);
   const bool node_same = SameNodeValues(averages.NodeVX, averages.NodeWorkA, model.NUMNP) &&
                          SameNodeValues(averages.NodeVY, averages.NodeWorkB, model.NUMNP);
   WriteNodeVelocities(out, set, kNodeDivided, averages.NodeWorkA, averages.NodeWorkB, model.NUMNP,
                       node_same ? &node_stored : nullptr);
-  const FamilyLines elem_stored = WriteElemStored(out, set, model);
+  const WrittenFamily elem_stored = WriteElemStored(out, set, model);
   WriteElemDivided(out, set, model, EveryDIsOne(model) ? &elem_stored : nullptr);
   WriteMarker(out, kFemapBlockEnd);
 }
