@@ -140,5 +140,9 @@ int UsableProcessors();
 // system refuses.
 void* ReservePages(size_t bytes);
 void ReleasePages(void* pages, size_t bytes);
+// Gives the reserved pages of [begin, begin + bytes) their memory now, as a
+// first write would, leaving their contents as they are (Linux); nothing
+// happens where the system cannot.
+void CommitPages(void* begin, size_t bytes);
 
 }  // namespace platform

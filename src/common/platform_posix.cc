@@ -241,4 +241,15 @@ void* ReservePages(size_t bytes) {
 
 void ReleasePages(void* pages, size_t bytes) { munmap(pages, bytes); }
 
+void CommitPages(void* begin, size_t bytes) {
+#if defined(__linux__) && defined(MADV_POPULATE_WRITE)
+  constexpr uintptr_t kPage = 4096;
+  const uintptr_t first = reinterpret_cast<uintptr_t>(begin) & ~(kPage - 1);
+  const uintptr_t end = reinterpret_cast<uintptr_t>(begin) + bytes;
+  (void)madvise(reinterpret_cast<void*>(first), end - first, MADV_POPULATE_WRITE);
+#else
+  (void)begin, (void)bytes;
+#endif
+}
+
 }  // namespace platform

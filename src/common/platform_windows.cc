@@ -285,4 +285,6 @@ void* ReservePages(size_t bytes) {
 
 void ReleasePages(void* pages, size_t /*bytes*/) { VirtualFree(pages, 0, MEM_RELEASE); }
 
+void CommitPages(void*, size_t) {}
+
 }  // namespace platform

@@ -17,6 +17,8 @@ void* MapPages(size_t bytes) { return platform::ReservePages(bytes); }
 
 void UnmapPages(void* pages, size_t bytes) { platform::ReleasePages(pages, bytes); }
 
+void CommitPageRange(void* begin, size_t bytes) { platform::CommitPages(begin, bytes); }
+
 int64_t MoveShownEnd(const void* array, size_t entry_size, int64_t old_end, int64_t new_end) {
   const char* bytes = static_cast<const char*>(array);
   const auto at = [&](int64_t entry) { return bytes + entry * static_cast<int64_t>(entry_size); };

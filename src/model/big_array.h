@@ -18,6 +18,7 @@
 // Untyped pages; BigArray gives them a type.
 void* MapPages(size_t bytes);
 void UnmapPages(void* pages, size_t bytes);
+void CommitPageRange(void* begin, size_t bytes);
 // Poisons (hides) or unpoisons (shows) bytes for AddressSanitizer.
 void HideBytes(const void* begin, size_t bytes);
 void ShowBytes(const void* begin, size_t bytes);
@@ -42,6 +43,11 @@ class BigArray {
   BigArray& operator=(const BigArray&) = delete;
 
   T* data() const { return data_; }
+  // Gives entries 0..count their memory now (see platform::CommitPages).
+  void CommitEntries(int64_t count) const {
+    CommitPageRange(data_,
+                    static_cast<size_t>(std::clamp<int64_t>(count + 1, 0, entries_)) * sizeof(T));
+  }
   // Entries 0..count visible to AddressSanitizer, the others hidden. Only the
   // entries between the old and the new count change, so this is cheap when
   // the count barely moves.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <system_error>
 
 namespace {
 
@@ -33,6 +34,18 @@ void StepArrays::ShowNodeEntries(int32_t count) {
   node_flow_.ShowEntries(count);
 }
 
+void StepArrays::CommitNodeEntries(int32_t count) const {
+  node_code_.CommitEntries(count);
+  node_head_.CommitEntries(count);
+  node_flow_.CommitEntries(count);
+}
+
+void StepArrays::CommitElemEntries(int32_t count) const {
+  for (const BigArray<double>* array : {&elem_vx_, &elem_vy_, &elem_d_}) {
+    array->CommitEntries(count);
+  }
+}
+
 void StepArrays::ShowElemEntries(int32_t count) {
   for (BigArray<double>* array : {&elem_vx_, &elem_vy_, &elem_d_}) array->ShowEntries(count);
 }
@@ -57,7 +70,26 @@ ModelStore::ModelStore()
   static_cast<StepValues&>(*this) = step_arrays_[0].Values();
 }
 
+ModelStore::~ModelStore() {
+  if (committing_.joinable()) committing_.join();
+}
+
+// Committing only spares the reader page faults, so it is skipped where no
+// thread can be started.
+void ModelStore::CommitAhead(std::function<void()> commit) {
+  if (committing_.joinable()) committing_.join();
+  try {
+    committing_ = std::thread(std::move(commit));
+  } catch (const std::system_error&) {
+  }
+}
+
 void ModelStore::PrepareNodeArrays(int32_t node_count) {
+  CommitAhead([this, node_count] {
+    node_x_.CommitEntries(node_count);
+    node_y_.CommitEntries(node_count);
+    step_arrays_[1].CommitNodeEntries(node_count);
+  });
   for (BigArray<double>* array : {&node_x_, &node_y_, &node_extra_a_, &node_extra_b_}) {
     array->ShowEntries(node_count);
   }
@@ -66,6 +98,13 @@ void ModelStore::PrepareNodeArrays(int32_t node_count) {
 }
 
 void ModelStore::PrepareElemArrays(int32_t elem_count) {
+  CommitAhead([this, elem_count] {
+    for (int column = 0; column < 5; ++column) {
+      CommitPageRange(ElemNodes + static_cast<int64_t>(column) * MaxDim,
+                      sizeof(int32_t) * static_cast<size_t>(std::clamp(elem_count + 1, 0, MaxDim)));
+    }
+    step_arrays_[1].CommitElemEntries(elem_count);
+  });
   static std::atomic<uint64_t> meshes_prepared{0};
   mesh_stamp_ = ++meshes_prepared;
   elem_extra_.ShowEntries(elem_count);

@@ -18,7 +18,9 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string_view>
+#include <thread>
 #include <utility>
 
 #include "model/big_array.h"
@@ -45,6 +47,8 @@ class StepArrays {
   StepValues Values() const;
   void ShowNodeEntries(int32_t count);
   void ShowElemEntries(int32_t count);
+  void CommitNodeEntries(int32_t count) const;
+  void CommitElemEntries(int32_t count) const;
 
  private:
   BigArray<int32_t> node_code_;
@@ -54,12 +58,16 @@ class StepArrays {
 // The model: the mesh, and as its StepValues the current step's values.
 struct ModelStore : StepValues {
   ModelStore();
+  // Waits for memory still being committed (see PrepareNodeArrays).
+  ~ModelStore();
   ModelStore(const ModelStore&) = delete;
   ModelStore& operator=(const ModelStore&) = delete;
 
-  // Once a count is known, and before its arrays are filled: under
-  // AddressSanitizer, the entries beyond the count become unreadable (in other
-  // builds this costs nothing).
+  // Once a count is known, and before its arrays are filled: the arrays that
+  // the reader fills next (the mesh's and the spare step values, which the
+  // first step is read into) get their memory on a thread of its own, ahead
+  // of the reader; under AddressSanitizer, the entries beyond the count
+  // become unreadable.
   void PrepareNodeArrays(int32_t node_count);
   void PrepareElemArrays(int32_t elem_count);
 
@@ -75,6 +83,10 @@ struct ModelStore : StepValues {
   void SwapSpareStep() { std::swap(static_cast<StepValues&>(*this), spare_); }
 
  private:
+  void CommitAhead(std::function<void()> commit);
+
+ public:
+ private:
   // The storage behind the array pointers below; declared first so that it is
   // built before them.
   BigArray<double> node_x_, node_y_, node_extra_a_, node_extra_b_;
@@ -82,6 +94,7 @@ struct ModelStore : StepValues {
   BigArray<double> elem_extra_;
   std::array<StepArrays, 2> step_arrays_;
   StepValues spare_;
+  std::thread committing_;
   int64_t elem_nodes_shown_ = 0;  // entries of each column visible to AddressSanitizer
   uint64_t mesh_stamp_ = 0;
 
