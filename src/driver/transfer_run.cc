@@ -228,6 +228,7 @@ std::unique_ptr<LockFile> ClaimFixedOutputs(const OutputKind& kind, const std::s
 void RunTransfer(Console& console) {
   TransferSettings settings;
   auto model = std::make_unique<ModelStore>();
+  model->WillReadAhead();  // the steps pass through a StepReadAhead
   console.EmptyLine();
   console.EmptyLine();
   WriteFixedLines(console, dialogue::kInformationBox);

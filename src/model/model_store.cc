@@ -88,7 +88,7 @@ void ModelStore::PrepareNodeArrays(int32_t node_count) {
   CommitAhead([this, node_count] {
     node_x_.CommitEntries(node_count);
     node_y_.CommitEntries(node_count);
-    step_arrays_[1].CommitNodeEntries(node_count);
+    if (reads_ahead_) step_arrays_[1].CommitNodeEntries(node_count);
   });
   for (BigArray<double>* array : {&node_x_, &node_y_, &node_extra_a_, &node_extra_b_}) {
     array->ShowEntries(node_count);
@@ -103,7 +103,7 @@ void ModelStore::PrepareElemArrays(int32_t elem_count) {
       CommitPageRange(ElemNodes + static_cast<int64_t>(column) * MaxDim,
                       sizeof(int32_t) * static_cast<size_t>(std::clamp(elem_count + 1, 0, MaxDim)));
     }
-    step_arrays_[1].CommitElemEntries(elem_count);
+    if (reads_ahead_) step_arrays_[1].CommitElemEntries(elem_count);
   });
   static std::atomic<uint64_t> meshes_prepared{0};
   mesh_stamp_ = ++meshes_prepared;

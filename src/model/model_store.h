@@ -64,10 +64,10 @@ struct ModelStore : StepValues {
   ModelStore& operator=(const ModelStore&) = delete;
 
   // Once a count is known, and before its arrays are filled: the arrays that
-  // the reader fills next (the mesh's and the spare step values, which the
-  // first step is read into) get their memory on a thread of its own, ahead
-  // of the reader; under AddressSanitizer, the entries beyond the count
-  // become unreadable.
+  // the reader fills next (the mesh's, and after WillReadAhead the spare
+  // step values, which the first step is read into) get their memory on a
+  // thread of its own, ahead of the reader; under AddressSanitizer, the
+  // entries beyond the count become unreadable.
   void PrepareNodeArrays(int32_t node_count);
   void PrepareElemArrays(int32_t elem_count);
 
@@ -78,7 +78,10 @@ struct ModelStore : StepValues {
 
   // A second set of step values, for reading the next step while the current
   // one is still in use; SwapSpareStep makes it the current one (and the
-  // current one the spare).
+  // current one the spare). Called before the mesh is read, WillReadAhead
+  // has the spare values get their memory ahead of the reader too (a reader
+  // that never reads ahead leaves them without memory).
+  void WillReadAhead() { reads_ahead_ = true; }
   StepValues& SpareStep() { return spare_; }
   void SwapSpareStep() { std::swap(static_cast<StepValues&>(*this), spare_); }
 
@@ -95,6 +98,7 @@ struct ModelStore : StepValues {
   std::array<StepArrays, 2> step_arrays_;
   StepValues spare_;
   std::thread committing_;
+  bool reads_ahead_ = false;
   int64_t elem_nodes_shown_ = 0;  // entries of each column visible to AddressSanitizer
   uint64_t mesh_stamp_ = 0;
 
