@@ -2,11 +2,10 @@
 // knows what the run reads and writes. Inputs are registered as they are
 // chosen; Create refuses a file that is one of them, or that an earlier output
 // of the run already is. Files are compared by their identity
-// (platform::FileId; a file yet to be made, by its full path), so a link or another spelling of a path is
-// the same file. A regular file is written as a new file beside it that takes
-// its place when finished (common/pending_output.h): until then the file is
-// left as it was. It also tallies the files it created and the bytes written
-// to them.
+// (platform::FileId; a file yet to be made, by its full path), so a link or another spelling of a
+// path is the same file. A regular file is written as a new file beside it that takes its place
+// when finished (common/pending_output.h): until then the file is left as it was. It also tallies
+// the files it created and the bytes written to them.
 #pragma once
 
 #include <cstdint>
