@@ -1,9 +1,9 @@
 #include "common/line_block_reader.h"
 
 #include <algorithm>
-#include <system_error>
 
 #include "common/run_error.h"
+#include "common/side_thread.h"
 
 LineBlockReader::LineBlockReader(std::string path)
     : name_(std::move(path)),
@@ -20,26 +20,20 @@ LineBlockReader::LineBlockReader(std::string path)
 }
 
 LineBlockReader::~LineBlockReader() {
-  if (reading_.joinable()) reading_.join();
+  JoinSideThread(reading_);
   platform::Close(file_);
 }
 
-// On a thread of its own when one can be started; until it is joined, only
-// that thread touches the file and the spare block.
+// Until the thread is joined, only it touches the file and the spare block.
 void LineBlockReader::StartReadingSpare() {
-  auto read = [this] {
+  reading_ = StartSideThread([this] {
     spare_bytes_ = platform::Read(file_, spare_.get(), kBlockSize);
     if (spare_bytes_ < 0) spare_error_ = platform::LastError();
-  };
-  try {
-    reading_ = std::thread(read);
-  } catch (const std::system_error&) {
-    read();
-  }
+  });
 }
 
 bool LineBlockReader::ReadBlock() {
-  if (reading_.joinable()) reading_.join();
+  JoinSideThread(reading_);
   if (spare_bytes_ < 0) {
     throw ErrorAbout(name_, "read failed: " + platform::ErrorText(spare_error_));
   }

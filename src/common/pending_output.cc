@@ -4,9 +4,9 @@
 #include <csignal>
 #include <cstring>
 #include <string_view>
-#include <system_error>
 
 #include "common/run_error.h"
+#include "common/side_thread.h"
 
 namespace {
 
@@ -113,16 +113,10 @@ std::unique_ptr<PendingOutput> PendingOutput::Staged(const std::string& target,
 // file's pages takes a while, so a thread of its own does it while the run
 // reads its first step.
 void PendingOutput::StartForgettingTarget() {
-  try {
-    forgetting_ = std::thread([target = target_] { platform::ForgetCachedContents(target); });
-  } catch (const std::system_error&) {
-    platform::ForgetCachedContents(target_);
-  }
+  forgetting_ = StartSideThread([target = target_] { platform::ForgetCachedContents(target); });
 }
 
-void PendingOutput::WaitForForgetting() {
-  if (forgetting_.joinable()) forgetting_.join();
-}
+void PendingOutput::WaitForForgetting() { JoinSideThread(forgetting_); }
 
 std::unique_ptr<PendingOutput> PendingOutput::Scratch(const std::string& path) {
   const platform::FileHandle file = CreatePartialFile(path, path, 0);

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <system_error>
+
+#include "common/side_thread.h"
 
 namespace {
 
@@ -70,18 +71,11 @@ ModelStore::ModelStore()
   static_cast<StepValues&>(*this) = step_arrays_[0].Values();
 }
 
-ModelStore::~ModelStore() {
-  if (committing_.joinable()) committing_.join();
-}
+ModelStore::~ModelStore() { JoinSideThread(committing_); }
 
-// Committing only spares the reader page faults, so it is skipped where no
-// thread can be started.
-void ModelStore::CommitAhead(std::function<void()> commit) {
-  if (committing_.joinable()) committing_.join();
-  try {
-    committing_ = std::thread(std::move(commit));
-  } catch (const std::system_error&) {
-  }
+void ModelStore::CommitAhead(const std::function<void()>& commit) {
+  JoinSideThread(committing_);
+  committing_ = StartSideThread(commit);
 }
 
 void ModelStore::PrepareNodeArrays(int32_t node_count) {

@@ -86,7 +86,7 @@ struct ModelStore : StepValues {
   void SwapSpareStep() { std::swap(static_cast<StepValues&>(*this), spare_); }
 
  private:
-  void CommitAhead(std::function<void()> commit);
+  void CommitAhead(const std::function<void()>& commit);
 
  public:
  private:

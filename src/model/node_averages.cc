@@ -1,8 +1,8 @@
 #include "model/node_averages.h"
 
 #include <algorithm>
-#include <system_error>
 
+#include "common/side_thread.h"
 #include "common/worker_pool.h"
 #include "model/elem_columns.h"
 #include "model/step_quantities.h"
@@ -62,16 +62,10 @@ void NodeAverages::Prepare(const ModelStore& model, Corners corners) {
     std::fill_n(values + 1, std::max(model.NUMNP, 0), 0.0);
   }
   std::fill_n(NodeElemCount + 1, std::max(model.NUMNP, 0), 0);
-  try {
-    listing_ = std::thread([this, &model, corners] { IncidenceFor(model, corners); });
-  } catch (const std::system_error&) {
-    IncidenceFor(model, corners);
-  }
+  listing_ = StartSideThread([this, &model, corners] { IncidenceFor(model, corners); });
 }
 
-void NodeAverages::WaitForListing() {
-  if (listing_.joinable()) listing_.join();
-}
+void NodeAverages::WaitForListing() { JoinSideThread(listing_); }
 
 const NodeAverages::Incidence& NodeAverages::IncidenceFor(const ModelStore& model,
                                                           Corners corners) {

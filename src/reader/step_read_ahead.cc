@@ -1,7 +1,8 @@
 #include "reader/step_read_ahead.h"
 
-#include <system_error>
 #include <utility>
+
+#include "common/side_thread.h"
 
 StepReadAhead::StepReadAhead(ResultFile& file, ModelStore& model) : file_(file), model_(model) {
   ReadSpareStep();
@@ -18,24 +19,16 @@ bool StepReadAhead::Next() {
   return true;
 }
 
-// On a thread of its own when one can be started; the thread alone touches
-// the file and the spare values until Wait.
+// The thread alone touches the file and the spare values until Wait.
 void StepReadAhead::ReadSpareStep() {
-  auto read = [this] {
+  reading_ = StartSideThread([this] {
     try {
       spare_holds_step_ = file_.ReadNextStep(model_.SpareStep());
     } catch (...) {
       spare_holds_step_ = false;
       failure_ = std::current_exception();
     }
-  };
-  try {
-    reading_ = std::thread(read);
-  } catch (const std::system_error&) {
-    read();
-  }
+  });
 }
 
-void StepReadAhead::Wait() {
-  if (reading_.joinable()) reading_.join();
-}
+void StepReadAhead::Wait() { JoinSideThread(reading_); }
