@@ -1,7 +1,8 @@
 #include "common/parallel_lines.h"
 
 #include <algorithm>
-#include <condition_variable>
+#include <atomic>
+#include <climits>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -19,7 +20,7 @@ constexpr int32_t kChunkItems = 8192;
 // slot is being filled.
 struct Slot {
   std::unique_ptr<TextOutput> text = TextOutput::InMemory();
-  int64_t ready_chunk = -1;
+  std::atomic<int64_t> ready_chunk = -1;
 };
 
 // The slots of the formatting threads, kept between calls (which come from
@@ -36,7 +37,9 @@ std::vector<Slot>& SlotsFor(size_t count) {
 
 // The formatting threads take chunks in order; chunk k goes to slot k % slots.
 // A thread waits until the writer has emptied its slot, so at most `slots`
-// chunks are held at once.
+// chunks are held at once. Each side waits on the one counter the other moves
+// (std::atomic wait), so that a handing over wakes only the thread that waits
+// for it, and none that does not.
 class ChunkPipeline {
  public:
   ChunkPipeline(WorkerPool& pool, int32_t first, int32_t last, const LineFormatter& format)
@@ -49,12 +52,10 @@ class ChunkPipeline {
     pool_.Start([this] { Work(); });
   }
 
+  // Also after a failure: the threads waiting for a slot are let go.
   ~ChunkPipeline() {
-    {
-      std::lock_guard lock(mutex_);
-      stop_ = true;
-    }
-    changed_.notify_all();
+    emptied_ = kStop;
+    emptied_.notify_all();
     pool_.Finish();
   }
 
@@ -62,34 +63,30 @@ class ChunkPipeline {
   void WriteAll(TextOutput& out) {
     for (int64_t k = 0; k < chunks_; ++k) {
       Slot& slot = slots_[k % slots_.size()];
-      {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [&] { return slot.ready_chunk == k || failure_; });
-        if (failure_) std::rethrow_exception(failure_);
+      for (int64_t ready = slot.ready_chunk; ready != k; ready = slot.ready_chunk) {
+        slot.ready_chunk.wait(ready);
+      }
+      if (failed_) {
+        std::lock_guard lock(failure_mutex_);
+        std::rethrow_exception(failure_);
       }
       out.AppendBlock(slot.text->Contents());
       slot.text->Clear();
-      {
-        std::lock_guard lock(mutex_);
-        emptied_ = k + 1;
-      }
-      changed_.notify_all();
+      emptied_ = k + 1;
+      emptied_.notify_all();
     }
   }
 
  private:
+  static constexpr int64_t kStop = INT64_MAX / 2;
+
   void Work() {
-    for (;;) {
-      int64_t k;
-      {
-        std::unique_lock lock(mutex_);
-        k = next_chunk_++;
-        if (k >= chunks_) return;
-        // Chunk k may use its slot once chunk k - slots has been written.
-        changed_.wait(lock,
-                      [&] { return stop_ || emptied_ + static_cast<int64_t>(slots_.size()) > k; });
-        if (stop_) return;
-      }
+    const auto slots = static_cast<int64_t>(slots_.size());
+    for (int64_t k = next_chunk_++; k < chunks_; k = next_chunk_++) {
+      // Chunk k may use its slot once chunk k - slots has been written.
+      int64_t emptied = emptied_;
+      for (; emptied + slots <= k; emptied = emptied_) emptied_.wait(emptied);
+      if (emptied >= kStop) return;
       Format(k);
     }
   }
@@ -98,18 +95,15 @@ class ChunkPipeline {
     Slot& slot = slots_[k % slots_.size()];
     const int32_t begin = static_cast<int32_t>(first_ + k * kChunkItems);
     const int32_t end = static_cast<int32_t>(std::min<int64_t>(last_, begin + kChunkItems - 1));
-    std::exception_ptr failure;
     try {
       format_(*slot.text, begin, end);
     } catch (...) {
-      failure = std::current_exception();
+      std::lock_guard lock(failure_mutex_);
+      if (!failure_) failure_ = std::current_exception();
+      failed_ = true;
     }
-    {
-      std::lock_guard lock(mutex_);
-      if (failure && !failure_) failure_ = failure;
-      slot.ready_chunk = k;
-    }
-    changed_.notify_all();
+    slot.ready_chunk = k;
+    slot.ready_chunk.notify_one();
   }
 
   WorkerPool& pool_;
@@ -117,11 +111,10 @@ class ChunkPipeline {
   const int64_t chunks_;
   const LineFormatter& format_;
   std::vector<Slot>& slots_;
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  int64_t next_chunk_ = 0;
-  int64_t emptied_ = 0;  // chunks written to the output so far
-  bool stop_ = false;
+  std::atomic<int64_t> next_chunk_ = 0;
+  std::atomic<int64_t> emptied_ = 0;  // chunks written to the output so far, or kStop
+  std::atomic<bool> failed_ = false;
+  std::mutex failure_mutex_;
   std::exception_ptr failure_;
 };
 

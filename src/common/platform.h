@@ -79,12 +79,24 @@ bool CutAt(FileHandle file, int64_t length);
 // (on ext4) a flush when the file is renamed over another.
 bool SetAsideBlocks(FileHandle file, int64_t offset, int64_t bytes);
 
-// Copies `size` bytes of `file` from offset `from` to its current position,
-// which moves past them, inside the system (Linux), where no byte passes
-// through the process. Returns the bytes copied: all of them, or fewer after
-// a failure (LastError tells why). Returns 0 with `*unsupported` set, and the
-// file as it was, where the system cannot copy inside a file.
-int64_t CopyWithinFile(FileHandle file, int64_t from, int64_t size, bool* unsupported);
+// Whether this system copies bytes inside a file being written
+// (CopyInsideFile): Linux does; Windows does not, as a second writer on the
+// same file would move the first one's position there.
+#ifdef _WIN32
+inline constexpr bool kCopiesInsideFiles = false;
+#else
+inline constexpr bool kCopiesInsideFiles = true;
+#endif
+// Moves the position where `file` is written `bytes` on, leaving a gap for
+// bytes that CopyInsideFile puts there later; false on failure.
+bool SkipAhead(FileHandle file, int64_t bytes);
+// Copies `size` bytes of `file` (open to read and write) from offset `from`
+// to offset `to`, without moving the position where it is written: inside the
+// system where it can (no byte passes through the process), else by reading
+// and writing them. May run on another thread than the file's writer. False
+// after a failure (LastError, on the calling thread, tells why); false always
+// where kCopiesInsideFiles is false.
+bool CopyInsideFile(FileHandle file, int64_t from, int64_t to, int64_t size);
 
 // Asks the system to drop from memory the cached contents of the file at
 // `path`, which stay on disk; for a file about to be replaced, whose memory

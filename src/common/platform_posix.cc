@@ -7,11 +7,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <string>
 
@@ -142,30 +144,66 @@ bool SetAsideBlocks(FileHandle file, int64_t offset, int64_t bytes) {
 #endif
 }
 
-int64_t CopyWithinFile(FileHandle file, int64_t from, int64_t size, bool* unsupported) {
-  *unsupported = false;
+bool SkipAhead(FileHandle file, int64_t bytes) {
+  return ::lseek(Descriptor(file), static_cast<off_t>(bytes), SEEK_CUR) >= 0;
+}
+
+namespace {
+
+// Copies by the system as much of the bytes as it will; the bytes copied, or
+// -1 after a failure other than the system refusing to copy (or the source
+// ending early, which reading finds too).
+int64_t CopyBySystem(int file, int64_t from, int64_t to, int64_t size) {
   int64_t copied = 0;
 #ifdef __linux__
   while (copied < size) {
-    loff_t source = static_cast<loff_t>(from + copied);
-    const ssize_t got = ::copy_file_range(Descriptor(file), &source, Descriptor(file), nullptr,
-                                          static_cast<size_t>(size - copied), 0);
+    loff_t source = static_cast<loff_t>(from + copied), target = static_cast<loff_t>(to + copied);
+    const ssize_t got =
+        ::copy_file_range(file, &source, file, &target, static_cast<size_t>(size - copied), 0);
     if (got > 0) {
       copied += got;
-      continue;
+    } else if (got == 0 || errno == ENOSYS || errno == EXDEV || errno == EOPNOTSUPP ||
+               errno == EINVAL) {
+      break;
+    } else if (errno != EINTR) {
+      return -1;
     }
-    if (got < 0 && errno == EINTR) continue;
-    if (got == 0) errno = EIO;  // the source ended early: not a file this process wrote
-    const bool refused = errno == ENOSYS || errno == EXDEV || errno == EOPNOTSUPP ||
-                         errno == EINVAL || errno == EBADF;
-    *unsupported = copied == 0 && refused;
-    break;
   }
 #else
-  (void)file, (void)from, (void)size;
-  *unsupported = true;
+  (void)file, (void)from, (void)to, (void)size;
 #endif
   return copied;
+}
+
+// Copies through a buffer of this process.
+bool CopyByReading(FileHandle file, int64_t from, int64_t to, int64_t size) {
+  constexpr int64_t kPart = 1 << 20;
+  const std::unique_ptr<char[]> buffer(new char[kPart]);
+  for (int64_t done = 0; done < size;) {
+    const int64_t got =
+        ReadAt(file, buffer.get(), static_cast<size_t>(std::min(kPart, size - done)), from + done);
+    if (got <= 0) {
+      if (got == 0) errno = EIO;  // the source ended early: not bytes this process wrote
+      return false;
+    }
+    for (int64_t put = 0; put < got;) {
+      const ssize_t written = ::pwrite(Descriptor(file), buffer.get() + put,
+                                       static_cast<size_t>(got - put), to + done + put);
+      if (written < 0 && errno == EINTR) continue;
+      if (written <= 0) return false;
+      put += written;
+    }
+    done += got;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool CopyInsideFile(FileHandle file, int64_t from, int64_t to, int64_t size) {
+  const int64_t copied = CopyBySystem(Descriptor(file), from, to, size);
+  if (copied < 0) return false;
+  return CopyByReading(file, from + copied, to + copied, size - copied);
 }
 
 void ForgetCachedContents(const std::string& path) {

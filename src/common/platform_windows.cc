@@ -190,9 +190,15 @@ bool CutAt(FileHandle file, int64_t length) {
 bool SetAsideBlocks(FileHandle, int64_t, int64_t) { return false; }
 
 // Not done here: the system keeps what it caches.
-int64_t CopyWithinFile(FileHandle, int64_t, int64_t, bool* unsupported) {
-  *unsupported = true;
-  return 0;
+bool SkipAhead(FileHandle file, int64_t bytes) {
+  LARGE_INTEGER distance;
+  distance.QuadPart = bytes;
+  return SetFilePointerEx(Handle(file), distance, nullptr, FILE_CURRENT) != 0;
+}
+
+bool CopyInsideFile(FileHandle, int64_t, int64_t, int64_t) {
+  SetLastError(ERROR_NOT_SUPPORTED);
+  return false;
 }
 
 void ForgetCachedContents(const std::string&) {}

@@ -13,6 +13,9 @@ std::unique_ptr<TextOutput> TextOutput::StandardOutput() {
 
 void TextOutput::Finish() {
   Flush();
+  if (copies_) {
+    if (const int error = copies_->Wait(); error != 0) Failed(error);
+  }
   if (!pending_) return;
   pending_->Complete();
   pending_.reset();
@@ -31,6 +34,7 @@ std::unique_ptr<TextOutput> TextOutput::InMemory() {
 }
 
 TextOutput::~TextOutput() {
+  copies_.reset();  // before the file is closed
   try {
     if (!pending_ || !pending_->staged()) Flush();
   } catch (const RunError&) {
@@ -69,18 +73,14 @@ void TextOutput::Flush() {
 }
 
 bool TextOutput::RepeatEarlierBytes(uint64_t from, uint64_t size) {
-  if (!pending_ || !pending_->staged() || console_ != nullptr || failed_) return false;
+  if (!platform::kCopiesInsideFiles || !pending_ || !pending_->staged() || failed_) return false;
   Flush();
   if (from + size > handed_) return false;
   pending_->WillWrite(static_cast<int64_t>(size));
-  bool unsupported = false;
-  const int64_t copied = platform::CopyWithinFile(file_, static_cast<int64_t>(from),
-                                                  static_cast<int64_t>(size), &unsupported);
-  if (unsupported) {
-    pending_->WontWrite(static_cast<int64_t>(size));
-    return false;
-  }
-  if (copied < static_cast<int64_t>(size)) Failed(-1);
+  if (!platform::SkipAhead(file_, static_cast<int64_t>(size))) Failed(platform::LastError());
+  if (!copies_) copies_ = std::make_unique<FileCopies>(file_);
+  copies_->Add(static_cast<int64_t>(from), static_cast<int64_t>(handed_),
+               static_cast<int64_t>(size));
   handed_ += size;
   if (tally_ != nullptr) *tally_ += size;
   return true;
@@ -96,11 +96,11 @@ void TextOutput::WriteAll(const char* data, size_t size) {
   if (pending_) pending_->WillWrite(static_cast<int64_t>(size));
   while (size > 0) {
     if (console_ != nullptr) {
-      if (!console_->Write(data, size)) Failed(-1);
+      if (!console_->Write(data, size)) Failed(platform::LastError());
       return;
     }
     const int64_t written = platform::Write(file_, data, size);
-    if (written <= 0) Failed(written);
+    if (written <= 0) Failed(written < 0 ? platform::LastError() : 0);
     data += written;
     size -= static_cast<size_t>(written);
     handed_ += static_cast<uint64_t>(written);
@@ -108,10 +108,9 @@ void TextOutput::WriteAll(const char* data, size_t size) {
   }
 }
 
-void TextOutput::Failed(int64_t written) {
+void TextOutput::Failed(int error) {
   failed_ = true;
-  std::string reason =
-      written < 0 ? platform::ErrorText(platform::LastError()) : std::string("nothing written");
+  std::string reason = error != 0 ? platform::ErrorText(error) : std::string("nothing written");
   const bool staged = pending_ && pending_->staged();
   throw ErrorAbout(name_,
                    "write failed: " + reason +

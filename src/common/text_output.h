@@ -20,6 +20,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/file_copies.h"
 #include "common/pending_output.h"
 #include "common/platform.h"
 
@@ -70,9 +71,11 @@ class TextOutput {
   // Bytes written so far, those still buffered included.
   uint64_t Position() const { return handed_ + static_cast<uint64_t>(cursor_ - buffer_.get()); }
   // Writes again the `size` bytes that were written from Position() `from`
-  // on, copied inside the file by the system; false, with nothing written,
-  // where that cannot be done (an output written directly, or a system that
-  // cannot copy inside a file): the caller writes them itself then.
+  // on: a gap is left for them, which they are copied into inside the file,
+  // on a thread of their own, while the caller writes on (common/file_copies.h;
+  // a failed copy is reported by Finish). False, with nothing written, where
+  // that cannot be done (an output written directly, or a system that cannot
+  // copy inside a file): the caller writes them itself then.
   bool RepeatEarlierBytes(uint64_t from, uint64_t size);
 
   // Hands every buffered byte to the system; throws RunError on failure.
@@ -98,7 +101,8 @@ class TextOutput {
   void AppendInParts(std::string_view text);
   void Grow(size_t n);
   void WriteAll(const char* data, size_t size);
-  [[noreturn]] void Failed(int64_t written);
+  // Throws the write failure for the system's error code (0: nothing written).
+  [[noreturn]] void Failed(int error);
 
   std::string name_;
   platform::FileHandle file_;  // kNoFile in memory
@@ -108,6 +112,7 @@ class TextOutput {
   uint64_t* tally_ = nullptr;
   uint64_t handed_ = 0;                     // bytes handed to the system
   std::unique_ptr<PendingOutput> pending_;  // until Finish
+  std::unique_ptr<FileCopies> copies_;      // bytes repeated, until Finish
   std::unique_ptr<char[]> buffer_;
   char* cursor_;
   char* end_;
