@@ -15,6 +15,9 @@ namespace {
 
 // Items a chunk holds: about a megabyte of text for the usual lines.
 constexpr int32_t kChunkItems = 8192;
+// Chunks each formatting thread may hold: enough that neither the writer nor
+// the threads wait for the other side at every chunk.
+constexpr size_t kSlotsPerThread = 4;
 
 // A chunk's place: while `ready_chunk` is not the chunk it was given, the
 // slot is being filled.
@@ -48,7 +51,7 @@ class ChunkPipeline {
         last_(last),
         chunks_((static_cast<int64_t>(last) - first + kChunkItems) / kChunkItems),
         format_(format),
-        slots_(SlotsFor(2 * static_cast<size_t>(pool.size()))) {
+        slots_(SlotsFor(kSlotsPerThread * static_cast<size_t>(pool.size()))) {
     pool_.Start([this] { Work(); });
   }
 

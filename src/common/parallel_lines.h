@@ -21,7 +21,7 @@
 // data.
 using LineFormatter = std::function<void(TextOutput& chunk, int32_t first, int32_t last)>;
 
-// Two chunk buffers of about a megabyte each belong to each formatting
+// Four chunk buffers of about a megabyte each belong to each formatting
 // thread.
 void FormatLinesInOrder(TextOutput& out, int32_t first, int32_t last, const LineFormatter& format,
                         int threads = FormattingThreads());
