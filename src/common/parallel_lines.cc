@@ -9,6 +9,7 @@
 #include <mutex>
 #include <vector>
 
+#include "common/watched_counter.h"
 #include "common/worker_pool.h"
 
 namespace {
@@ -23,7 +24,7 @@ constexpr size_t kSlotsPerThread = 4;
 // slot is being filled.
 struct Slot {
   std::unique_ptr<TextOutput> text = TextOutput::InMemory();
-  std::atomic<int64_t> ready_chunk = -1;
+  WatchedCounter ready_chunk{-1};
 };
 
 // The slots of the formatting threads, kept between calls (which come from
@@ -33,7 +34,7 @@ std::vector<Slot>& SlotsFor(size_t count) {
   if (slots.size() != count) slots = std::vector<Slot>(count);
   for (Slot& slot : slots) {
     slot.text->Clear();  // after a failed call
-    slot.ready_chunk = -1;
+    slot.ready_chunk.Reset(-1);
   }
   return slots;
 }
@@ -41,8 +42,8 @@ std::vector<Slot>& SlotsFor(size_t count) {
 // The formatting threads take chunks in order; chunk k goes to slot k % slots.
 // A thread waits until the writer has emptied its slot, so at most `slots`
 // chunks are held at once. Each side waits on the one counter the other moves
-// (std::atomic wait), so that a handing over wakes only the thread that waits
-// for it, and none that does not.
+// (WatchedCounter), so that a handing over wakes only a thread that waits for
+// it, and none while both sides keep up.
 class ChunkPipeline {
  public:
   ChunkPipeline(WorkerPool& pool, int32_t first, int32_t last, const LineFormatter& format)
@@ -57,8 +58,7 @@ class ChunkPipeline {
 
   // Also after a failure: the threads waiting for a slot are let go.
   ~ChunkPipeline() {
-    emptied_ = kStop;
-    emptied_.notify_all();
+    emptied_.Set(kStop);
     pool_.Finish();
   }
 
@@ -66,17 +66,14 @@ class ChunkPipeline {
   void WriteAll(TextOutput& out) {
     for (int64_t k = 0; k < chunks_; ++k) {
       Slot& slot = slots_[k % slots_.size()];
-      for (int64_t ready = slot.ready_chunk; ready != k; ready = slot.ready_chunk) {
-        slot.ready_chunk.wait(ready);
-      }
+      slot.ready_chunk.WaitUntil([k](int64_t ready) { return ready == k; });
       if (failed_) {
         std::lock_guard lock(failure_mutex_);
         std::rethrow_exception(failure_);
       }
       out.AppendBlock(slot.text->Contents());
       slot.text->Clear();
-      emptied_ = k + 1;
-      emptied_.notify_all();
+      emptied_.Set(k + 1);
     }
   }
 
@@ -87,8 +84,8 @@ class ChunkPipeline {
     const auto slots = static_cast<int64_t>(slots_.size());
     for (int64_t k = next_chunk_++; k < chunks_; k = next_chunk_++) {
       // Chunk k may use its slot once chunk k - slots has been written.
-      int64_t emptied = emptied_;
-      for (; emptied + slots <= k; emptied = emptied_) emptied_.wait(emptied);
+      const int64_t emptied =
+          emptied_.WaitUntil([k, slots](int64_t emptied) { return emptied + slots > k; });
       if (emptied >= kStop) return;
       Format(k);
     }
@@ -105,8 +102,7 @@ class ChunkPipeline {
       if (!failure_) failure_ = std::current_exception();
       failed_ = true;
     }
-    slot.ready_chunk = k;
-    slot.ready_chunk.notify_one();
+    slot.ready_chunk.Set(k);
   }
 
   WorkerPool& pool_;
@@ -115,7 +111,7 @@ class ChunkPipeline {
   const LineFormatter& format_;
   std::vector<Slot>& slots_;
   std::atomic<int64_t> next_chunk_ = 0;
-  std::atomic<int64_t> emptied_ = 0;  // chunks written to the output so far, or kStop
+  WatchedCounter emptied_;  // chunks written to the output so far, or kStop
   std::atomic<bool> failed_ = false;
   std::mutex failure_mutex_;
   std::exception_ptr failure_;
