@@ -130,9 +130,10 @@ TEST(LostOutput, AFailedRunLeavesEveryFileAsItWas) {
     ExpectSameFiles(FolderFiles(dir), before, c.answers);
   }
   // A write that fails after steps were written (no file may grow past the
-  // limit): in the pass, and in the MicroAVS assembly after AVS.tmp (17151
-  // bytes) is whole.
-  for (const auto& [kind, limit] : {std::pair{"2", 5000}, {"4", 20000}}) {
+  // limit): in the pass; in FEMAP's first velocity family copied from an
+  // earlier one (bytes 19,950 to 21,300 or so); and in the MicroAVS assembly
+  // after AVS.tmp (17151 bytes) is whole.
+  for (const auto& [kind, limit] : {std::pair{"2", 5000}, {"3", 20500}, {"4", 20000}}) {
     const std::string dir = FolderWithOldOutputs("lost-write");
     const auto before = FolderFiles(dir);
     LiveRun run =
