@@ -13,6 +13,7 @@ FileCopies::~FileCopies() {
 void FileCopies::Add(int64_t from, int64_t to, int64_t size) {
   {
     std::lock_guard lock(mutex_);
+    if (error_ != 0) return;  // the file is not to be finished
     waiting_.push_back({from, to, size});
     if (serving_) return;
     serving_ = true;

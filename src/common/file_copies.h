@@ -27,8 +27,8 @@ class FileCopies {
   // Copies bytes [from, from + size) of the file to [to, to + size).
   void Add(int64_t from, int64_t to, int64_t size);
   // Waits until every copy asked for is made. Returns 0, or the system's
-  // error code of the first copy that failed (the later ones are then
-  // dropped).
+  // error code of the first copy that failed (the later ones, also those
+  // asked for after it, are then dropped).
   int Wait();
 
  private:
