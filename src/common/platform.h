@@ -59,8 +59,11 @@ FileHandle OpenToWrite(const std::string& path, bool empty);
 // non-zero `mode` gives it those permission bits (POSIX).
 FileHandle CreateNew(const std::string& path, unsigned mode);
 void Close(FileHandle file);
-// Removes a file (never a folder; a link itself, not what it leads to).
+// Removes a file (never a folder; a link itself, not what it leads to). The
+// form for a plain character string takes no memory: an interrupt handler
+// may call it.
 bool Remove(const std::string& path);
+bool Remove(const char* path);
 // Gives the file at `from` the name `to`, replacing the file that had it.
 bool Rename(const std::string& from, const std::string& to);
 

@@ -113,7 +113,8 @@ FileHandle CreateNew(const std::string& path, unsigned mode) {
 }
 
 void Close(FileHandle file) { ::close(Descriptor(file)); }
-bool Remove(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+bool Remove(const std::string& path) { return Remove(path.c_str()); }
+bool Remove(const char* path) { return ::unlink(path) == 0; }
 bool Rename(const std::string& from, const std::string& to) {
   return std::rename(from.c_str(), to.c_str()) == 0;
 }

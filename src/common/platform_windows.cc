@@ -147,7 +147,8 @@ FileHandle CreateNew(const std::string& path, unsigned) {
 }
 
 void Close(FileHandle file) { CloseHandle(Handle(file)); }
-bool Remove(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
+bool Remove(const std::string& path) { return Remove(path.c_str()); }
+bool Remove(const char* path) { return DeleteFileA(path) != 0; }
 bool Rename(const std::string& from, const std::string& to) {
   return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
 }
