@@ -10,7 +10,7 @@
 
 namespace file_watch {
 
-volatile std::sig_atomic_t stop_requested = 0;
+std::atomic<int> stop_requested = 0;
 
 namespace {
 

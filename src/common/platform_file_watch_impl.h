@@ -2,15 +2,17 @@
 // CatchStopSignals (platform_file_watch_posix.cc, platform_file_watch_windows.cc).
 #pragma once
 
+#include <atomic>
 #include <chrono>
-#include <csignal>
 
 #include "common/platform_file_watch.h"
 
 namespace file_watch {
 
-// Set by the stop signals' handler.
-extern volatile std::sig_atomic_t stop_requested;
+// Set by the stop signals' handler, which may run on another thread than the
+// wait (always so on Windows): a lock-free atomic, safe in a handler.
+extern std::atomic<int> stop_requested;
+static_assert(std::atomic<int>::is_always_lock_free);
 // Sleeps up to `timeout` (at most about a second), waking early when a stop
 // is requested.
 FileWatch::Wake Poll(std::chrono::milliseconds timeout);

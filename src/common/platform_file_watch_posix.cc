@@ -2,6 +2,7 @@
 // writes to, so that a wait wakes at once.
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/inotify.h>
 #include <unistd.h>
 

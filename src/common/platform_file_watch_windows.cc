@@ -1,5 +1,7 @@
 // The file watch on Windows: the file is looked at about once a second, and
 // Ctrl-C sets the stop request.
+#include <csignal>
+
 #include "common/platform_file_watch.h"
 #include "common/platform_file_watch_impl.h"
 
