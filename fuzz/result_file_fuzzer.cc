@@ -105,7 +105,9 @@ void WriteEveryStepWithEveryKind(ModelStore& model, Simulator simulator, int32_t
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static ModelStore* const model = new ModelStore;
+  // One model for every input, as one run loads one after another; destroyed
+  // at exit, which waits for the thread that commits its memory.
+  static ModelStore model;
   EnterScratchFolder();
   {
     std::ofstream input(kInputName, std::ios::binary | std::ios::trunc);
@@ -114,7 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int32_t head_style = static_cast<int32_t>(size % 2);
   for (Simulator simulator : {Simulator::kKorin, Simulator::kDelm}) {
     try {
-      WriteEveryStepWithEveryKind(*model, simulator, head_style);
+      WriteEveryStepWithEveryKind(model, simulator, head_style);
     } catch (const RunError&) {
       // A faulty file is refused: the expected end for most inputs.
     }
