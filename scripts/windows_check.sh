@@ -111,13 +111,15 @@ model() {
 # with status 1 and always writes its banner or a line; status 1 with nothing
 # written is wine failing to start the program (seen now and then right after
 # another run), so such a run is started again, up to twice. Standard input
-# is read into a file first, so that a second start gets it whole.
+# is read into a file first, so that a second start gets it whole. A run that
+# hangs is stopped after five minutes (status 124, a failure).
 run_windows() {
   local attempt status
   cat >"$dir/W.stdin"
   for attempt in 1 2 3; do
     status=0
-    (cd "$dir/W" && wine "$windows_rxpost" "$@" <../W.stdin >../W.stdout 2>../W.stderr) || status=$?
+    (cd "$dir/W" && timeout -k 10 300 wine "$windows_rxpost" "$@" <../W.stdin >../W.stdout \
+      2>../W.stderr) || status=$?
     [[ $status == 1 && ! -s "$dir/W.stdout" && ! -s "$dir/W.stderr" ]] || break
     echo "windows_check: wine did not start rxpost.exe (status 1, no output); again" >&2
   done
@@ -242,6 +244,17 @@ for entry in "${models[@]}"; do
       compare
     done
   done
+done
+
+# A model of more nodes and elements than a chunk of lines holds, on two
+# formatting threads: the threads share the lines out and hand the chunks
+# over to the writer many times a run.
+make_model BIG.BIN --program korin --nx 100 --ny 90 --steps 2 --seed 15
+for kind in 2 3 5; do
+  begin "BIG.BIN kind $kind, two formatting threads"
+  model BIG.BIN
+  RXPOST_THREADS=2 dialogue "$(transfer_answers 0 BIG.BIN "$kind" -1 "")"
+  compare
 done
 
 # The file named by WORK.LST; the MicroAVS kind next to an older AVS.tmp.
