@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <atomic>
-#include <climits>
 #include <exception>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -78,7 +78,9 @@ class ChunkPipeline {
   }
 
  private:
-  static constexpr int64_t kStop = INT64_MAX / 2;
+  // Set as the chunks written when the writer stops early: every thread
+  // then finds its slot free, and returns.
+  static constexpr int64_t kStop = std::numeric_limits<int64_t>::max() / 2;
 
   void Work() {
     const auto slots = static_cast<int64_t>(slots_.size());

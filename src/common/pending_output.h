@@ -47,8 +47,6 @@ class PendingOutput {
   // blocks aside for them and as many again as the file will then hold (at
   // least 1 MiB, at most 64 MiB), so that no byte is written without its block.
   void WillWrite(int64_t bytes);
-  // The last WillWrite's bytes were not written after all.
-  void WontWrite(int64_t bytes) { written_ -= bytes; }
   // The output is whole: a staged one replaces its target now. Throws
   // RunError when the rename fails (the partial file is then removed).
   void Complete();
