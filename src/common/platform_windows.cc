@@ -190,18 +190,19 @@ bool CutAt(FileHandle file, int64_t length) {
 // Not done here: the file system finds a file's blocks as it grows.
 bool SetAsideBlocks(FileHandle, int64_t, int64_t) { return false; }
 
-// Not done here: the system keeps what it caches.
 bool SkipAhead(FileHandle file, int64_t bytes) {
   LARGE_INTEGER distance;
   distance.QuadPart = bytes;
   return SetFilePointerEx(Handle(file), distance, nullptr, FILE_CURRENT) != 0;
 }
 
+// Not done here (kCopiesInsideFiles is false): the caller writes the bytes again.
 bool CopyInsideFile(FileHandle, int64_t, int64_t, int64_t) {
   SetLastError(ERROR_NOT_SUPPORTED);
   return false;
 }
 
+// Not done here: the system keeps what it caches.
 void ForgetCachedContents(const std::string&) {}
 
 std::string TemporaryFolder() {

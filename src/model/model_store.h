@@ -88,8 +88,6 @@ struct ModelStore : StepValues {
  private:
   void CommitAhead(const std::function<void()>& commit);
 
- public:
- private:
   // The storage behind the array pointers below; declared first so that it is
   // built before them.
   BigArray<double> node_x_, node_y_, node_extra_a_, node_extra_b_;

@@ -58,10 +58,10 @@ NodeAverages::~NodeAverages() { WaitForListing(); }
 void NodeAverages::Prepare(const ModelStore& model, Corners corners) {
   WaitForListing();
   ShowEntries(model.NUMNP);
-  for (double* values : {NodeVX, NodeVY, NodeWorkA, NodeWorkB}) {
-    std::fill_n(values + 1, std::max(model.NUMNP, 0), 0.0);
+  count_.CommitEntries(model.NUMNP);  // each Average sets every entry anew
+  for (const BigArray<double>* array : {&vx_, &vy_, &work_a_, &work_b_}) {
+    array->CommitEntries(model.NUMNP);
   }
-  std::fill_n(NodeElemCount + 1, std::max(model.NUMNP, 0), 0);
   listing_ = StartSideThread([this, &model, corners] { IncidenceFor(model, corners); });
 }
 
