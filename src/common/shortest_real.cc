@@ -43,8 +43,8 @@ struct ShortestDecimal {
 template <int kWidth, bool kNear = false>
 [[gnu::always_inline]] inline ShortestDecimal Widened(uint64_t digits, int exponent) {
   if constexpr (kNear) {
-    const bool short_by_one = digits < kPowersOfTen[kWidth - 1];
-    return {short_by_one ? digits * 10 : digits, exponent - (short_by_one ? 1 : 0)};
+    const int short_by_one = digits < kPowersOfTen[kWidth - 1] ? 1 : 0;
+    return {digits * (1 + 9 * static_cast<uint64_t>(short_by_one)), exponent - short_by_one};
   }
   const int added = kWidth - DigitCount(digits);
   return {digits * kPowersOfTen[added], exponent - added};
@@ -388,22 +388,28 @@ template <typename Products>
   const ProductBits z = products.Upper((2 * c + 1) << beta);
   uint64_t digits = z.integer / kBig;
   uint32_t r = static_cast<uint32_t>(z.integer - kBig * digits);
-  if (r < delta) {  // digits * kBig lies inside the interval unless on an excluded upper end
-    if (r != 0 || !z.is_integer || even) return Widened<kWidth, kNear>(digits * 10, k + kKappa);
+  if (r == 0 && z.is_integer && !even) [[unlikely]] {  // an excluded upper end: one multiple lower
     digits -= 1, r = kBig;
-  } else if (r == delta) {  // on the lower end: inside when that end is, or z - delta is above it
+  }
+  // digits * kBig lies inside the interval below its lower end (r < delta),
+  // and on it when that end is inside, or z - delta is above it. Whether it
+  // does is a coin toss for the usual values, so both answers are made and
+  // one is picked without a jump.
+  bool shorter = r < delta;
+  if (r == delta) [[unlikely]] {
     const ParityBits x = products.Parity(2 * c - 1, beta);
-    if (x.odd || (x.is_integer && even)) return Widened<kWidth, kNear>(digits * 10, k + kKappa);
+    shorter = x.odd || (x.is_integer && even);
   }
   // One digit more: the multiple of 10^k nearest v = z - delta / 2 (+ kSmall / 2 to round).
   const uint32_t distance = r - delta / 2 + kSmall / 2;
   const bool approximately_odd = ((distance ^ (kSmall / 2)) & 1) != 0;
   const bool exact = distance % kSmall == 0;
   uint64_t nearest = digits * uint64_t{10} + distance / kSmall;
-  if (exact) {  // v may lie half way: the parity of v's scaled integer decides
+  if (exact && !shorter) [[unlikely]] {  // v may lie half way: its scaled integer's parity decides
     const ParityBits y = products.Parity(2 * c, beta);
     if (y.odd != approximately_odd || ((nearest & 1) != 0 && y.is_integer)) nearest -= 1;
   }
+  nearest = __builtin_expect_with_probability(shorter, true, 0.5) ? digits * 10 : nearest;
   return Widened<kWidth, kNear>(nearest, k + kKappa);
 }
 
