@@ -7,9 +7,9 @@
 # plain program opens a file) and once in place, cut at the end (no blocks
 # freed or found). A third measure is no yardstick but the floor of
 # rxpost's own way of writing, which keeps the old file whole until the new
-# one is: a new file beside the old one, into blocks set aside, renamed over
-# it (freeing the old file's blocks, which a disk mounted with `discard` trims
-# inside the renaming). It prints, for each kind, the median wall time of
+# one is: the old file's cached pages dropped, a new file beside it, into
+# blocks set aside, renamed over it (freeing the old file's blocks, which a
+# disk mounted with `discard` trims inside the renaming). It prints, for each kind, the median wall time of
 # all four, the ratios, output MB/s, nanoseconds per written number and
 # peak resident memory; for TECPLOT also the ratios to the same conversion
 # written with C fprintf (build/fprintf_tecplot) and with the formatted WRITE
