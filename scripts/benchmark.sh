@@ -9,8 +9,9 @@
 # rxpost's own way of writing, which keeps the old file whole until the new
 # one is: the old file's cached pages dropped, a new file beside it, into
 # blocks set aside, renamed over it (freeing the old file's blocks, which a
-# disk mounted with `discard` trims inside the renaming). It prints, for each kind, the median wall time of
-# all four, the ratios, output MB/s, nanoseconds per written number and
+# disk mounted with `discard` trims inside the renaming). It prints, for
+# each kind, the median wall time of all four, the ratios, output MB/s,
+# nanoseconds per written number and
 # peak resident memory; for TECPLOT also the ratios to the same conversion
 # written with C fprintf (build/fprintf_tecplot) and with the formatted WRITE
 # of the Fortran run-time library (tools/legacy_tecplot.f90, built here with

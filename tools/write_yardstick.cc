@@ -15,9 +15,10 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
+
+#include "common/platform.h"
 
 namespace {
 
@@ -43,12 +44,7 @@ int Fail(const std::string& path) {
 }
 
 int WriteBeside(const std::string& path, long long total) {
-  // The old file's cached pages are dropped first, so that their memory serves the new file.
-  const int old_fd = open(path.c_str(), O_RDONLY);
-  if (old_fd >= 0) {
-    (void)posix_fadvise(old_fd, 0, 0, POSIX_FADV_DONTNEED);
-    close(old_fd);
-  }
+  platform::ForgetCachedContents(path);  // their memory then serves the new file
   const std::string beside = path + ".beside";
   int fd = open(beside.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   if (fd < 0) return Fail(beside);

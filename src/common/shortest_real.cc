@@ -391,10 +391,10 @@ template <typename Products>
   if (r == 0 && z.is_integer && !even) [[unlikely]] {  // an excluded upper end: one multiple lower
     digits -= 1, r = kBig;
   }
-  // digits * kBig lies inside the interval below its lower end (r < delta),
-  // and on it when that end is inside, or z - delta is above it. Whether it
-  // does is a coin toss for the usual values, so both answers are made and
-  // one is picked without a jump.
+  // digits * kBig lies inside the interval when r < delta, and when r is
+  // delta if the lower end counts or z - delta is above it. Whether it does
+  // is a coin toss for the usual values, so both answers are made and one is
+  // picked without a jump.
   bool shorter = r < delta;
   if (r == delta) [[unlikely]] {
     const ParityBits x = products.Parity(2 * c - 1, beta);
